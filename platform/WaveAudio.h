@@ -85,9 +85,9 @@ class DeviceEvent : public QEvent {
 public:
   DeviceEvent(uint32_t message, void* device, WAVEHDR* header, MMRESULT code = MMSYSERR_NOERROR);
   uint32_t Message;
-  void* Device;     // the HWAVEIN or HWAVEOUT that sent it
-  WAVEHDR* Header;  // the buffer it refers to (data and done), else null
-  MMRESULT Code;    // the failure behind a LOST notification
+  void* Device;    // the HWAVEIN or HWAVEOUT that sent it
+  WAVEHDR* Header; // the buffer it refers to (data and done), else null
+  MMRESULT Code;   // the failure behind a LOST notification
 };
 
 // The QEvent type that carries the given message number.

@@ -1,0 +1,146 @@
+#include "platform/Bitmap.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include <QPainter>
+
+#include "platform/WindowFont.h"
+
+Bitmap::Bitmap(int width, int height) : image_(width, height, QImage::Format_RGB32) {
+  image_.fill(Qt::black);
+}
+
+void Bitmap::FillRect(int left, int top, int right, int bottom) {
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::min(right, Width());
+  bottom = std::min(bottom, Height());
+  if (left >= right || top >= bottom) return;
+  const QRgb rgb = ToQRgb(BrushColor);
+  for (int y = top; y < bottom; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    std::fill(line + left, line + right, rgb);
+  }
+}
+
+void Bitmap::MoveTo(int x, int y) {
+  pen_ = QPoint(x, y);
+}
+
+void Bitmap::Plot(int x, int y, QRgb rgb) {
+  if (x < 0 || y < 0 || x >= Width() || y >= Height()) return;
+  reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = rgb;
+}
+
+// Pixel i of the line (0 <= i < n along the major axis) lies at
+// major0 + i and minor0 + floor((2 i |dminor| + n) / 2n): the midpoint rule.
+// Only the steps whose major coordinate falls inside the bitmap are walked,
+// so lines far outside cost nothing.
+void Bitmap::LineTo(int x, int y) {
+  const QRgb rgb = ToQRgb(PenColor);
+  const int64_t x0 = pen_.x(), y0 = pen_.y();
+  const int64_t dx = x - x0, dy = y - y0;
+  pen_ = QPoint(x, y);
+  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+  const int64_t n = xMajor ? std::llabs(dx) : std::llabs(dy);
+  if (n == 0) return;
+  const int64_t majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+  const int64_t minorDelta = xMajor ? dy : dx;
+  const int64_t minorStep = minorDelta < 0 ? -1 : 1;
+  const int64_t minorAbs = std::llabs(minorDelta);
+  const int64_t major0 = xMajor ? x0 : y0;
+  const int64_t minor0 = xMajor ? y0 : x0;
+  const int64_t limit = xMajor ? Width() : Height();
+
+  // Steps i with 0 <= major0 + i * majorStep < limit.
+  int64_t first, last;
+  if (majorStep > 0) {
+    first = std::max<int64_t>(0, -major0);
+    last = std::min<int64_t>(n - 1, limit - 1 - major0);
+  } else {
+    first = std::max<int64_t>(0, major0 - (limit - 1));
+    last = std::min<int64_t>(n - 1, major0);
+  }
+  for (int64_t i = first; i <= last; ++i) {
+    const int64_t major = major0 + i * majorStep;
+    const int64_t minor = minor0 + minorStep * ((2 * i * minorAbs + n) / (2 * n));
+    if (xMajor)
+      Plot(static_cast<int>(major), static_cast<int>(std::clamp<int64_t>(minor, -1, INT32_MAX)),
+           rgb);
+    else
+      Plot(static_cast<int>(std::clamp<int64_t>(minor, -1, INT32_MAX)), static_cast<int>(major),
+           rgb);
+  }
+}
+
+void Bitmap::SetPixel(int x, int y, TColor color) {
+  Plot(x, y, ToQRgb(color));
+}
+
+TColor Bitmap::GetPixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= Width() || y >= Height()) return CLR_INVALID;
+  return FromQRgb(reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x]);
+}
+
+void Bitmap::CopyRect(int dx, int dy, int width, int height, const Bitmap& src, int sx, int sy) {
+  // Clip against both bitmaps, moving source and destination together.
+  if (dx < 0) {
+    width += dx;
+    sx -= dx;
+    dx = 0;
+  }
+  if (dy < 0) {
+    height += dy;
+    sy -= dy;
+    dy = 0;
+  }
+  if (sx < 0) {
+    width += sx;
+    dx -= sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    height += sy;
+    dy -= sy;
+    sy = 0;
+  }
+  width = std::min({width, Width() - dx, src.Width() - sx});
+  height = std::min({height, Height() - dy, src.Height() - sy});
+  if (width <= 0 || height <= 0) return;
+  const bool sameImage = &src == this;
+  const size_t bytes = static_cast<size_t>(width) * sizeof(QRgb);
+  // Rows are walked away from the overlap so a self-copy reads before it writes.
+  const bool bottomUp = sameImage && dy > sy;
+  for (int k = 0; k < height; ++k) {
+    const int row = bottomUp ? height - 1 - k : k;
+    const auto* from = reinterpret_cast<const QRgb*>(src.image_.constScanLine(sy + row)) + sx;
+    auto* to = reinterpret_cast<QRgb*>(image_.scanLine(dy + row)) + dx;
+    std::memmove(to, from, bytes);
+  }
+}
+
+void Bitmap::TextOut(int x, int y, const QString& text) {
+  QPainter painter(&image_);
+  const QFont font = WindowFont();
+  painter.setFont(font);
+  const QFontMetrics metrics(font);
+  const QRect box(x, y, metrics.horizontalAdvance(text), metrics.height());
+  painter.fillRect(box, ToQColor(BrushColor));
+  painter.setPen(ToQColor(FontColor));
+  painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+void Bitmap::Frame3D(QRect r, TColor topLeft, TColor bottomRight) {
+  const int left = r.left(), top = r.top();
+  const int right = r.left() + r.width() - 1, bottom = r.top() + r.height() - 1;
+  PenColor = topLeft;
+  MoveTo(left, bottom);
+  LineTo(left, top);
+  LineTo(right, top);
+  PenColor = bottomRight;
+  LineTo(right, bottom);
+  LineTo(left - 1, bottom);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// An off-screen bitmap with a canvas that follows the drawing rules the views
+// count on: filled rectangles cover left/top inclusive and right/bottom
+// exclusive, lines leave out their end pixel, pixels are 0x00BBGGRR values,
+// copies are plain source copies (also of a bitmap onto itself), text uses the
+// window font on the brush colour. Everything outside the bitmap is clipped.
+
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include "platform/Colors.h"
+
+class Bitmap {
+public:
+  Bitmap(int width, int height);
+
+  int Width() const { return image_.width(); }
+  int Height() const { return image_.height(); }
+
+  TColor PenColor = clBlack;
+  TColor BrushColor = clWhite;
+  TColor FontColor = clWindowText;
+
+  void FillRect(int left, int top, int right, int bottom);
+  void FillRect(const QRect& r) { FillRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1); }
+  void MoveTo(int x, int y);
+  // Draws from the pen position to (x, y) without the end pixel, then moves there.
+  void LineTo(int x, int y);
+  void SetPixel(int x, int y, TColor color);
+  // 0xFFFFFFFF outside the bitmap.
+  TColor GetPixel(int x, int y) const;
+  // Copies width x height pixels of src at (sx, sy) to (dx, dy); src may be this bitmap.
+  void CopyRect(int dx, int dy, int width, int height, const Bitmap& src, int sx, int sy);
+  void TextOut(int x, int y, const QString& text);
+  // A 3D frame of one pixel: topLeft along the top and left edges, bottomRight
+  // along the bottom and right edges, on the outermost pixels of r.
+  void Frame3D(QRect r, TColor topLeft, TColor bottomRight);
+
+  QPoint PenPos() const { return pen_; }
+  const QImage& Image() const { return image_; }
+
+private:
+  void Plot(int x, int y, QRgb rgb);
+
+  QImage image_;
+  QPoint pen_;
+};
+
+inline constexpr TColor CLR_INVALID = 0xFFFFFFFF;

@@ -1,0 +1,6 @@
+#pragma once
+#include <QFont>
+
+// The window font: "MS Sans Serif" at 11 pixels where it exists, otherwise the
+// closest sans font at the same pixel height, so the captions fit as designed.
+QFont WindowFont();
