@@ -1,0 +1,17 @@
+#pragma once
+// The run-time's random generator: one linear congruential sequence shared by
+// the noise source and the random sweep. GUI thread only.
+
+#include <cstdint>
+
+// The generator's state; Randomize sets it once at start, tests may set it.
+extern uint32_t RandSeed;
+
+// A uniform integer 0 <= r < N (0 when N is 0). Advances RandSeed to
+// RandSeed * 134775813 + 1 (mod 2^32) and returns the high 32 bits of the
+// 64-bit product RandSeed * N.
+uint32_t Random(uint32_t N);
+
+// Seeds RandSeed from the clock: the low 32 bits of the monotonic clock in
+// nanoseconds, or of a millisecond tick count when that clock is unavailable.
+void Randomize();

@@ -1,0 +1,103 @@
+#include "generator/Synthesis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "generator/Random.h"
+#include "generator/Rounding.h"
+
+namespace {
+
+constexpr int32_t FullScale = 32767;
+constexpr long double PhaseTurn = 1073741824.0L;      // 2^30
+constexpr long double PhaseStepsPerSecond = 96000.0L; // two interleaved samples per frame at 48 kHz
+
+// All ones for a source that is on and routed to the channel, else zero, so
+// that the mix is an unconditional AND and add.
+uint32_t RouteMask(const GenSource& Source, bool Routed) {
+  return Source.On && Routed ? 0xFFFFu : 0u;
+}
+
+} // namespace
+
+void AllocateGenTables(GeneratorState& State) {
+  auto* Block = new int16_t[4 * GenTableSize]();
+  for (int j = 0; j < 4; ++j)
+    State.GenTable[j] = Block + j * GenTableSize;
+}
+
+void FreeGenTables(GeneratorState& State) {
+  delete[] State.GenTable[0];
+  State.GenTable.fill(nullptr);
+  State.TablesValid = false;
+}
+
+int32_t GenAmplitude(const GenSource& Source) {
+  if (!Source.On) return 0;
+  const int32_t Level = std::clamp(Source.Level, 0, 100);
+  return static_cast<int32_t>(std::trunc(Level * 327.67L));
+}
+
+uint32_t PhaseIncrement(double Freq) {
+  const long double Steps = RoundHalfEven(PhaseTurn * Freq / PhaseStepsPerSecond);
+  return static_cast<uint32_t>(static_cast<int64_t>(Steps));
+}
+
+std::optional<GenOverflow> BuildTables(GeneratorState& State, const GenSources& Sources) {
+  if (State.TablesValid) return std::nullopt;
+
+  std::array<long double, 4> Amplitude{};
+  int32_t Left = 0;
+  int32_t Right = 0;
+  for (int j = 0; j < 4; ++j) {
+    const int32_t A = GenAmplitude(Sources[j]);
+    Amplitude[j] = A;
+    if (Sources[j].Left) Left += A;
+    if (Sources[j].Right) Right += A;
+  }
+
+  constexpr long double StepAngle = 2.0L * std::numbers::pi_v<long double> / GenTableSize;
+  for (int i = 0; i < GenTableSize; ++i) {
+    const long double Sine = std::sin(i * StepAngle);
+    for (int j = 0; j < 4; ++j)
+      State.GenTable[j][i] = static_cast<int16_t>(RoundHalfEven(Sine * Amplitude[j]));
+  }
+
+  State.TablesValid = true;
+  return Left > FullScale || Right > FullScale ? GenOverflow::Overflow : GenOverflow::None;
+}
+
+void Synthesize(GeneratorState& State, const GenSources& Sources, int16_t* Block) {
+  std::array<uint32_t, 4> Inc{};
+  for (int j = 0; j < 4; ++j)
+    Inc[j] = PhaseIncrement(State.GenFreq[j]);
+
+  std::array<uint32_t, 4> LeftMask{};
+  std::array<uint32_t, 4> RightMask{};
+  for (int j = 0; j < 4; ++j) {
+    LeftMask[j] = RouteMask(Sources[j], Sources[j].Left);
+    RightMask[j] = RouteMask(Sources[j], Sources[j].Right);
+  }
+
+  const std::array<const int16_t*, 4> Table = {State.GenTable[0], State.GenTable[1],
+                                               State.GenTable[2], State.GenTable[3]};
+  std::array<uint32_t, 4> Phase = State.GenPhase;
+
+  for (int n = 0; n < OutBlockSamples; ++n) {
+    // Each value is read before its phase moves; the noise moves by a random step.
+    std::array<uint32_t, 4> Value;
+    for (int j = 0; j < 4; ++j) {
+      Value[j] = static_cast<uint16_t>(Table[j][(Phase[j] & GenPhaseMask) >> GenPhaseShift]);
+      const uint32_t Step = j == 2 ? Random(GenPhaseMask) : Inc[j];
+      Phase[j] = (Phase[j] + Step) & GenPhaseMask;
+    }
+    const std::array<uint32_t, 4>& Mask = (n & 1) != 0 ? RightMask : LeftMask;
+    // Unsigned 16-bit sum: wraps around (32767 + 1 gives -32768), never saturates.
+    const uint32_t Sum =
+        (Value[0] & Mask[0]) + (Value[1] & Mask[1]) + (Value[2] & Mask[2]) + (Value[3] & Mask[3]);
+    Block[n] = static_cast<int16_t>(static_cast<uint16_t>(Sum));
+  }
+
+  State.GenPhase = Phase;
+}

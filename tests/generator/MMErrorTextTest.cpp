@@ -1,0 +1,84 @@
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "audio/mmErrMsg.h"
+
+namespace {
+
+const char* const Fallback = "invalid parameter passed to error translation routine!";
+
+const std::map<uint32_t, std::string>& KnownTexts() {
+  static const std::map<uint32_t, std::string> Texts = {
+      {0, "no error"},
+      {1, "unspecified error"},
+      {2, "device ID out of range"},
+      {3, "driver failed enable"},
+      {4, "device already allocated"},
+      {5, "device handle is invalid"},
+      {6, "no device driver present"},
+      {7, " memory allocation error"},
+      {8, "function isn't supported"},
+      {9, "error value out of range"},
+      {10, "invalid flag passed"},
+      {11, "invalid parameter passed"},
+      {32, "unsupported wave format"},
+      {33, "still something playing"},
+      {34, "header not prepared"},
+      {35, "device is synchronous"},
+      {64, "header not prepared"},
+      {65, "still something playing"},
+      {66, "no current map"},
+      {67, "hardware is still busy"},
+      {68, "port no longer connected"},
+      {69, "invalid setup"},
+      {97, "request not completed"},
+      {129, "time struct size"},
+      {165, "bad parameters"},
+      {166, "request not completed"},
+      {167, "joystick is unplugged"},
+      {257, "file not found"},
+      {258, "out of memory"},
+      {259, "cannot open"},
+      {260, "cannot close"},
+      {261, "cannot read"},
+      {262, "cannot write"},
+      {263, "cannot seek"},
+      {264, "cannot expand file"},
+      {265, "chunk not found"},
+      {266, "file is unbuffered"},
+  };
+  return Texts;
+}
+
+} // namespace
+
+TEST(MMErrorText, EveryCodeOfTheTableHasItsText) {
+  ASSERT_EQ(KnownTexts().size(), 37u);
+  for (const auto& [Code, Text] : KnownTexts())
+    EXPECT_EQ(MMErrorText(Code), Text) << Code;
+}
+
+TEST(MMErrorText, EveryOtherSixteenBitCodeFallsBack) {
+  EXPECT_STREQ(MMErrorText(12), Fallback);
+  EXPECT_STREQ(MMErrorText(267), Fallback);
+  for (uint32_t Code = 0; Code <= 0xFFFF; ++Code)
+    if (KnownTexts().count(Code) == 0) {
+      ASSERT_STREQ(MMErrorText(Code), Fallback) << Code;
+    }
+}
+
+TEST(MMErrorText, OnlyTheLowSixteenBitsTakePart) {
+  EXPECT_STREQ(MMErrorText(0x00010002), "device ID out of range");
+  EXPECT_STREQ(MMErrorText(0xFFFF0007), " memory allocation error");
+  EXPECT_STREQ(MMErrorText(0x80000000), "no error");
+  EXPECT_STREQ(MMErrorText(0x0001FFFF), Fallback);
+}
+
+TEST(MMErrorText, TextsAreStableConstants) {
+  EXPECT_EQ(MMErrorText(33), MMErrorText(33));
+  EXPECT_STREQ(MMErrorText(33), MMErrorText(65));
+  EXPECT_STREQ(MMErrorText(34), MMErrorText(64));
+  EXPECT_STREQ(MMErrorText(97), MMErrorText(166));
+}
