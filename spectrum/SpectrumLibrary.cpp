@@ -1,0 +1,324 @@
+#include "spectrum/SpectrumLibrary.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstddef>
+#include <numbers>
+
+namespace {
+
+std::vector<double> Window;
+
+// Work arrays and the tables derived from their size; all sized for FFTCapacity
+// points, grown when a larger N arrives and reused by every smaller one.
+std::vector<double> FFTRe;
+std::vector<double> FFTIm;
+uint16_t FFTCapacity = 0;
+// Twiddles of the span with half-length h at [h - 1, 2h - 1): the values the
+// rotation recurrence takes in every group of that span, which restarts from (1, 0)
+// for each group and so gives the same sequence each time.
+std::vector<double> TwiddleRe;
+std::vector<double> TwiddleIm;
+// Bit reversal of i over log2(FFTCapacity) bits; a smaller N shifts it down.
+std::vector<uint16_t> Reversed;
+// The taper: Rise[i] for i <= N/2, Fall[i - N/2 - 1] above; neither depends on N.
+std::vector<double> TaperRise;
+std::vector<double> TaperFall;
+
+constexpr double TwoPi = 2.0 * std::numbers::pi;
+
+double Fourth(double r) {
+  const double r2 = r * r;
+  return r2 * r2;
+}
+
+void FillTwiddles(std::size_t capacity) {
+  TwiddleRe.resize(capacity - 1);
+  TwiddleIm.resize(capacity - 1);
+  for (std::size_t half = 1; 2 * half <= capacity; half *= 2) {
+    const double theta = TwoPi / static_cast<double>(2 * half);
+    const double s = std::sin(theta / 2.0);
+    const double alpha = 2.0 * s * s;
+    const double beta = std::sin(theta);
+    double wr = 1.0;
+    double wi = 0.0;
+    for (std::size_t k = 0; k < half; ++k) {
+      TwiddleRe[half - 1 + k] = wr;
+      TwiddleIm[half - 1 + k] = wi;
+      const double tmp = alpha * wr + beta * wi;
+      wi = wi - (alpha * wi - beta * wr);
+      wr = wr - tmp;
+    }
+  }
+}
+
+void FillTaper(std::size_t capacity) {
+  TaperRise.resize(capacity / 2 + 1);
+  TaperFall.resize(capacity / 2);
+  double r = 0.0;
+  for (double& t : TaperRise) {
+    t = Fourth(r);
+    r = r + 0.001;
+  }
+  double q = 1.025;
+  for (double& t : TaperFall) {
+    t = Fourth(q);
+    q = q - 0.001;
+  }
+}
+
+void GrowFFT(uint16_t n) {
+  FreeFFTBuffers();
+  FFTRe.resize(n);
+  FFTIm.resize(n);
+  const auto bits = static_cast<uint16_t>(std::countr_zero(n));
+  Reversed.resize(n);
+  for (uint16_t i = 0; i < n; ++i)
+    Reversed[i] = static_cast<uint16_t>(BitReverse(i, bits));
+  FillTwiddles(n);
+  FillTaper(n);
+  FFTCapacity = n;
+}
+
+// Places the block in bit-reversed order, multiplied by the window table or the taper.
+void Load(std::size_t n, const int16_t* samples, bool useWindow) {
+  const int shift = std::countr_zero(FFTCapacity) - std::countr_zero(n);
+  double* re = FFTRe.data();
+  double* im = FFTIm.data();
+  const uint16_t* reversed = Reversed.data();
+  if (useWindow) {
+    const double* w = Window.data();
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::size_t j = reversed[i] >> shift;
+      re[j] = samples[i] * w[i];
+      im[j] = 0.0;
+    }
+    return;
+  }
+  const std::size_t middle = n / 2;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t j = reversed[i] >> shift;
+    const double t = i <= middle ? TaperRise[i] : TaperFall[i - middle - 1];
+    re[j] = t * samples[i];
+    im[j] = re[j];
+  }
+}
+
+// Radix-2 decimation in time, in place, with the twiddle rotating by e^(+i 2pi/span).
+void Butterflies(std::size_t n) {
+  double* re = FFTRe.data();
+  double* im = FFTIm.data();
+  for (std::size_t half = 1; 2 * half <= n; half *= 2) {
+    const double* wrs = TwiddleRe.data() + (half - 1);
+    const double* wis = TwiddleIm.data() + (half - 1);
+    for (std::size_t s = 0; s < n; s += 2 * half) {
+      double* ra = re + s;
+      double* ia = im + s;
+      double* rb = ra + half;
+      double* ib = ia + half;
+      for (std::size_t k = 0; k < half; ++k) {
+        const double wr = wrs[k];
+        const double wi = wis[k];
+        const double tr = wr * rb[k] - wi * ib[k];
+        const double ti = wr * ib[k] + wi * rb[k];
+        rb[k] = ra[k] - tr;
+        ib[k] = ia[k] - ti;
+        ra[k] = ra[k] + tr;
+        ia[k] = ia[k] + ti;
+      }
+    }
+  }
+}
+
+// Magnitudes of bins 0..n/2 into FFTRe, with the strongest bin.
+void Magnitudes(std::size_t n, uint16_t& peakBin) {
+  double* re = FFTRe.data();
+  const double* im = FFTIm.data();
+  double maximum = 0.0;
+  for (std::size_t k = 0; k <= n / 2; ++k) {
+    const double m = std::sqrt(re[k] * re[k] + im[k] * im[k]);
+    re[k] = m;
+    if (m > maximum) {
+      maximum = m;
+      peakBin = static_cast<uint16_t>(k);
+    }
+  }
+}
+
+void Scale(std::size_t n, double* values, uint8_t mode, double gain, int32_t blockPeak,
+           bool autoScale) {
+  const double* m = FFTRe.data();
+  const std::size_t last = n / 2;
+  // The peak stays in double so that no BlockPeak overflows the sums below.
+  const double peak = static_cast<double>(blockPeak);
+  switch (mode) {
+  case ScaleLog:
+    if (autoScale) {
+      const double divisor = std::log10(peak + 2.0);
+      for (std::size_t k = 0; k <= last; ++k)
+        values[k] = std::log10(m[k] / 2000.0 + 1.0) * 35000.0 / divisor;
+    } else {
+      for (std::size_t k = 0; k <= last; ++k)
+        values[k] = std::log10(m[k] / 2000.0 + 1.0) * gain * 1000.0;
+    }
+    break;
+  case ScaleSqrt:
+    if (autoScale) {
+      const double divisor = std::sqrt(peak + 1.0);
+      for (std::size_t k = 0; k <= last; ++k)
+        values[k] = std::sqrt(m[k]) * 2000.0 / divisor;
+    } else {
+      for (std::size_t k = 0; k <= last; ++k)
+        values[k] = std::sqrt(m[k]) * gain * 3.0;
+    }
+    break;
+  case ScaleLinear:
+    if (autoScale) {
+      const double divisor = peak + 1.0;
+      for (std::size_t k = 0; k <= last; ++k)
+        values[k] = m[k] * 120.0 / divisor;
+    } else {
+      const double gain2 = gain * gain;
+      for (std::size_t k = 0; k <= last; ++k)
+        values[k] = gain2 * m[k] / 2000.0;
+    }
+    break;
+  case ScaleRaw:
+    for (std::size_t k = 0; k <= last; ++k)
+      values[k] = m[k];
+    break;
+  default:
+    break;
+  }
+}
+
+// Two sweeps interleaved step by step, each seeing what the other left: the upward
+// one cuts a bin below its upper neighbour, the downward one a bin below its lower.
+void PeakOnly(std::size_t n, double* values) {
+  const std::size_t h = n / 2;
+  if (h < 2) return;
+  for (std::size_t t = 0; t + 2 <= h; ++t) {
+    const std::size_t k = t + 1;
+    if (values[k] > values[k - 1]) values[k - 1] = values[k - 1] / 100.0;
+    const std::size_t j = h - 1 - t;
+    if (values[j] > values[j + 1]) values[j + 1] = values[j + 1] / 100.0;
+  }
+}
+
+bool WithinLimits(uint16_t n, uint16_t bits, bool useWindow) {
+  return n != 0 && std::has_single_bit(n) && std::countr_zero(n) == bits &&
+         (!useWindow || Window.size() >= n);
+}
+
+} // namespace
+
+void BuildWindow(uint8_t WindowType, uint16_t Count) {
+  Window.resize(Count);
+  if (WindowType > WindowBlackmanNuttall) return;
+  // One entry has no spread: it is the window's centre.
+  const double last = Count > 1 ? static_cast<double>(Count - 1) : 1.0;
+  const double offset = Count > 1 ? 0.5 : 0.0;
+  for (std::size_t i = 0; i < Count; ++i) {
+    const double x = static_cast<double>(i) / last - offset;
+    double w = 1.0;
+    switch (WindowType) {
+    case WindowTriangular:
+      w = 1.0 - 2.0 * std::fabs(x);
+      break;
+    case WindowHann:
+      w = 0.5 + 0.5 * std::cos(TwoPi * x);
+      break;
+    case WindowHamming:
+      w = 0.54 + 0.46 * std::cos(TwoPi * x);
+      break;
+    case WindowBlackmanNuttall:
+      w = 0.3635819 + 0.4891775 * std::cos(TwoPi * x) + 0.1365995 * std::cos(2.0 * TwoPi * x) +
+          0.0106411 * std::cos(3.0 * TwoPi * x);
+      break;
+    default:
+      break;
+    }
+    Window[i] = w;
+  }
+}
+
+int BitReverse(uint16_t Value, uint16_t Bits) {
+  int result = 0;
+  for (uint16_t b = 0; b < Bits; ++b) {
+    result = 2 * result + (Value & 1);
+    Value = static_cast<uint16_t>(Value >> 1);
+  }
+  return result;
+}
+
+void SpectrumFFT(uint16_t N, uint16_t Bits, const int16_t* Samples, double* Values,
+                 uint16_t& PeakBin, uint8_t ScaleMode, double Gain, int32_t BlockPeak,
+                 bool PeakFilter, bool AutoScale, bool UseWindow) {
+  if (!WithinLimits(N, Bits, UseWindow)) return;
+  if (N > FFTCapacity) GrowFFT(N);
+  Load(N, Samples, UseWindow);
+  Butterflies(N);
+  Magnitudes(N, PeakBin);
+  Scale(N, Values, ScaleMode, Gain, BlockPeak, AutoScale);
+  if (PeakFilter) PeakOnly(N, Values);
+}
+
+void FreeFFTBuffers() {
+  if (FFTCapacity == 0) return;
+  for (auto* table : {&FFTRe, &FFTIm, &TwiddleRe, &TwiddleIm, &TaperRise, &TaperFall})
+    std::vector<double>().swap(*table);
+  std::vector<uint16_t>().swap(Reversed);
+  FFTCapacity = 0;
+}
+
+const std::vector<double>& WindowTable() {
+  return Window;
+}
+
+void LevelToColor(uint8_t& Red, uint8_t& Green, uint8_t& Blue, double Level) {
+  double red = 0.0;
+  double green = 0.0;
+  double blue = 0.0;
+  double brightness = 0.0;
+  // Compared as a double first: a NaN or a level far out of range must not reach
+  // the integer conversion.
+  if (Level > -1.0 && Level < 32768.0) {
+    const int t = static_cast<int>(Level);
+    const double v = Level;
+    if (t < 8000) {
+      red = (8000.0 - v) / 8000.0;
+      blue = 1.0;
+    } else if (t < 14000) {
+      green = (v - 8000.0) / 6000.0;
+      blue = 1.0;
+    } else if (t < 20000) {
+      green = 1.0;
+      blue = (20000.0 - v) / 6000.0;
+    } else if (t < 24000) {
+      red = (v - 20000.0) / 4000.0;
+      green = 1.0;
+    } else if (t < 32000) {
+      red = 1.0;
+      green = (32000.0 - v) / 8000.0;
+    } else {
+      red = 1.0;
+    }
+    brightness = t < 12000 ? 0.7 * v / 11999.0 + 0.3 : 1.0;
+  }
+  Red = static_cast<uint8_t>(ColorComponent(brightness, red));
+  Green = static_cast<uint8_t>(ColorComponent(brightness, green));
+  Blue = static_cast<uint8_t>(ColorComponent(brightness, blue));
+}
+
+int ColorComponent(double Brightness, double Weight) {
+  if (Weight == 0.0) return 0;
+  // nearbyint rounds ties to even in the default rounding mode.
+  const double rounded = std::nearbyint(Weight * Brightness * 255.0);
+  // Products out of range (never made by the colour map) saturate instead of
+  // overflowing the conversion.
+  if (std::isnan(rounded)) return 0;
+  return static_cast<int>(
+      std::clamp(rounded, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+}
