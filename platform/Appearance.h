@@ -1,0 +1,12 @@
+#pragma once
+// Colour and font colour of any control, kept as the TColor the program set
+// (so a test like "is the box clBtnFace" compares what was set, not pixels).
+
+#include "platform/Colors.h"
+
+class QWidget;
+
+void SetColor(QWidget* control, TColor color);
+TColor ColorOf(const QWidget* control); // clBtnFace until set
+void SetFontColor(QWidget* control, TColor color);
+TColor FontColorOf(const QWidget* control); // clWindowText until set

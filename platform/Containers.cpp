@@ -1,0 +1,49 @@
+#include "platform/Containers.h"
+
+#include <QPainter>
+
+#include "platform/Colors.h"
+
+namespace {
+
+void DrawBevel(QPainter& painter, QRect& r, BevelCut cut) {
+  if (cut == BevelCut::None) return;
+  const QColor light = ToQColor(clBtnHighlight), dark = ToQColor(clBtnShadow);
+  const QColor topLeft = cut == BevelCut::Raised ? light : dark;
+  const QColor bottomRight = cut == BevelCut::Raised ? dark : light;
+  const int l = r.left(), t = r.top(), rr = r.left() + r.width() - 1, b = r.top() + r.height() - 1;
+  painter.setPen(topLeft);
+  painter.drawLine(l, t, rr - 1, t);
+  painter.drawLine(l, t, l, b - 1);
+  painter.setPen(bottomRight);
+  painter.drawLine(rr, t, rr, b);
+  painter.drawLine(l, b, rr, b);
+  r.adjust(1, 1, -1, -1);
+}
+
+} // namespace
+
+Panel::Panel(QWidget* parent, BevelCut outer, BevelCut inner)
+    : QFrame(parent), outer_(outer), inner_(inner) {
+  setAutoFillBackground(true);
+}
+
+void Panel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  QRect r = rect();
+  DrawBevel(painter, r, outer_);
+  DrawBevel(painter, r, inner_);
+}
+
+Bevel::Bevel(QWidget* parent) : QFrame(parent) {
+  setFrameStyle(QFrame::Box | QFrame::Sunken);
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+Label::Label(QWidget* parent) : QLabel(parent) {}
+
+StaticText::StaticText(QWidget* parent) : QLabel(parent) {
+  setAlignment(Qt::AlignCenter);
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setLineWidth(1);
+}

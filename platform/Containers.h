@@ -1,0 +1,67 @@
+#pragma once
+// Panels, group boxes, bevels, labels, static texts and the paint box.
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+
+#include "platform/ControlEvents.h"
+
+enum class BevelCut { None, Lowered, Raised };
+
+// A panel: an optional outer and inner bevel of one pixel each, in its colour.
+class Panel : public QFrame {
+  Q_OBJECT
+public:
+  Panel(QWidget* parent, BevelCut outer, BevelCut inner);
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  BevelCut outer_, inner_;
+};
+
+class GroupBox : public QGroupBox {
+  Q_OBJECT
+public:
+  explicit GroupBox(QWidget* parent) : QGroupBox(parent) {}
+  QString Caption() const { return title(); }
+  void SetCaption(const QString& caption) { setTitle(caption); }
+};
+
+// A sunken frame drawn behind the controls it groups.
+class Bevel : public QFrame {
+  Q_OBJECT
+public:
+  explicit Bevel(QWidget* parent);
+};
+
+class Label : public QLabel {
+  Q_OBJECT
+public:
+  explicit Label(QWidget* parent);
+  QString Caption() const { return text(); }
+  void SetCaption(const QString& caption) { setText(caption); }
+};
+
+// A static text: centred, with a sunken border.
+class StaticText : public QLabel {
+  Q_OBJECT
+public:
+  explicit StaticText(QWidget* parent);
+  QString Caption() const { return text(); }
+  void SetCaption(const QString& caption) { setText(caption); }
+};
+
+class PaintBox : public QWidget {
+  Q_OBJECT
+public:
+  explicit PaintBox(QWidget* parent) : QWidget(parent) {}
+  NotifyEvent OnPaint;
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    if (OnPaint) OnPaint(this);
+  }
+};

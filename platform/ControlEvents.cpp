@@ -1,0 +1,36 @@
+#include "platform/ControlEvents.h"
+
+#include <QMouseEvent>
+#include <QWidget>
+
+MouseEvents::MouseEvents(QWidget* control) : QObject(control), control_(control) {
+  control->setMouseTracking(true);
+  control->installEventFilter(this);
+  for (QWidget* child : control->findChildren<QWidget*>()) {
+    child->setMouseTracking(true);
+    child->installEventFilter(this);
+  }
+}
+
+MouseEvents& MouseEvents::Of(QWidget* control) {
+  if (auto* existing = control->findChild<MouseEvents*>(QString(), Qt::FindDirectChildrenOnly))
+    return *existing;
+  return *new MouseEvents(control);
+}
+
+bool MouseEvents::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease)
+    return false;
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  auto* widget = static_cast<QWidget*>(watched);
+  const QPoint p = widget->mapTo(control_, mouse->position().toPoint());
+  if (type == QEvent::MouseButtonPress && OnMouseDown)
+    OnMouseDown(control_, mouse->button(), mouse->modifiers(), p.x(), p.y());
+  else if (type == QEvent::MouseMove && OnMouseMove)
+    OnMouseMove(control_, mouse->modifiers(), p.x(), p.y());
+  else if (type == QEvent::MouseButtonRelease && OnMouseUp)
+    OnMouseUp(control_, mouse->button(), mouse->modifiers(), p.x(), p.y());
+  return false;
+}

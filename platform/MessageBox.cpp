@@ -1,0 +1,25 @@
+#include "platform/MessageBox.h"
+
+#include <QMessageBox>
+
+namespace {
+MessageBoxHook& Hook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+} // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+  Hook() = std::move(hook);
+}
+
+void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
+                    MessageIcon icon) {
+  if (Hook()) {
+    Hook()(text, caption);
+    return;
+  }
+  QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                  caption, text, QMessageBox::Ok, parent);
+  box.exec();
+}

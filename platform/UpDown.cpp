@@ -1,0 +1,61 @@
+#include "platform/UpDown.h"
+
+#include <algorithm>
+
+#include <QEvent>
+#include <QToolButton>
+
+UpDown::UpDown(QWidget* parent, Qt::Orientation orientation)
+    : QWidget(parent), orientation_(orientation), increase_(new QToolButton(this)),
+      decrease_(new QToolButton(this)) {
+  const bool vertical = orientation == Qt::Vertical;
+  increase_->setArrowType(vertical ? Qt::UpArrow : Qt::RightArrow);
+  decrease_->setArrowType(vertical ? Qt::DownArrow : Qt::LeftArrow);
+  for (QToolButton* button : {increase_, decrease_}) {
+    button->setAutoRepeat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setIconSize(QSize(6, 6));
+  }
+  connect(increase_, &QToolButton::clicked, this, [this] { Step(1); });
+  connect(decrease_, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+bool UpDown::CanChange() {
+  bool allow = true;
+  if (OnChanging) OnChanging(this, allow);
+  return allow;
+}
+
+void UpDown::SetPosition(int16_t position) {
+  if (position == position_) return;
+  if (!CanChange()) return;
+  position_ = position;
+}
+
+void UpDown::Step(int delta) {
+  const int lo = std::min(Min, Max), hi = std::max(Min, Max);
+  const int target = std::clamp(position_ + delta, lo, hi);
+  if (target == position_) return;
+  if (!CanChange()) return;
+  position_ = static_cast<int16_t>(target);
+  if (OnClick) OnClick(this);
+}
+
+void UpDown::resizeEvent(QResizeEvent*) {
+  const int w = width(), h = height();
+  if (orientation_ == Qt::Vertical) {
+    increase_->setGeometry(0, 0, w, h / 2);
+    decrease_->setGeometry(0, h / 2, w, h - h / 2);
+  } else {
+    decrease_->setGeometry(0, 0, w / 2, h);
+    increase_->setGeometry(w / 2, 0, w - w / 2, h);
+  }
+}
+
+void UpDown::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::EnabledChange) {
+    increase_->setEnabled(isEnabled());
+    decrease_->setEnabled(isEnabled());
+  }
+  QWidget::changeEvent(event);
+}

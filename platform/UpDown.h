@@ -1,0 +1,43 @@
+#pragma once
+// An up-down control: two arrow buttons that step a position within Min..Max.
+//
+// OnChanging runs before the position moves and still sees the old position;
+// clearing AllowChange keeps it. Setting the position from the program runs
+// OnChanging when it differs and takes the new value without clamping.
+
+#include <cstdint>
+
+#include <QWidget>
+
+#include "platform/ControlEvents.h"
+
+class QToolButton;
+
+class UpDown : public QWidget {
+  Q_OBJECT
+public:
+  UpDown(QWidget* parent, Qt::Orientation orientation);
+
+  ChangingEvent OnChanging;
+  NotifyEvent OnClick;
+  int Min = 0;
+  int Max = 100;
+
+  int16_t Position() const { return position_; }
+  void SetPosition(int16_t position);
+  Qt::Orientation Orientation() const { return orientation_; }
+  // One step as a click on an arrow does: +1 for up (or right), -1 for down.
+  void Step(int delta);
+
+protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+private:
+  bool CanChange();
+
+  Qt::Orientation orientation_;
+  int16_t position_ = 0;
+  QToolButton* increase_;
+  QToolButton* decrease_;
+};
