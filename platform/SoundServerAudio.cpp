@@ -1,0 +1,230 @@
+// The wave-audio service on the sound server's asynchronous API. Calls come
+// from the GUI thread and take the audio thread's lock for the few moments they
+// touch shared state; notifications are posted from the audio thread.
+//
+// Destroying the service with devices still open detaches them silently: no
+// further notification is posted and their handles become invalid. Owners
+// that want every buffer and the close reported reset and close first.
+
+#include "platform/SoundServerAudio.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <vector>
+
+#include "platform/SoundServerCapture.h"
+#include "platform/SoundServerFormat.h"
+#include "platform/SoundServerPlayback.h"
+
+namespace {
+
+constexpr uint32_t kCallbackTypeMask = 0x00070000;
+
+// A handle is the address of the device's SoundServerStream part.
+template <class Handle> Handle HandleOf(SoundServerStream* stream) {
+  return reinterpret_cast<Handle>(stream);
+}
+
+template <class Stream, class Handle>
+Stream* Find(const std::vector<std::unique_ptr<Stream>>& streams, Handle handle) {
+  for (const auto& stream : streams)
+    if (HandleOf<Handle>(stream.get()) == handle) return stream.get();
+  return nullptr;
+}
+
+MMRESULT CheckHeader(const WAVEHDR* header) {
+  if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0)
+    return MMSYSERR_INVALPARAM;
+  if ((header->dwFlags & WHDR_PREPARED) == 0) return WAVERR_UNPREPARED;
+  if ((header->dwFlags & WHDR_INQUEUE) != 0) return WAVERR_STILLPLAYING;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT Prepare(WAVEHDR* header) {
+  if (header == nullptr) return MMSYSERR_INVALPARAM;
+  if ((header->dwFlags & WHDR_INQUEUE) != 0) return WAVERR_STILLPLAYING;
+  header->dwFlags |= WHDR_PREPARED;
+  return MMSYSERR_NOERROR;
+}
+
+class SoundServerAudio final : public WaveAudio {
+public:
+  explicit SoundServerAudio(const char* appName) : link_(appName) {}
+
+  ~SoundServerAudio() override {
+    if (!link_.Running()) return;
+    SoundServerLock lock(link_.Loop());
+    captures_.clear();
+    playbacks_.clear();
+  }
+
+  SoundServerAudio(const SoundServerAudio&) = delete;
+  SoundServerAudio& operator=(const SoundServerAudio&) = delete;
+
+  MMRESULT WaveInOpen(HWAVEIN* phwi, uint32_t deviceId, const WAVEFORMATEX* format, QObject* target,
+                      uintptr_t, uint32_t flags) override {
+    SoundServerCapture* stream = nullptr;
+    const MMRESULT code = Open(deviceId, format, target, flags, captures_, &stream);
+    if (code == MMSYSERR_NOERROR && stream != nullptr) {
+      *phwi = HandleOf<HWAVEIN>(stream);
+      stream->Post(MM_WIM_OPEN, nullptr);
+    }
+    return code;
+  }
+
+  MMRESULT WaveInPrepareHeader(HWAVEIN hwi, WAVEHDR* header, uint32_t) override {
+    if (Find(captures_, hwi) == nullptr) return MMSYSERR_INVALHANDLE;
+    return Prepare(header);
+  }
+
+  MMRESULT WaveInAddBuffer(HWAVEIN hwi, WAVEHDR* header, uint32_t) override {
+    SoundServerCapture* stream = Find(captures_, hwi);
+    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
+    if (const MMRESULT code = CheckHeader(header)) return code;
+    SoundServerLock lock(link_.Loop());
+    if (stream->Lost()) return MMSYSERR_BADDEVICEID;
+    header->dwBytesRecorded = 0;
+    stream->Enqueue(header);
+    return MMSYSERR_NOERROR;
+  }
+
+  MMRESULT WaveInStart(HWAVEIN hwi) override {
+    SoundServerCapture* stream = Find(captures_, hwi);
+    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
+    SoundServerLock lock(link_.Loop());
+    if (stream->Lost()) return MMSYSERR_BADDEVICEID;
+    stream->Start();
+    return MMSYSERR_NOERROR;
+  }
+
+  MMRESULT WaveInReset(HWAVEIN hwi) override {
+    SoundServerCapture* stream = Find(captures_, hwi);
+    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
+    SoundServerLock lock(link_.Loop());
+    stream->Reset();
+    return MMSYSERR_NOERROR;
+  }
+
+  MMRESULT WaveInClose(HWAVEIN hwi) override { return Close(captures_, hwi, MM_WIM_CLOSE); }
+
+  MMRESULT WaveOutOpen(HWAVEOUT* phwo, uint32_t deviceId, const WAVEFORMATEX* format,
+                       QObject* target, uintptr_t, uint32_t flags) override {
+    SoundServerPlayback* stream = nullptr;
+    const MMRESULT code = Open(deviceId, format, target, flags, playbacks_, &stream);
+    if (code == MMSYSERR_NOERROR && stream != nullptr) {
+      *phwo = HandleOf<HWAVEOUT>(stream);
+      stream->Post(MM_WOM_OPEN, nullptr);
+    }
+    return code;
+  }
+
+  MMRESULT WaveOutPrepareHeader(HWAVEOUT hwo, WAVEHDR* header, uint32_t) override {
+    if (Find(playbacks_, hwo) == nullptr) return MMSYSERR_INVALHANDLE;
+    return Prepare(header);
+  }
+
+  MMRESULT WaveOutUnprepareHeader(HWAVEOUT hwo, WAVEHDR* header, uint32_t) override {
+    if (Find(playbacks_, hwo) == nullptr) return MMSYSERR_INVALHANDLE;
+    if (header == nullptr) return MMSYSERR_INVALPARAM;
+    if ((header->dwFlags & WHDR_INQUEUE) != 0) return WAVERR_STILLPLAYING;
+    header->dwFlags &= ~WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+  }
+
+  MMRESULT WaveOutWrite(HWAVEOUT hwo, WAVEHDR* header, uint32_t) override {
+    SoundServerPlayback* stream = Find(playbacks_, hwo);
+    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
+    if (const MMRESULT code = CheckHeader(header)) return code;
+    if (header->dwBufferLength % pa_frame_size(&stream->Spec()) != 0) return MMSYSERR_INVALPARAM;
+    SoundServerLock lock(link_.Loop());
+    if (stream->Lost()) return MMSYSERR_BADDEVICEID;
+    stream->Write(header);
+    return MMSYSERR_NOERROR;
+  }
+
+  MMRESULT WaveOutReset(HWAVEOUT hwo) override {
+    SoundServerPlayback* stream = Find(playbacks_, hwo);
+    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
+    SoundServerLock lock(link_.Loop());
+    stream->Reset();
+    return MMSYSERR_NOERROR;
+  }
+
+  MMRESULT WaveOutClose(HWAVEOUT hwo) override { return Close(playbacks_, hwo, MM_WOM_CLOSE); }
+
+private:
+  // A format query: can the server's default source (capture) or sink take
+  // the format at all (mapped), or does that device itself offer it. The
+  // server converts, so the device offers whatever it can take.
+  MMRESULT Query(bool capture, bool mapped) {
+    const SoundServerDeadline deadline = SoundServerDeadlineFromNow(kSoundServerTimeout);
+    SoundServerLock lock(link_.Loop());
+    pa_context* context = nullptr;
+    MMRESULT code = link_.Connect(deadline, &context);
+    if (code != MMSYSERR_NOERROR) return code;
+    std::string device;
+    code = link_.DefaultDevice(context, capture, deadline, &device);
+    if (code != MMSYSERR_NOERROR || mapped) return code;
+    return link_.CheckDevice(context, capture, device, deadline);
+  }
+
+  template <class Stream>
+  MMRESULT Open(uint32_t deviceId, const WAVEFORMATEX* format, QObject* target, uint32_t flags,
+                std::vector<std::unique_ptr<Stream>>& streams, Stream** opened) {
+    if (deviceId != 0) return MMSYSERR_BADDEVICEID;
+    if (format == nullptr) return MMSYSERR_INVALPARAM;
+    pa_sample_spec spec;
+    if (const MMRESULT code = SampleSpecFromFormat(*format, &spec)) return code;
+    if (!link_.Running()) return MMSYSERR_NOMEM;
+    constexpr bool capture = std::is_same_v<Stream, SoundServerCapture>;
+    if ((flags & WAVE_FORMAT_QUERY) != 0) return Query(capture, (flags & WAVE_MAPPED) != 0);
+
+    const uint32_t callback = flags & kCallbackTypeMask;
+    if (callback != 0 && callback != CALLBACK_WINDOW) return MMSYSERR_INVALPARAM;
+    if (callback == CALLBACK_WINDOW && target == nullptr) return MMSYSERR_INVALPARAM;
+    std::unique_ptr<Stream> stream(
+        new (std::nothrow) Stream(link_, callback == CALLBACK_WINDOW ? target : nullptr));
+    if (stream == nullptr) return MMSYSERR_NOMEM;
+
+    const SoundServerDeadline deadline = SoundServerDeadlineFromNow(kSoundServerTimeout);
+    SoundServerLock lock(link_.Loop());
+    if (const MMRESULT code = stream->Open(spec, deadline)) {
+      stream.reset();
+      return code;
+    }
+    *opened = stream.get();
+    streams.push_back(std::move(stream));
+    return MMSYSERR_NOERROR;
+  }
+
+  // The close notification is posted with the lock held and the device then
+  // detached, so no buffer notification of the device can follow it.
+  template <class Stream, class Handle>
+  MMRESULT Close(std::vector<std::unique_ptr<Stream>>& streams, Handle handle, uint32_t message) {
+    Stream* stream = Find(streams, handle);
+    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
+    SoundServerLock lock(link_.Loop());
+    if (!stream->Idle()) return WAVERR_STILLPLAYING;
+    stream->Post(message, nullptr);
+    streams.erase(std::find_if(streams.begin(), streams.end(),
+                               [&](const auto& item) { return item.get() == stream; }));
+    return MMSYSERR_NOERROR;
+  }
+
+  SoundServerConnection link_;
+  std::vector<std::unique_ptr<SoundServerCapture>> captures_;
+  std::vector<std::unique_ptr<SoundServerPlayback>> playbacks_;
+};
+
+} // namespace
+
+std::unique_ptr<WaveAudio> CreateSoundServerAudio(const char* appName) {
+  return std::make_unique<SoundServerAudio>(appName);
+}
+
+uint64_t DroppedCaptureFrames(HWAVEIN hwi) {
+  auto* stream = reinterpret_cast<SoundServerStream*>(hwi);
+  return static_cast<SoundServerCapture*>(stream)->DroppedFrames();
+}

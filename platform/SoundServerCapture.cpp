@@ -1,0 +1,84 @@
+#include "platform/SoundServerCapture.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/SoundServerFormat.h"
+
+namespace {
+// Blocks of at most this many frames arrive from the server, so that buffers
+// fill steadily rather than in bursts.
+constexpr size_t kFragmentFrames = 1024;
+} // namespace
+
+SoundServerCapture::SoundServerCapture(SoundServerConnection& link, QObject* target)
+    : SoundServerStream(link, target, {MM_WIM_DATA, MM_WIM_CLOSE, MM_WIM_LOST}) {}
+
+int SoundServerCapture::Connect(pa_stream* stream, const char* device) {
+  pa_stream_set_read_callback(stream, OnReadable, this);
+  pa_buffer_attr attr;
+  attr.maxlength = static_cast<uint32_t>(-1);
+  attr.tlength = static_cast<uint32_t>(-1);
+  attr.prebuf = static_cast<uint32_t>(-1);
+  attr.minreq = static_cast<uint32_t>(-1);
+  attr.fragsize = static_cast<uint32_t>(kFragmentFrames * pa_frame_size(&Spec()));
+  const auto flags =
+      static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+  return pa_stream_connect_record(stream, device, &attr, flags);
+}
+
+void SoundServerCapture::Start() {
+  recording_ = true;
+  if (pa_operation* operation = pa_stream_cork(stream_, 0, nullptr, nullptr))
+    pa_operation_unref(operation);
+}
+
+void SoundServerCapture::Reset() {
+  recording_ = false;
+  if (!Lost()) {
+    if (pa_operation* operation = pa_stream_cork(stream_, 1, nullptr, nullptr))
+      pa_operation_unref(operation);
+    if (pa_operation* operation = pa_stream_flush(stream_, nullptr, nullptr))
+      pa_operation_unref(operation);
+  }
+  ReturnAll();
+}
+
+uint64_t SoundServerCapture::DroppedFrames() const {
+  return droppedBytes_.load(std::memory_order_relaxed) / pa_frame_size(&Spec());
+}
+
+// Audio thread, lock held: drains everything the server has delivered.
+void SoundServerCapture::OnReadable(pa_stream* stream, size_t, void* userdata) {
+  auto* self = static_cast<SoundServerCapture*>(userdata);
+  const void* data = nullptr;
+  size_t bytes = 0;
+  while (pa_stream_peek(stream, &data, &bytes) == 0 && bytes > 0) {
+    self->Take(static_cast<const char*>(data), bytes);
+    pa_stream_drop(stream);
+  }
+}
+
+// Copies into the buffers at the head of the queue; null data is a hole in the
+// stream and becomes silence. Data that arrives after a reset is no loss.
+void SoundServerCapture::Take(const char* data, size_t bytes) {
+  if (!recording_) return;
+  while (bytes > 0) {
+    WAVEHDR* header = Head();
+    if (header == nullptr) {
+      droppedBytes_.fetch_add(bytes, std::memory_order_relaxed);
+      return;
+    }
+    const size_t count = std::min<size_t>(bytes, header->dwBufferLength - header->dwBytesRecorded);
+    char* target = header->lpData + header->dwBytesRecorded;
+    if (data != nullptr) {
+      std::memcpy(target, data, count);
+      data += count;
+    } else {
+      std::memset(target, SilenceByte(Spec().format), count);
+    }
+    header->dwBytesRecorded += static_cast<uint32_t>(count);
+    bytes -= count;
+    if (header->dwBytesRecorded == header->dwBufferLength) Finish(Dequeue());
+  }
+}

@@ -1,0 +1,196 @@
+#include "platform/SoundServerConnection.h"
+
+#include <pulse/rtclock.h>
+
+namespace {
+
+void WakeOnContextState(pa_context*, void* loop) {
+  SoundServerConnection::Wake(loop);
+}
+
+struct DefaultQuery {
+  DefaultQuery(pa_threaded_mainloop* loop_, bool capture_) : loop(loop_), capture(capture_) {}
+  pa_threaded_mainloop* loop;
+  bool capture;
+  bool answered = false;
+  std::string name;
+};
+
+void OnServerInfo(pa_context*, const pa_server_info* info, void* userdata) {
+  auto* query = static_cast<DefaultQuery*>(userdata);
+  if (info != nullptr) {
+    const char* name = query->capture ? info->default_source_name : info->default_sink_name;
+    if (name != nullptr) query->name = name;
+    query->answered = true;
+  }
+  SoundServerConnection::Wake(query->loop);
+}
+
+struct DeviceQuery {
+  pa_threaded_mainloop* loop;
+  bool found = false;
+};
+
+// Called once per matching device, then once more with eol set.
+void OnSourceInfo(pa_context*, const pa_source_info* info, int, void* userdata) {
+  auto* query = static_cast<DeviceQuery*>(userdata);
+  if (info != nullptr) query->found = true;
+  SoundServerConnection::Wake(query->loop);
+}
+
+void OnSinkInfo(pa_context*, const pa_sink_info* info, int, void* userdata) {
+  auto* query = static_cast<DeviceQuery*>(userdata);
+  if (info != nullptr) query->found = true;
+  SoundServerConnection::Wake(query->loop);
+}
+
+} // namespace
+
+SoundServerDeadline SoundServerDeadlineFromNow(pa_usec_t timeout) {
+  return pa_rtclock_now() + timeout;
+}
+
+MMRESULT CodeFromPulseError(int error) {
+  switch (error) {
+  case PA_ERR_NOENTITY:
+  case PA_ERR_CONNECTIONREFUSED:
+  case PA_ERR_CONNECTIONTERMINATED:
+  case PA_ERR_TIMEOUT:
+  case PA_ERR_INVALIDSERVER:
+  case PA_ERR_KILLED:
+  case PA_ERR_ACCESS:
+  case PA_ERR_AUTHKEY:
+  case PA_ERR_VERSION:
+    return MMSYSERR_BADDEVICEID;
+  case PA_ERR_NOTSUPPORTED:
+  case PA_ERR_INVALID:
+    return WAVERR_BADFORMAT;
+  default:
+    return MMSYSERR_ERROR;
+  }
+}
+
+SoundServerConnection::SoundServerConnection(const char* appName)
+    : appName_(appName != nullptr ? appName : "") {
+  loop_ = pa_threaded_mainloop_new();
+  if (loop_ == nullptr) return;
+  pa_threaded_mainloop_set_name(loop_, "audio");
+  running_ = pa_threaded_mainloop_start(loop_) == 0;
+}
+
+SoundServerConnection::~SoundServerConnection() {
+  if (loop_ == nullptr) return;
+  if (running_) {
+    {
+      SoundServerLock lock(loop_);
+      Drop();
+    }
+    pa_threaded_mainloop_stop(loop_);
+  }
+  pa_threaded_mainloop_free(loop_);
+}
+
+void SoundServerConnection::Wake(void* loop) {
+  pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+}
+
+SoundServerConnection::Timer::Timer(SoundServerConnection& owner_, pa_context* context,
+                                    SoundServerDeadline deadline)
+    : owner(owner_) {
+  event = pa_context_rttime_new(
+      context, deadline,
+      [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* userdata) {
+        auto* timer = static_cast<Timer*>(userdata);
+        timer->expired = true;
+        Wake(timer->owner.loop_);
+      },
+      this);
+  expired = event == nullptr;
+}
+
+SoundServerConnection::Timer::~Timer() {
+  if (event == nullptr) return;
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(owner.loop_);
+  api->time_free(event);
+}
+
+void SoundServerConnection::Drop() {
+  if (context_ == nullptr) return;
+  pa_context_set_state_callback(context_, nullptr, nullptr);
+  pa_context_unref(context_);
+  context_ = nullptr;
+}
+
+MMRESULT SoundServerConnection::Connect(SoundServerDeadline deadline, pa_context** context) {
+  *context = nullptr;
+  if (!running_) return MMSYSERR_NOMEM;
+  if (context_ != nullptr) {
+    if (pa_context_get_state(context_) == PA_CONTEXT_READY) {
+      *context = context_;
+      return MMSYSERR_NOERROR;
+    }
+    Drop();
+  }
+
+  pa_proplist* props = pa_proplist_new();
+  pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, appName_.c_str());
+  context_ =
+      pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), appName_.c_str(), props);
+  pa_proplist_free(props);
+  if (context_ == nullptr) return MMSYSERR_NOMEM;
+  pa_context_set_state_callback(context_, WakeOnContextState, loop_);
+  // Never spawn a server: a missing one is a failure the window reports.
+  if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    const MMRESULT code = CodeFromPulseError(pa_context_errno(context_));
+    Drop();
+    return code == MMSYSERR_ERROR ? MMSYSERR_BADDEVICEID : code;
+  }
+  pa_context_state_t state = PA_CONTEXT_UNCONNECTED;
+  const bool settled = WaitUntil(context_, deadline, [&] {
+    state = pa_context_get_state(context_);
+    return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+  });
+  if (!settled || state != PA_CONTEXT_READY) {
+    Drop();
+    return MMSYSERR_BADDEVICEID;
+  }
+  *context = context_;
+  return MMSYSERR_NOERROR;
+}
+
+bool SoundServerConnection::WaitForOperation(pa_context* context, pa_operation* operation,
+                                             SoundServerDeadline deadline) {
+  const bool finished = WaitUntil(
+      context, deadline, [&] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; });
+  if (!finished) pa_operation_cancel(operation);
+  pa_operation_unref(operation);
+  return finished;
+}
+
+MMRESULT SoundServerConnection::DefaultDevice(pa_context* context, bool capture,
+                                              SoundServerDeadline deadline, std::string* name) {
+  DefaultQuery query(loop_, capture);
+  pa_operation* operation = pa_context_get_server_info(context, OnServerInfo, &query);
+  if (operation == nullptr) return CodeFromPulseError(pa_context_errno(context));
+  if (!WaitForOperation(context, operation, deadline)) {
+    Drop();
+    return MMSYSERR_BADDEVICEID;
+  }
+  if (!query.answered || query.name.empty()) return MMSYSERR_BADDEVICEID;
+  *name = std::move(query.name);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SoundServerConnection::CheckDevice(pa_context* context, bool capture,
+                                            const std::string& name, SoundServerDeadline deadline) {
+  DeviceQuery query{loop_};
+  pa_operation* operation =
+      capture ? pa_context_get_source_info_by_name(context, name.c_str(), OnSourceInfo, &query)
+              : pa_context_get_sink_info_by_name(context, name.c_str(), OnSinkInfo, &query);
+  if (operation == nullptr) return CodeFromPulseError(pa_context_errno(context));
+  if (!WaitForOperation(context, operation, deadline)) {
+    Drop();
+    return MMSYSERR_BADDEVICEID;
+  }
+  return query.found ? MMSYSERR_NOERROR : MMSYSERR_BADDEVICEID;
+}

@@ -1,0 +1,118 @@
+#include "platform/SoundServerStream.h"
+
+#include <QCoreApplication>
+
+SoundServerStream::SoundServerStream(SoundServerConnection& link, QObject* target,
+                                     Messages messages)
+    : link_(link), target_(target), messages_(messages) {}
+
+SoundServerStream::~SoundServerStream() {
+  Detach();
+}
+
+void SoundServerStream::Detach() {
+  if (stream_ != nullptr) {
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_set_read_callback(stream_, nullptr, nullptr);
+    pa_stream_set_write_callback(stream_, nullptr, nullptr);
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_))) pa_stream_disconnect(stream_);
+    pa_stream_unref(stream_);
+    stream_ = nullptr;
+  }
+  if (context_ != nullptr) {
+    pa_context_unref(context_);
+    context_ = nullptr;
+  }
+}
+
+MMRESULT SoundServerStream::Open(const pa_sample_spec& spec, SoundServerDeadline deadline) {
+  spec_ = spec;
+  pa_context* context = nullptr;
+  MMRESULT code = link_.Connect(deadline, &context);
+  if (code != MMSYSERR_NOERROR) return code;
+  std::string device;
+  code = link_.DefaultDevice(context, Capture(), deadline, &device);
+  if (code != MMSYSERR_NOERROR) return code;
+  context_ = pa_context_ref(context);
+
+  pa_channel_map map;
+  pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
+  pa_proplist* props = pa_proplist_new();
+  pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, link_.AppName().c_str());
+  pa_proplist_sets(props, PA_PROP_MEDIA_NAME, Capture() ? "Capture" : "Playback");
+  stream_ = pa_stream_new_with_proplist(context_, Capture() ? "Capture" : "Playback", &spec_, &map,
+                                        props);
+  pa_proplist_free(props);
+  if (stream_ == nullptr) {
+    code = CodeFromPulseError(pa_context_errno(context_));
+    Detach();
+    return code;
+  }
+  pa_stream_set_state_callback(stream_, OnState, this);
+  if (Connect(stream_, device.c_str()) < 0) {
+    code = CodeFromPulseError(pa_context_errno(context_));
+    Detach();
+    return code;
+  }
+  pa_stream_state_t state = PA_STREAM_UNCONNECTED;
+  const bool settled = link_.WaitUntil(context_, deadline, [&] {
+    state = pa_stream_get_state(stream_);
+    return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+  });
+  if (!settled) {
+    Detach();
+    return MMSYSERR_BADDEVICEID;
+  }
+  if (state != PA_STREAM_READY) {
+    code = CodeFromPulseError(pa_context_errno(context_));
+    Detach();
+    return code;
+  }
+  ready_ = true;
+  return MMSYSERR_NOERROR;
+}
+
+// A failure after the open is reported once; the queued buffers stay with the
+// device until the owner resets it.
+void SoundServerStream::OnState(pa_stream* stream, void* userdata) {
+  auto* self = static_cast<SoundServerStream*>(userdata);
+  SoundServerConnection::Wake(self->link_.Loop());
+  if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) || !self->ready_ || self->lost_) return;
+  self->lost_ = true;
+  self->OnLost();
+  self->Post(self->messages_.lost, nullptr, MMSYSERR_BADDEVICEID);
+}
+
+void SoundServerStream::Enqueue(WAVEHDR* header) {
+  header->lpNext = nullptr;
+  header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+  if (tail_ != nullptr)
+    tail_->lpNext = header;
+  else
+    head_ = header;
+  tail_ = header;
+}
+
+WAVEHDR* SoundServerStream::Dequeue() {
+  WAVEHDR* header = head_;
+  if (header == nullptr) return nullptr;
+  head_ = header->lpNext;
+  if (head_ == nullptr) tail_ = nullptr;
+  header->lpNext = nullptr;
+  return header;
+}
+
+void SoundServerStream::Finish(WAVEHDR* header) {
+  header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+  Post(messages_.done, header);
+}
+
+void SoundServerStream::ReturnAll() {
+  while (WAVEHDR* header = Dequeue())
+    Finish(header);
+}
+
+void SoundServerStream::Post(uint32_t message, WAVEHDR* header, MMRESULT code) {
+  if (target_ == nullptr) return;
+  QCoreApplication::postEvent(target_, new DeviceEvent(message, this, header, code));
+}

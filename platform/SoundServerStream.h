@@ -1,0 +1,78 @@
+#pragma once
+// What the capture and playback streams on the sound server share: the
+// connection to the server, the queue of buffers the device owns, the
+// notifications and the report of a lost server.
+
+#include <string>
+
+#include <pulse/pulseaudio.h>
+
+#include "platform/SoundServerConnection.h"
+#include "platform/WaveAudio.h"
+
+// One open device. Created and destroyed on the GUI thread; its callbacks run
+// on the audio thread. Members marked "guarded" are only touched with the
+// mainloop lock held.
+class SoundServerStream {
+public:
+  // The messages this kind of stream sends for a returned buffer, its close
+  // and a lost server.
+  struct Messages {
+    uint32_t done;
+    uint32_t close;
+    uint32_t lost;
+  };
+
+  SoundServerStream(SoundServerConnection& link, QObject* target, Messages messages);
+  virtual ~SoundServerStream(); // lock held: detaches from the server silently
+  SoundServerStream(const SoundServerStream&) = delete;
+  SoundServerStream& operator=(const SoundServerStream&) = delete;
+
+  // Lock held: connects to the server's default device with the given spec and
+  // waits until the stream is ready or the deadline passes.
+  MMRESULT Open(const pa_sample_spec& spec, SoundServerDeadline deadline);
+
+  // Lock held: the server went away or the stream failed after the open.
+  bool Lost() const { return lost_; }
+  // Lock held: no buffer is queued.
+  bool Idle() const { return head_ == nullptr; }
+  // Lock held: queues a header behind the others (it now belongs to the device).
+  void Enqueue(WAVEHDR* header);
+  // Lock held: hands every queued header back, each with its own notification,
+  // in queue order.
+  void ReturnAll();
+
+  // Posts a notification to the target, if there is one (any thread).
+  void Post(uint32_t message, WAVEHDR* header, MMRESULT code = MMSYSERR_NOERROR);
+
+  const pa_sample_spec& Spec() const { return spec_; }
+
+protected:
+  virtual bool Capture() const = 0;
+  // Lock held, on the new stream before it connects: callbacks and connect.
+  virtual int Connect(pa_stream* stream, const char* device) = 0;
+  // Lock held: the server went away; stop counting or feeding.
+  virtual void OnLost() {}
+
+  // Lock held: unlinks and returns the oldest queued header, or null.
+  WAVEHDR* Dequeue();
+  WAVEHDR* Head() const { return head_; }
+  // Lock held: marks a header the device is done with and hands it back.
+  void Finish(WAVEHDR* header);
+
+  SoundServerConnection& link_;
+  pa_stream* stream_ = nullptr;
+
+private:
+  static void OnState(pa_stream* stream, void* userdata);
+  void Detach();
+
+  QObject* target_;
+  Messages messages_;
+  pa_context* context_ = nullptr; // own reference, kept until the stream closes
+  pa_sample_spec spec_{};
+  WAVEHDR* head_ = nullptr; // guarded; linked through lpNext
+  WAVEHDR* tail_ = nullptr; // guarded
+  bool ready_ = false;      // guarded: the open finished; later failures are losses
+  bool lost_ = false;       // guarded
+};
