@@ -10,8 +10,8 @@
 #include <string>
 
 inline constexpr int GenTableSize = 32768; // values per sine table (one full turn)
-inline constexpr int OutBlockSamples =
-    24000; // interleaved samples per output buffer (12000 frames, 250 ms)
+// Interleaved samples per output buffer: 12000 frames, 250 ms at 48 kHz.
+inline constexpr int OutBlockSamples = 24000;
 inline constexpr uint32_t GenPhaseMask = 0x3FFFFFFF; // a full turn is 2^30
 inline constexpr int GenPhaseShift = 15;             // top 15 of the 30 phase bits index a table
 
