@@ -75,10 +75,3 @@ TEST(MMErrorText, OnlyTheLowSixteenBitsTakePart) {
   EXPECT_STREQ(MMErrorText(0x80000000), "no error");
   EXPECT_STREQ(MMErrorText(0x0001FFFF), Fallback);
 }
-
-TEST(MMErrorText, TextsAreStableConstants) {
-  EXPECT_EQ(MMErrorText(33), MMErrorText(33));
-  EXPECT_STREQ(MMErrorText(33), MMErrorText(65));
-  EXPECT_STREQ(MMErrorText(34), MMErrorText(64));
-  EXPECT_STREQ(MMErrorText(97), MMErrorText(166));
-}
