@@ -36,7 +36,7 @@ protected:
     panel->setPalette(p);
   }
 
-  // Every pixel of block k (x = 3(k - 1) + 1 roughly, rows 2..9) has colour c.
+  // Every pixel of block k (two columns, rows 2..9) has colour c.
   void ExpectBlock(int k, TColor c) const {
     const LedRect r = LedBlockRect(loHorizontal, k, 83, 250, 12, -1);
     for (int y = r.top; y < r.bottom; ++y)

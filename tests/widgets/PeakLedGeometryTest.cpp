@@ -85,24 +85,6 @@ TEST(PeakLedGeometry, WindowMeterBlocks) {
   EXPECT_LE(previousRight, kW);
 }
 
-TEST(PeakLedGeometry, ConstructorValuesVertical) {
-  // loVertical, 30 x 200, 5 + 3 + 2 blocks, Spacing 2: block 1 at the bottom.
-  for (int32_t k = 1; k <= 10; ++k) {
-    const LedRect r = LedBlockRect(loVertical, k, 10, 30, 200, 2);
-    EXPECT_EQ(r.left, 2);
-    EXPECT_EQ(r.right, 28);
-    EXPECT_EQ(r.top, (10 - k) * 20 + 1) << k;
-    EXPECT_EQ(r.bottom - 1, (10 - k) * 20 + 16) << k;
-
-    const int32_t b = 10 - k;
-    const LedRect cell = LedCellRect(loVertical, k, 10, 30, 200, 2);
-    EXPECT_EQ(cell.left, 1);
-    EXPECT_EQ(cell.right - 1, 28);
-    EXPECT_EQ(cell.top, 20 * b);
-    EXPECT_EQ(cell.bottom - 1, 20 * b + 17);
-  }
-}
-
 TEST(PeakLedGeometry, CellInsideIsTheBlock) {
   struct Case {
     TPeakLedDisplayOrientation orientation;
