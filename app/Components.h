@@ -1,0 +1,51 @@
+#pragma once
+// The window's 92 components in creation order: each container before the
+// controls inside it. A component's index names its stored value, so the
+// order must never change.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+enum class ComponentKind {
+  Panel,
+  GroupBox,
+  Label,
+  StaticText,
+  CheckBox,
+  RadioButton,
+  UpDown,
+  SpinEdit,
+  SpeedButton,
+  Bevel,
+  PaintBox,
+  PeakLedDisplay,
+};
+
+// Where a control sends its mouse moves and button releases.
+enum class MouseWiring {
+  None,
+  Window,        // moves to GeneratorGroupMouseMove, releases to FormMouseUp
+  MoveOnly,      // moves to GeneratorGroupMouseMove
+  ScaleUpDown,   // releases to ScopeXWMouseUp
+  RulerPaintBox, // the paint box's own handlers
+};
+
+struct ComponentSpec {
+  int Index;
+  std::string_view Name;
+  ComponentKind Kind;
+  int Parent; // index of the container, -1 for the window
+  int Left, Top, Width, Height;
+  std::string_view Caption;
+  int Min = 0, Max = 0;
+  int Value = 0;     // design position, value or ticked state
+  int MaxLength = 0; // spin edits: characters that can be typed
+  MouseWiring Mouse = MouseWiring::Window;
+};
+
+inline constexpr int ComponentCount = 92;
+extern const std::array<ComponentSpec, ComponentCount> Components;
+
+std::optional<int> ComponentIndex(std::string_view name);

@@ -1,0 +1,293 @@
+// Builds the window's components from the layout table and connects their
+// events to the window's handlers.
+
+#include <cstdlib>
+
+#include "app/Main.h"
+#include "platform/Appearance.h"
+
+namespace {
+
+QWidget* CreateControl(const ComponentSpec& spec, QWidget* parent) {
+  const QString caption =
+      QString::fromUtf8(spec.Caption.data(), static_cast<int>(spec.Caption.size()));
+  switch (spec.Kind) {
+  case ComponentKind::Panel: {
+    const bool rulerPanel = spec.Name == "RulerPanel";
+    const bool mainPanel = spec.Name == "MainPanel";
+    return new Panel(parent, rulerPanel ? BevelCut::None : BevelCut::Lowered,
+                     rulerPanel || mainPanel ? BevelCut::Raised : BevelCut::None);
+  }
+  case ComponentKind::GroupBox: {
+    auto* box = new GroupBox(parent);
+    box->SetCaption(caption);
+    return box;
+  }
+  case ComponentKind::Label: {
+    auto* label = new Label(parent);
+    label->SetCaption(caption);
+    return label;
+  }
+  case ComponentKind::StaticText: {
+    auto* text = new StaticText(parent);
+    text->SetCaption(caption);
+    return text;
+  }
+  case ComponentKind::CheckBox: {
+    auto* box = new CheckBox(parent);
+    box->setText(caption);
+    box->SetChecked(spec.Value != 0);
+    return box;
+  }
+  case ComponentKind::RadioButton: {
+    auto* button = new RadioButton(parent);
+    button->setText(caption);
+    button->SetChecked(spec.Value != 0);
+    return button;
+  }
+  case ComponentKind::UpDown: {
+    auto* upDown = new UpDown(parent, spec.Name == "ScopeXW" ? Qt::Horizontal : Qt::Vertical);
+    upDown->Min = spec.Min;
+    upDown->Max = spec.Max;
+    upDown->SetPosition(static_cast<int16_t>(spec.Value));
+    return upDown;
+  }
+  case ComponentKind::SpinEdit: {
+    auto* edit = new SpinEdit(parent);
+    edit->MinValue = spec.Min;
+    edit->MaxValue = spec.Max;
+    edit->SetMaxLength(spec.MaxLength);
+    edit->SetValue(spec.Value);
+    SetColor(edit, clWindow);
+    return edit;
+  }
+  case ComponentKind::SpeedButton: {
+    auto* button = new SpeedButton(parent, spec.Name == "BtnStop" ? 1 : 0);
+    button->setText(caption);
+    return button;
+  }
+  case ComponentKind::Bevel:
+    return new Bevel(parent);
+  case ComponentKind::PaintBox:
+    return new PaintBox(parent);
+  case ComponentKind::PeakLedDisplay:
+    return new TPeakLedDisplay(parent);
+  }
+  std::abort();
+}
+
+void SetUpMeter(TPeakLedDisplay* meter) {
+  meter->SetOrientation(loHorizontal);
+  meter->SetCtl3D(false);
+  meter->SetSpacing(-1);
+  meter->SetMax(32767);
+  meter->SetBlockACount(74);
+  meter->SetBlockBCount(6);
+  meter->SetBlockCCount(3);
+  meter->SetActiveColor1(clLime);
+  meter->SetActiveColor2(clYellow);
+  meter->SetActiveColor3(clRed);
+  meter->SetDeadColor1(clGreen);
+  meter->SetDeadColor2(clOlive);
+  meter->SetDeadColor3(clMaroon);
+  meter->SetPeakColor(clRed);
+  meter->SetOnePeakColor(true);
+}
+
+} // namespace
+
+template <class T> T* TForm1::Bind(std::string_view name) {
+  const auto index = ComponentIndex(name);
+  T* control = index ? dynamic_cast<T*>(components_[static_cast<size_t>(*index)]) : nullptr;
+  if (control == nullptr) std::abort(); // the layout table and the class disagree
+  return control;
+}
+
+void TForm1::CreateComponents() {
+  components_.reserve(ComponentCount);
+  for (const ComponentSpec& spec : Components) {
+    QWidget* parent = spec.Parent < 0 ? this : components_[static_cast<size_t>(spec.Parent)];
+    QWidget* control = CreateControl(spec, parent);
+    control->setObjectName(
+        QString::fromLatin1(spec.Name.data(), static_cast<int>(spec.Name.size())));
+    control->setGeometry(spec.Left, spec.Top, spec.Width, spec.Height);
+    components_.push_back(control);
+  }
+
+  LedPanel = Bind<Panel>("LedPanel");
+  LabelR = Bind<Label>("LabelR");
+  LabelL = Bind<Label>("LabelL");
+  PeakLedDisplay1 = Bind<TPeakLedDisplay>("PeakLedDisplay1");
+  PeakLedDisplay2 = Bind<TPeakLedDisplay>("PeakLedDisplay2");
+  SpectrumGroup = Bind<GroupBox>("SpectrumGroup");
+  ColorBox = Bind<CheckBox>("ColorBox");
+  RB22K = Bind<RadioButton>("RB22K");
+  RB11K = Bind<RadioButton>("RB11K");
+  RB6K = Bind<RadioButton>("RB6K");
+  SensGroup = Bind<GroupBox>("SensGroup");
+  LSensVal = Bind<Label>("LSensVal");
+  fLog = Bind<RadioButton>("fLog");
+  fSqrt = Bind<RadioButton>("fSqrt");
+  fLinear = Bind<RadioButton>("fLinear");
+  AutoSensitivity = Bind<CheckBox>("AutoSensitivity");
+  Sensitivity = Bind<UpDown>("Sensitivity");
+  Filter = Bind<CheckBox>("Filter");
+  Grid = Bind<CheckBox>("Grid");
+  FFTMode = Bind<CheckBox>("FFTMode");
+  AutoFrqCount = Bind<CheckBox>("AutoFrqCount");
+  RFrq = Bind<StaticText>("RFrq");
+  LFrq = Bind<StaticText>("LFrq");
+  cbWnd = Bind<CheckBox>("cbWnd");
+  MainPanel = Bind<Panel>("MainPanel");
+  BtnStop = Bind<SpeedButton>("BtnStop");
+  LSpeed = Bind<Label>("LSpeed");
+  Led = Bind<CheckBox>("Led");
+  Speed = Bind<UpDown>("Speed");
+  Ruler = Bind<CheckBox>("Ruler");
+  SpectralAmp = Bind<CheckBox>("SpectralAmp");
+  RCnl = Bind<CheckBox>("RCnl");
+  LCnl = Bind<CheckBox>("LCnl");
+  Scope = Bind<CheckBox>("Scope");
+  LFBox = Bind<CheckBox>("LFBox");
+  RulerPanel = Bind<Panel>("RulerPanel");
+  PaintBox = Bind<::PaintBox>("PaintBox");
+  OscillocopeGroup = Bind<GroupBox>("OscillocopeGroup");
+  LabelY = Bind<Label>("LabelY");
+  LabelX = Bind<Label>("LabelX");
+  YScaleLbl = Bind<Label>("YScaleLbl");
+  ScopeXW = Bind<UpDown>("ScopeXW");
+  ScopeYW = Bind<UpDown>("ScopeYW");
+  Sync = Bind<CheckBox>("Sync");
+  ShowLevels = Bind<CheckBox>("ShowLevels");
+  AutoYScale = Bind<CheckBox>("AutoYScale");
+  Rlevel = Bind<StaticText>("Rlevel");
+  Llevel = Bind<StaticText>("Llevel");
+  GeneratorGroup = Bind<GroupBox>("GeneratorGroup");
+  Bevel5 = Bind<Bevel>("Bevel5");
+  Bevel4 = Bind<Bevel>("Bevel4");
+  Bevel3 = Bind<Bevel>("Bevel3");
+  Label4 = Bind<Label>("Label4");
+  Label5 = Bind<Label>("Label5");
+  Label1 = Bind<Label>("Label1");
+  Label6 = Bind<Label>("Label6");
+  Label2 = Bind<Label>("Label2");
+  Label3 = Bind<Label>("Label3");
+  Label7 = Bind<Label>("Label7");
+  LabelInc = Bind<Label>("LabelInc");
+  LblNow = Bind<Label>("LblNow");
+  Label9 = Bind<Label>("Label9");
+  Label10 = Bind<Label>("Label10");
+  Noise = Bind<CheckBox>("Noise");
+  FrqVN = Bind<SpinEdit>("FrqVN");
+  Frq1 = Bind<CheckBox>("Frq1");
+  FrqG1 = Bind<SpinEdit>("FrqG1");
+  FrqV1 = Bind<SpinEdit>("FrqV1");
+  Frq2 = Bind<CheckBox>("Frq2");
+  FrqG2 = Bind<SpinEdit>("FrqG2");
+  FrqV2 = Bind<SpinEdit>("FrqV2");
+  AutoG = Bind<CheckBox>("AutoG");
+  FInc = Bind<SpinEdit>("FInc");
+  RcBox0 = Bind<CheckBox>("RcBox0");
+  LcBox0 = Bind<CheckBox>("LcBox0");
+  RcBox1 = Bind<CheckBox>("RcBox1");
+  LcBox1 = Bind<CheckBox>("LcBox1");
+  RcBox2 = Bind<CheckBox>("RcBox2");
+  LcBox2 = Bind<CheckBox>("LcBox2");
+  FrqVF = Bind<SpinEdit>("FrqVF");
+  RcBox3 = Bind<CheckBox>("RcBox3");
+  LcBox3 = Bind<CheckBox>("LcBox3");
+  FrqFrom = Bind<SpinEdit>("FrqFrom");
+  FrqTo = Bind<SpinEdit>("FrqTo");
+  SpectralAmpGroup = Bind<GroupBox>("SpectralAmpGroup");
+  dB10 = Bind<RadioButton>("dB10");
+  dB30 = Bind<RadioButton>("dB30");
+  dB60 = Bind<RadioButton>("dB60");
+  DrawModeGroup = Bind<GroupBox>("DrawModeGroup");
+  BtnReset = Bind<SpeedButton>("BtnReset");
+  LineMode = Bind<RadioButton>("LineMode");
+  DotMode = Bind<RadioButton>("DotMode");
+
+  // Looks that the table does not carry.
+  SetColor(LedPanel, clBlack);
+  SetFontColor(LabelL, clAqua);
+  SetFontColor(LabelR, clFuchsia);
+  SetUpMeter(PeakLedDisplay1);
+  SetUpMeter(PeakLedDisplay2);
+  for (CheckBox* box : {Led, RCnl, LCnl})
+    SetFontColor(box, clBlack);
+  for (StaticText* readout : {RFrq, LFrq})
+    SetColor(readout, clBlack);
+  LSensVal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  LblNow->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  BtnStop->setToolButtonStyle(Qt::ToolButtonTextOnly);
+}
+
+void TForm1::ConnectHandlers() {
+  using namespace std::placeholders;
+  const NotifyEvent rangeClick = [this](QObject* s) { RB22KClick(s); };
+  for (RadioButton* b : {RB22K, RB11K, RB6K, dB10, dB30, dB60})
+    b->OnClick = rangeClick;
+  Sensitivity->OnChanging = [this](QObject* s, bool& a) { SensitivityChanging(s, a); };
+  FFTMode->OnClick = [this](QObject* s) { FFTModeClick(s); };
+  const NotifyEvent channelClick = [this](QObject* s) { AutoFrqCountClick(s); };
+  for (CheckBox* b : {AutoFrqCount, RCnl, LCnl})
+    b->OnClick = channelClick;
+  BtnStop->OnClick = [this](QObject* s) { BtnStopClick(s); };
+  Led->OnClick = [this](QObject* s) { LedClick(s); };
+  SpectralAmp->OnClick = [this](QObject* s) { SpectralAmpClick(s); };
+  Scope->OnClick = [this](QObject* s) { ScopeClick(s); };
+  LFBox->OnClick = [this](QObject* s) { LFBoxClick(s); };
+  BtnReset->OnClick = [this](QObject* s) { BtnResetClick(s); };
+  for (UpDown* u : {ScopeXW, ScopeYW}) {
+    u->OnChanging = [this](QObject* s, bool& a) { ScopeXWChanging(s, a); };
+    MouseEvents::Of(u).OnMouseUp = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m,
+                                          int x, int y) { ScopeXWMouseUp(s, b, m, x, y); };
+  }
+
+  const NotifyEvent sourceClick = [this](QObject* s) { Frq1Click(s); };
+  for (CheckBox* b :
+       {Frq1, Frq2, Noise, LcBox0, LcBox1, LcBox2, LcBox3, RcBox0, RcBox1, RcBox2, RcBox3})
+    b->OnClick = sourceClick;
+  AutoG->OnClick = [this](QObject* s) { AutoGClick(s); };
+  const NotifyEvent frequencyChange = [this](QObject* s) { FrqG1Change(s); };
+  for (SpinEdit* e : {FrqG1, FrqG2, FrqTo})
+    e->OnChange = frequencyChange;
+  FrqFrom->OnChange = [this](QObject* s) { FrqFromChange(s); };
+  const NotifyEvent levelChange = [this](QObject* s) { FrqV1Change(s); };
+  for (SpinEdit* e : {FrqV1, FrqV2, FrqVN, FrqVF, FInc})
+    e->OnChange = levelChange;
+
+  PaintBox->OnPaint = [this](QObject* s) { FormPaint(s); };
+  MouseEvents& ruler = MouseEvents::Of(PaintBox);
+  ruler.OnMouseDown = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
+    PaintBoxMouseDown(s, b, m, x, y);
+  };
+  ruler.OnMouseMove = [this](QObject* s, Qt::KeyboardModifiers m, int x, int y) {
+    PaintBoxMouseMove(s, m, x, y);
+  };
+  ruler.OnMouseUp = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
+    PaintBoxMouseUp(s, b, m, x, y);
+  };
+
+  const MouseMoveEvent controlMove = [this](QObject* s, Qt::KeyboardModifiers m, int x, int y) {
+    GeneratorGroupMouseMove(s, m, x, y);
+  };
+  const MouseEvent controlUp = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x,
+                                      int y) { FormMouseUp(s, b, m, x, y); };
+  for (const ComponentSpec& spec : Components) {
+    QWidget* control = components_[static_cast<size_t>(spec.Index)];
+    if (spec.Mouse == MouseWiring::Window || spec.Mouse == MouseWiring::MoveOnly)
+      MouseEvents::Of(control).OnMouseMove = controlMove;
+    if (spec.Mouse == MouseWiring::Window) MouseEvents::Of(control).OnMouseUp = controlUp;
+  }
+
+  MouseEvents& window = MouseEvents::Of(this);
+  window.OnMouseDown = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x,
+                              int y) { FormMouseDown(s, b, m, x, y); };
+  window.OnMouseMove = [this](QObject* s, Qt::KeyboardModifiers m, int x, int y) {
+    FormMouseMove(s, m, x, y);
+  };
+  window.OnMouseUp = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
+    FormMouseUp(s, b, m, x, y);
+  };
+}

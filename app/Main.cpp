@@ -1,0 +1,221 @@
+#include "app/Main.h"
+
+#include <cmath>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include "generator/Random.h"
+#include "platform/Appearance.h"
+#include "platform/Cursors.h"
+#include "platform/Format.h"
+#include "platform/MessageBox.h"
+#include "platform/WindowFont.h"
+#include "spectrum/SpectrumLibrary.h"
+
+namespace {
+constexpr int ClientWidth = 1016;
+constexpr int ClientHeight = 724;
+} // namespace
+
+TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      Audio(std::move(audio)) {
+  setWindowTitle(QStringLiteral("Veltrano"));
+  setFont(WindowFont());
+  setFixedSize(ClientWidth, ClientHeight);
+  SetColor(this, clBtnFace);
+  setAutoFillBackground(true);
+  CreateComponents();
+  ConnectHandlers();
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  FormCreate(this);
+}
+
+TForm1::~TForm1() {
+  FormDestroy(this);
+  // With the service gone no device can still use the stream buffers.
+  Audio.reset();
+  delete[] Playback.OutHeaders;
+  for (char* buffer : Playback.OutBuffers)
+    delete[] buffer;
+  for (WAVEHDR* header : Capture.InHeaders)
+    delete header;
+  delete Capture.WaveIn;
+}
+
+void TForm1::FormCreate(QObject*) {
+  BuildWindow(4, 2048);
+
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr || screen->geometry().width() < 1024) {
+    ShowMessageBox(this, QStringLiteral("1024x768 or greater screen resolution require !"),
+                   QStringLiteral("Warning"), MessageIcon::Warning);
+    // Creation runs on; the program ends when the message loop next runs.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+  }
+
+  LoadCursorResource(1, QStringLiteral("CROSSHAIRS"), 9, 9);
+  LoadCursorResource(2, QStringLiteral("OPENHAND"), 16, 16);
+  LoadCursorResource(3, QStringLiteral("GRIP"), 16, 16);
+
+  SetFontColor(RFrq, clBtnShadow);
+  SetFontColor(LFrq, clBtnShadow);
+
+  Randomize();
+
+  ScopeS = ScopeState{};
+  PeakL = PeakR = 0;
+  Playback.WaveOut = nullptr;
+  Playback.OutIdle = false;
+  Gen.SweepUp = true;
+  Amp.AmpReady = false;
+
+  DisplayBitmap = std::make_unique<Bitmap>(1011, 512);
+  ColumnBitmap = std::make_unique<Bitmap>(1, 512);
+  ScopeBitmap = std::make_unique<Bitmap>(320, 200);
+  ScopeBitmap->BrushColor = clBlack;
+
+  LoadSettings();
+
+  // The generator never starts by itself, whatever was stored.
+  Frq1->SetChecked(false);
+  Frq2->SetChecked(false);
+  Noise->SetChecked(false);
+  AutoG->SetChecked(false);
+
+  if (!RB22K->Checked() && !RB11K->Checked() && !RB6K->Checked()) RB22K->SetChecked(true);
+  if (!dB10->Checked() && !dB30->Checked() && !dB60->Checked()) dB30->SetChecked(true);
+  if (!fLog->Checked() && !fSqrt->Checked() && !fLinear->Checked()) fLinear->SetChecked(true);
+  if (!LineMode->Checked() && !DotMode->Checked()) LineMode->SetChecked(true);
+
+  if (RulerPanel->x() < 2 || RulerPanel->x() > 992) RulerPanel->move(2, RulerPanel->y());
+  RulerPanel->setVisible(Ruler->Checked());
+
+  Amp.AmpPrevR = Amp.AmpCurR = Amp.AmpPrevL = Amp.AmpCurL = QPoint(0, 492);
+  Playback.OutHeaders = new WAVEHDR[PlaybackStream::BufferCount]{};
+  for (char*& buffer : Playback.OutBuffers)
+    buffer = new char[PlaybackStream::BufferBytes]{};
+  AllocateGenTables(Gen);
+
+  Gen.TablesValid = false;
+  Playback.OutStop = false;
+
+  ScopeClick(this);
+  FFTModeClick(this);
+
+  Capture.InFormat = new WAVEFORMATEX{};
+  Capture.InClosed = true;
+
+  OpenCapture();
+}
+
+void TForm1::FormShow(QObject*) {
+  LFBox->setEnabled(SpectralAmp->Checked());
+}
+
+void TForm1::FormActivate(QObject*) {
+  Playback.OutIdle = true;
+  AnyChannel = false;
+  const int p = ScopeYW->Position();
+  if (p >= -181 && p <= -1) {
+    const auto square = static_cast<int16_t>(p * p);
+    LabelY->SetCaption(FormatFloat("%2.1f", 20.0 * std::log10(square) - 90.309) +
+                       QStringLiteral(" dB"));
+  }
+  LabelX->SetCaption(QStringLiteral("X Scale"));
+}
+
+void TForm1::FormCloseQuery(QObject*, bool& CanClose) {
+  SaveSettings();
+  ShutDownCapture();
+  CanClose = Capture.InClosed;
+  Playback.OutStop = true;
+}
+
+void TForm1::FormDestroy(QObject*) {
+  if (destroyed_) return;
+  destroyed_ = true;
+  DisplayBitmap.reset();
+  ScopeBitmap.reset();
+  // The stop request must be set before the tables go.
+  Playback.OutStop = true;
+  FreeGenTables(Gen);
+  delete Capture.InFormat;
+  Capture.InFormat = nullptr;
+  ColumnBitmap.reset();
+}
+
+void TForm1::CopyToWindow(const QRect& area) {
+  update(area);
+}
+
+bool TForm1::event(QEvent* e) {
+  if (e->type() > QEvent::User && e->type() < QEvent::MaxUser) {
+    const auto* device = dynamic_cast<DeviceEvent*>(e);
+    if (device != nullptr) {
+      const bool currentIn = Capture.WaveIn != nullptr && device->Device == *Capture.WaveIn;
+      const bool currentOut = Playback.WaveOut != nullptr && device->Device == Playback.WaveOut;
+      switch (device->Message) {
+      case MM_WIM_DATA:
+        if (currentIn) WimData(device->Header);
+        break;
+      case MM_WIM_CLOSE:
+        if (currentIn) WimClose();
+        break;
+      case MM_WIM_LOST:
+        if (currentIn) WimLost(device->Code);
+        break;
+      case MM_WOM_OPEN:
+        if (currentOut) WomOpen();
+        break;
+      case MM_WOM_DONE:
+        WomDone(device->Header);
+        break;
+      case MM_WOM_CLOSE:
+        WomClose();
+        break;
+      case MM_WOM_LOST:
+        if (currentOut) WomLost(device->Code);
+        break;
+      default:
+        break;
+      }
+      return true;
+    }
+  }
+  return QWidget::event(e);
+}
+
+void TForm1::paintEvent(QPaintEvent*) {
+  FormPaint(this);
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+  bool canClose = true;
+  FormCloseQuery(this, canClose);
+  if (canClose)
+    e->accept();
+  else
+    e->ignore();
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+  if (!shown_) {
+    shown_ = true;
+    FormShow(this);
+  }
+  QWidget::showEvent(e);
+}
+
+void TForm1::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate(this);
+  QWidget::changeEvent(e);
+}

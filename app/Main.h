@@ -1,0 +1,241 @@
+#pragma once
+// TForm1, the main window: it owns the controls and the state of every
+// subsystem. Each method is defined in the folder of the subsystem that owns
+// it; everything runs on the GUI thread.
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include <QWidget>
+
+#include "app/Components.h"
+#include "app/WindowState.h"
+#include "generator/Synthesis.h"
+#include "platform/Bitmap.h"
+#include "platform/CheckControls.h"
+#include "platform/Containers.h"
+#include "platform/SpeedButton.h"
+#include "platform/SpinEdit.h"
+#include "platform/UpDown.h"
+#include "platform/WaveAudio.h"
+#include "settings/SettingsStore.h"
+#include "widgets/Cmp_PeakLedDisplay.h"
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+public:
+  // audio is the wave-audio service the streams use; the window runs
+  // FormCreate before the constructor returns.
+  explicit TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Index -> control, in creation order.
+  QWidget* Component(int index) const { return components_[static_cast<size_t>(index)]; }
+
+  // Controls, in creation order.
+  Panel* LedPanel;
+  Label* LabelR;
+  Label* LabelL;
+  TPeakLedDisplay* PeakLedDisplay1;
+  TPeakLedDisplay* PeakLedDisplay2;
+  GroupBox* SpectrumGroup;
+  CheckBox* ColorBox;
+  RadioButton* RB22K;
+  RadioButton* RB11K;
+  RadioButton* RB6K;
+  GroupBox* SensGroup;
+  Label* LSensVal;
+  RadioButton* fLog;
+  RadioButton* fSqrt;
+  RadioButton* fLinear;
+  CheckBox* AutoSensitivity;
+  UpDown* Sensitivity;
+  CheckBox* Filter;
+  CheckBox* Grid;
+  CheckBox* FFTMode;
+  CheckBox* AutoFrqCount;
+  StaticText* RFrq;
+  StaticText* LFrq;
+  CheckBox* cbWnd;
+  Panel* MainPanel;
+  SpeedButton* BtnStop;
+  Label* LSpeed;
+  CheckBox* Led;
+  UpDown* Speed;
+  CheckBox* Ruler;
+  CheckBox* SpectralAmp;
+  CheckBox* RCnl;
+  CheckBox* LCnl;
+  CheckBox* Scope;
+  CheckBox* LFBox;
+  Panel* RulerPanel;
+  ::PaintBox* PaintBox;
+  GroupBox* OscillocopeGroup;
+  Label* LabelY;
+  Label* LabelX;
+  Label* YScaleLbl;
+  UpDown* ScopeXW;
+  UpDown* ScopeYW;
+  CheckBox* Sync;
+  CheckBox* ShowLevels;
+  CheckBox* AutoYScale;
+  StaticText* Rlevel;
+  StaticText* Llevel;
+  GroupBox* GeneratorGroup;
+  Bevel* Bevel5;
+  Bevel* Bevel4;
+  Bevel* Bevel3;
+  Label* Label4;
+  Label* Label5;
+  Label* Label1;
+  Label* Label6;
+  Label* Label2;
+  Label* Label3;
+  Label* Label7;
+  Label* LabelInc;
+  Label* LblNow;
+  Label* Label9;
+  Label* Label10;
+  CheckBox* Noise;
+  SpinEdit* FrqVN;
+  CheckBox* Frq1;
+  SpinEdit* FrqG1;
+  SpinEdit* FrqV1;
+  CheckBox* Frq2;
+  SpinEdit* FrqG2;
+  SpinEdit* FrqV2;
+  CheckBox* AutoG;
+  SpinEdit* FInc;
+  CheckBox* RcBox0;
+  CheckBox* LcBox0;
+  CheckBox* RcBox1;
+  CheckBox* LcBox1;
+  CheckBox* RcBox2;
+  CheckBox* LcBox2;
+  SpinEdit* FrqVF;
+  CheckBox* RcBox3;
+  CheckBox* LcBox3;
+  SpinEdit* FrqFrom;
+  SpinEdit* FrqTo;
+  GroupBox* SpectralAmpGroup;
+  RadioButton* dB10;
+  RadioButton* dB30;
+  RadioButton* dB60;
+  GroupBox* DrawModeGroup;
+  SpeedButton* BtnReset;
+  RadioButton* LineMode;
+  RadioButton* DotMode;
+
+  // Lifecycle (app/Main.cpp).
+  void FormCreate(QObject* Sender);
+  void FormShow(QObject* Sender);
+  void FormActivate(QObject* Sender);
+  void FormCloseQuery(QObject* Sender, bool& CanClose);
+  void FormDestroy(QObject* Sender);
+
+  // Control panel and status refresh (app/ControlPanel.cpp).
+  void BtnStopClick(QObject* Sender);
+  void LedClick(QObject* Sender);
+  void UpdateStatus();
+
+  // Settings store (settings/).
+  void LoadSettings();
+  void SaveSettings();
+
+  // Capture stream (audio/CaptureStream.cpp).
+  void OpenCapture();
+  void WimData(WAVEHDR* Header);
+  void WimClose();
+  void WimLost(MMRESULT Code);
+  void ShutDownCapture();
+
+  // Playback stream (audio/PlaybackStream.cpp).
+  void OpenOutput();
+  void WomOpen();
+  void WomDone(WAVEHDR* Header);
+  void WomClose();
+  void WomLost(MMRESULT Code);
+  void FillAndWrite(WAVEHDR* Header);
+
+  // Waveform synthesis and generator controls (generator/).
+  void BuildTables();
+  void Synthesize(int16_t* Block);
+  void StepSweep();
+  void Frq1Click(QObject* Sender);
+  void AutoGClick(QObject* Sender);
+  void FrqG1Change(QObject* Sender);
+  void FrqFromChange(QObject* Sender);
+  void FrqV1Change(QObject* Sender);
+
+  // Views (views/).
+  void DrawSpectrogram();
+  void SensitivityChanging(QObject* Sender, bool& AllowChange);
+  void RB22KClick(QObject* Sender);
+  void FFTModeClick(QObject* Sender);
+  void DrawAmpGraph();
+  void SpectralAmpClick(QObject* Sender);
+  void BtnResetClick(QObject* Sender);
+  void LFBoxClick(QObject* Sender);
+  void ScopeClick(QObject* Sender);
+  void DrawScope();
+  void ScopeXWChanging(QObject* Sender, bool& AllowChange);
+  void ScopeXWMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
+                      int Y);
+  void ShowFrequency(char Channel);
+  void AutoFrqCountClick(QObject* Sender);
+  void FormPaint(QObject* Sender);
+  void DrawRuler();
+  void FormMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
+                     int Y);
+  void FormMouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y);
+  void FormMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
+                   int Y);
+  void GeneratorGroupMouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y);
+  void PaintBoxMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                         int X, int Y);
+  void PaintBoxMouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y);
+  void PaintBoxMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
+                       int Y);
+
+  // Marks a rectangle of the window for repaint from the bitmaps.
+  void CopyToWindow(const QRect& area);
+
+  // State.
+  std::unique_ptr<WaveAudio> Audio;
+  std::unique_ptr<SettingsStore> Settings;
+  CaptureStream Capture;
+  PlaybackStream Playback;
+  SampleBlock Samples;
+  int32_t PeakL = 0, PeakR = 0;
+  int32_t SpeedPos = 0;
+  TLedLevel LedL, LedR; // the pairs last passed to the meters
+  int16_t HoldL = 0, HoldR = 0;
+  bool AnyChannel = false;
+  bool Stopped = false;
+  std::array<double, 2049> SpectrumR{}, SpectrumL{};
+  uint16_t PeakBinR = 0, PeakBinL = 0;
+  int32_t SensLinear = 0, SensSqrt = 0, SensLog = 0;
+  ScopeState ScopeS;
+  AmpTrace Amp;
+  DragState Drag;
+  GeneratorState Gen;
+  std::unique_ptr<Bitmap> DisplayBitmap, ColumnBitmap, ScopeBitmap;
+
+protected:
+  bool event(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void changeEvent(QEvent* e) override;
+
+private:
+  void CreateComponents();
+  void ConnectHandlers();
+  template <class T> T* Bind(std::string_view name);
+  GenSources Sources() const;
+
+  std::vector<QWidget*> components_;
+  bool shown_ = false;
+  bool destroyed_ = false;
+};

@@ -1,0 +1,17 @@
+// The program entry: one window, one message loop.
+
+#include <QApplication>
+
+#include "app/Main.h"
+#include "platform/WindowStyle.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Veltrano"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Veltrano"));
+  QApplication::setOrganizationName(QStringLiteral("Zenko"));
+  InstallWindowStyle();
+  TForm1 form(CreateSoundServerAudio("Veltrano"));
+  form.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,174 @@
+// The capture stream: four buffers of 2048 stereo frames circulate through the
+// input device; every filled buffer is split into the sample block, measured,
+// shown, and handed back.
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "app/Main.h"
+#include "audio/CaptureLevels.h"
+#include "platform/Format.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+// How long shutdown and restart wait for a device to report its close.
+constexpr int CloseTimeoutMs = 2000;
+
+void Warn(TForm1* form, const char* text, const char* caption) {
+  ShowMessageBox(form, QString::fromLatin1(text), QString::fromLatin1(caption), MessageIcon::None);
+}
+
+} // namespace
+
+void TForm1::OpenCapture() {
+  // At most one stream may deliver blocks: an earlier one (left open by STOP)
+  // is reset and closed first.
+  if (Capture.WaveIn != nullptr) {
+    const bool recording = Capture.Recording;
+    Capture.Recording = false;
+    ShutDownCapture();
+    Capture.Recording = recording;
+  }
+
+  WAVEFORMATEX& format = *Capture.InFormat;
+  format = WAVEFORMATEX{};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = 2;
+  format.nSamplesPerSec = 48000;
+  format.wBitsPerSample = 16;
+  format.nBlockAlign = static_cast<uint16_t>(format.nChannels * format.wBitsPerSample / 8);
+  format.nAvgBytesPerSec = format.nChannels * format.nSamplesPerSec * format.wBitsPerSample / 8;
+  format.cbSize = 0;
+
+  if (Audio->WaveInOpen(nullptr, 0, &format, nullptr, 0, WAVE_FORMAT_QUERY | WAVE_MAPPED) != 0) {
+    Warn(this, "Wrong Format. Try Again.", "Warning");
+    BtnStop->SetDown(true);
+    BtnStop->Click();
+    UpdateStatus();
+    return;
+  }
+  if (Audio->WaveInOpen(nullptr, 0, &format, nullptr, 0, WAVE_FORMAT_QUERY) != 0) {
+    Warn(this, "Record format not supported.", "Warning");
+    return;
+  }
+
+  Capture.WaveIn = new HWAVEIN{};
+  if (Audio->WaveInOpen(Capture.WaveIn, 0, &format, this, 0, CALLBACK_WINDOW) != 0) {
+    delete Capture.WaveIn;
+    Capture.WaveIn = nullptr;
+    Warn(this, "Cannot open audio device.", "Warning");
+    return;
+  }
+
+  const HWAVEIN device = *Capture.WaveIn;
+  for (int i = 0; i < CaptureStream::BufferCount; ++i) {
+    auto*& header = Capture.InHeaders[static_cast<size_t>(i)];
+    delete header;
+    header = new WAVEHDR{};
+    header->lpData = Capture.InBuffers[static_cast<size_t>(i)].data();
+    header->dwBufferLength = CaptureStream::BufferBytes;
+    if (Audio->WaveInPrepareHeader(device, header, sizeof(WAVEHDR)) != 0) {
+      Warn(this, "WaveInPrepareHeader.", "Error");
+      return;
+    }
+    if (Audio->WaveInAddBuffer(device, header, sizeof(WAVEHDR)) != 0) {
+      Warn(this, "WaveInAddBuffer.", "Error");
+      return;
+    }
+  }
+  if (Audio->WaveInStart(device) != 0) Warn(this, "WaveInStart.", "Error");
+  Capture.InClosed = false;
+  Capture.Recording = true;
+}
+
+void TForm1::WimData(WAVEHDR* Header) {
+  if (!Capture.Recording) return;
+
+  const ChannelPeaks peaks = SplitBlock(Header->lpData, Samples);
+  PeakL = peaks.Left;
+  PeakR = peaks.Right;
+  SpeedPos = Speed->Position();
+
+  if (!BtnStop->Down()) {
+    if (Led->Checked()) {
+      if (HoldL < PeakL) HoldL = static_cast<int16_t>(PeakL);
+      if (HoldR < PeakR) HoldR = static_cast<int16_t>(PeakR);
+      LedL = TLedLevel{PeakL, HoldL};
+      LedR = TLedLevel{PeakR, HoldR};
+      PeakLedDisplay1->SetLevel(LedL);
+      PeakLedDisplay2->SetLevel(LedR);
+      if (HoldL > 0) HoldL = static_cast<int16_t>(HoldL - 100);
+      if (HoldR > 0) HoldR = static_cast<int16_t>(HoldR - 100);
+    } else {
+      LedL = TLedLevel{0, 0};
+      LedR = TLedLevel{0, 0};
+      PeakLedDisplay1->SetLevel(LedL);
+      PeakLedDisplay2->SetLevel(LedR);
+    }
+    if (ShowLevels->Checked()) {
+      Rlevel->SetCaption(LevelReadout('R', PeakR));
+      Llevel->SetCaption(LevelReadout('L', PeakL));
+    }
+  }
+
+  UpdateStatus();
+
+  if (!Stopped) {
+    if (Scope->Checked() && AnyChannel) DrawScope();
+    if (!FFTMode->Checked() && !SpectralAmp->Checked() && AnyChannel) DrawSpectrogram();
+    if (SpectralAmp->Checked())
+      DrawAmpGraph();
+    else if (FFTMode->Checked() && AnyChannel)
+      DrawAmpGraph();
+  }
+
+  // A message box above may have let the stream close meanwhile.
+  if (Capture.WaveIn == nullptr) return;
+  if (Audio->WaveInAddBuffer(*Capture.WaveIn, Header, sizeof(WAVEHDR)) != 0)
+    Warn(this, "WaveInAddBuffer.", "Error");
+}
+
+void TForm1::WimClose() {
+  delete Capture.WaveIn;
+  Capture.WaveIn = nullptr;
+  // Headers are freed whatever the state, so a stream that failed while
+  // opening leaks nothing.
+  for (WAVEHDR*& header : Capture.InHeaders) {
+    delete header;
+    header = nullptr;
+  }
+  Capture.InClosed = true;
+}
+
+void TForm1::WimLost(MMRESULT) {
+  // The device is gone: close what is left of it and freeze the input as STOP
+  // does, so that START can try again.
+  Capture.Recording = false;
+  ShutDownCapture();
+  BtnStop->SetDown(true);
+  BtnStop->Click();
+  UpdateStatus();
+  Warn(this,
+       "The audio input was lost: the sound server went away.\n"
+       "Release STOP to try again.",
+       "Warning");
+}
+
+void TForm1::ShutDownCapture() {
+  Capture.Recording = false;
+  if (Capture.WaveIn == nullptr) return;
+  const HWAVEIN device = *Capture.WaveIn;
+  Audio->WaveInReset(device);
+  Audio->WaveInClose(device);
+  QElapsedTimer waited;
+  waited.start();
+  while (!Capture.InClosed && waited.elapsed() < CloseTimeoutMs)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  // A device that never reports its close must not keep the window open.
+  if (!Capture.InClosed) WimClose();
+}

@@ -1,0 +1,126 @@
+// The playback stream: two buffers of 250 ms circulate through the output
+// device, each refilled by the synthesis as soon as it comes back.
+
+#include <chrono>
+#include <thread>
+
+#include "app/Main.h"
+#include "audio/mmErrMsg.h"
+#include "platform/Appearance.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+// The level edit of a source that is sounding.
+constexpr TColor PaleBlue = 0x00FFEAD5;
+
+void WarnCode(TForm1* form, const QString& prefix, MMRESULT code) {
+  ShowMessageBox(form, prefix + QString::fromLatin1(MMErrorText(code)), QStringLiteral("Warning"),
+                 MessageIcon::Warning);
+}
+
+} // namespace
+
+void TForm1::OpenOutput() {
+  // Only a closed device may be opened; the box's colour says whether it is.
+  if (ColorOf(GeneratorGroup) != clBtnFace) return;
+  Playback.OutIdle = false;
+  // Gives a device that has just closed time to let go.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+  WAVEFORMATEX& format = Playback.OutFormat;
+  format = WAVEFORMATEX{};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = 2;
+  format.nSamplesPerSec = 48000;
+  format.wBitsPerSample = 16;
+  format.nBlockAlign = static_cast<uint16_t>(format.nChannels * format.wBitsPerSample / 8);
+  format.nAvgBytesPerSec = format.nChannels * format.nSamplesPerSec * format.wBitsPerSample / 8;
+  format.cbSize = 0;
+
+  Playback.OutStop = false;
+  const MMRESULT result =
+      Audio->WaveOutOpen(&Playback.WaveOut, 0, &format, this, 0, CALLBACK_WINDOW);
+  if (result != 0) {
+    Playback.WaveOut = nullptr;
+    WarnCode(this, QStringLiteral("Can`t open audio device !\r\n"), result);
+  }
+}
+
+void TForm1::WomOpen() {
+  SetColor(GeneratorGroup, clInfoBk);
+  if (!Gen.TablesValid) BuildTables();
+
+  WAVEHDR* headers = Playback.OutHeaders;
+  headers[0] = WAVEHDR{};
+  headers[0].lpData = Playback.OutBuffers[0];
+  headers[0].dwBufferLength = PlaybackStream::BufferBytes;
+  headers[0].dwLoops = 1;
+  headers[1] = headers[0];
+  headers[1].lpData = Playback.OutBuffers[1];
+
+  for (WAVEHDR* header : {&headers[0], &headers[1]}) {
+    const MMRESULT result = Audio->WaveOutPrepareHeader(Playback.WaveOut, header, sizeof(WAVEHDR));
+    if (result != 0) WarnCode(this, QString(), result);
+    FillAndWrite(header);
+  }
+}
+
+void TForm1::FillAndWrite(WAVEHDR* Header) {
+  if (Playback.OutStop) return;
+  Gen.GenFreq[0] = FrqG1->Value();
+  Gen.GenFreq[1] = FrqG2->Value();
+  if (AutoG->Checked()) {
+    StepSweep();
+    Gen.GenFreq[3] = Gen.SweepFreq;
+  }
+  Synthesize(reinterpret_cast<int16_t*>(Header->lpData));
+  const MMRESULT result = Audio->WaveOutWrite(Playback.WaveOut, Header, sizeof(WAVEHDR));
+  if (result != 0) WarnCode(this, QString(), result);
+}
+
+void TForm1::WomDone(WAVEHDR* Header) {
+  // Buffers that come back after the device was let go are not refilled.
+  if (Playback.WaveOut == nullptr) return;
+  if (Playback.OutStop) {
+    const HWAVEOUT device = Playback.WaveOut;
+    const MMRESULT result = Audio->WaveOutUnprepareHeader(device, Header, sizeof(WAVEHDR));
+    if (result != 0) WarnCode(this, QString(), result);
+    Audio->WaveOutReset(device);
+    Audio->WaveOutClose(device);
+    Playback.WaveOut = nullptr;
+    return;
+  }
+  FillAndWrite(Header);
+  const struct {
+    CheckBox* source;
+    SpinEdit* level;
+    CheckBox* left;
+    CheckBox* right;
+  } rows[] = {{Frq1, FrqV1, LcBox0, RcBox0},
+              {Frq2, FrqV2, LcBox1, RcBox1},
+              {Noise, FrqVN, LcBox2, RcBox2},
+              {AutoG, FrqVF, LcBox3, RcBox3}};
+  for (const auto& row : rows) {
+    const bool sounding = row.source->Checked() && (row.left->Checked() || row.right->Checked());
+    SetColor(row.level, sounding ? PaleBlue : clWindow);
+  }
+}
+
+void TForm1::WomClose() {
+  SetColor(GeneratorGroup, clBtnFace);
+  Playback.WaveOut = nullptr;
+  Playback.OutIdle = true;
+  for (SpinEdit* level : {FrqV1, FrqV2, FrqVN, FrqVF})
+    SetColor(level, clWindow);
+}
+
+void TForm1::WomLost(MMRESULT Code) {
+  // The device is gone: let it go as a stop would, so the box returns to
+  // button face when its close arrives, and say why.
+  const HWAVEOUT device = Playback.WaveOut;
+  Playback.WaveOut = nullptr;
+  Audio->WaveOutReset(device);
+  Audio->WaveOutClose(device);
+  WarnCode(this, QString(), Code);
+}

@@ -1,0 +1,47 @@
+// The generator's handlers: they start and stop the output, invalidate the
+// tables and keep the edits within their bounds.
+
+#include "app/Main.h"
+
+void TForm1::Frq1Click(QObject*) {
+  const bool active = ((RcBox0->Checked() || LcBox0->Checked()) && Frq1->Checked()) ||
+                      ((RcBox1->Checked() || LcBox1->Checked()) && Frq2->Checked()) ||
+                      ((RcBox2->Checked() || LcBox2->Checked()) && Noise->Checked()) ||
+                      ((RcBox3->Checked() || LcBox3->Checked()) && AutoG->Checked());
+  if (active && Playback.OutIdle)
+    OpenOutput();
+  else if (!active)
+    Playback.OutStop = true;
+  Gen.TablesValid = false;
+}
+
+void TForm1::AutoGClick(QObject*) {
+  Frq1Click(this);
+  Gen.SweepUp = true;
+  Gen.SweepFreq = FrqFrom->Value();
+  LblNow->SetCaption(QString::fromStdString(FormatSweep(Gen.SweepFreq)));
+}
+
+void TForm1::FrqG1Change(QObject*) {
+  for (SpinEdit* edit : {FrqG1, FrqG2, FrqTo})
+    if (edit->Value() > edit->MaxValue) edit->SetValue(edit->MaxValue);
+}
+
+void TForm1::FrqFromChange(QObject*) {
+  if (FrqFrom->Value() > FrqFrom->MaxValue) FrqFrom->SetValue(FrqFrom->MaxValue);
+  if (AutoG->Checked())
+    LblNow->SetCaption(QString::fromStdString(FormatSweep(Gen.SweepFreq)));
+  else
+    LblNow->SetCaption(QString::number(FrqFrom->Value()));
+}
+
+void TForm1::FrqV1Change(QObject*) {
+  const std::initializer_list<SpinEdit*> levels{FrqV1, FrqV2, FrqVN, FrqVF};
+  for (SpinEdit* edit : levels)
+    if (edit->Value() > 100) edit->SetValue(100);
+  for (SpinEdit* edit : levels)
+    if (edit->Value() <= 0) edit->SetValue(1);
+  LabelInc->SetCaption(FInc->Value() <= 0 ? QStringLiteral("RandomFrq")
+                                          : QStringLiteral("Increment:"));
+  Gen.TablesValid = false;
+}
