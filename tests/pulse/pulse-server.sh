@@ -3,7 +3,9 @@
 #
 # start: runs a sound server whose runtime, home, state and cookie all live in
 #        <dir>, with one null sink "veltrano_test" (48000 Hz stereo) as the
-#        default sink and its monitor as the default source. Clients reach it
+#        default sink and its monitor as the default source. A loopback from
+#        that monitor into a second null sink keeps the first one rendering in
+#        short blocks, so that capture starts at once. Clients reach it
 #        through PULSE_SERVER=unix:<dir>/native. Returns once it answers; the
 #        server's pid is in <dir>/pid and its log in <dir>/log.
 # stop:  ends the server of <dir> by its pid and removes <dir>.
@@ -65,6 +67,8 @@ start() {
   cat >"$dir/server.pa" <<PA
 load-module module-native-protocol-unix socket=$socket auth-anonymous=1
 load-module module-null-sink sink_name=veltrano_test rate=48000 channels=2 format=s16le sink_properties=device.description=veltrano_test
+load-module module-null-sink sink_name=veltrano_drain rate=48000 channels=2 format=s16le sink_properties=device.description=veltrano_drain
+load-module module-loopback source=veltrano_test.monitor sink=veltrano_drain latency_msec=20 source_dont_move=true sink_dont_move=true
 set-default-sink veltrano_test
 set-default-source veltrano_test.monitor
 PA
