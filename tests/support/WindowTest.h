@@ -1,0 +1,25 @@
+#pragma once
+// Shared set-up of the window tests: an offscreen screen wide enough for the
+// window, temporary settings and runtime folders, message boxes recorded
+// instead of shown.
+
+#include <vector>
+
+#include <QString>
+
+struct RecordedMessage {
+  QString Text;
+  QString Caption;
+};
+
+// Every message box shown since the last ClearMessages().
+const std::vector<RecordedMessage>& Messages();
+void ClearMessages();
+
+// The temporary folder that stands in for XDG_CONFIG_HOME.
+QString ConfigHome();
+// The settings file the window reads and writes there.
+QString SettingsFile();
+
+// Runs the event loop for the given time, handling posted device events.
+void ProcessEvents(int milliseconds = 0);

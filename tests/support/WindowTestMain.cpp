@@ -1,0 +1,78 @@
+// main() of the window test programs.
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/MessageBox.h"
+#include "platform/WindowStyle.h"
+#include "tests/support/WindowTest.h"
+
+namespace {
+
+std::vector<RecordedMessage>& MessageLog() {
+  static std::vector<RecordedMessage> log;
+  return log;
+}
+
+QTemporaryDir& TestHome() {
+  static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/veltrano-test-XXXXXX"));
+  return dir;
+}
+
+} // namespace
+
+const std::vector<RecordedMessage>& Messages() {
+  return MessageLog();
+}
+void ClearMessages() {
+  MessageLog().clear();
+}
+QString ConfigHome() {
+  return TestHome().path() + QStringLiteral("/config");
+}
+QString SettingsFile() {
+  return ConfigHome() + QStringLiteral("/Zenko/Veltrano.conf");
+}
+
+void ProcessEvents(int milliseconds) {
+  QElapsedTimer timer;
+  timer.start();
+  do {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  } while (timer.elapsed() < milliseconds);
+}
+
+int main(int argc, char** argv) {
+  // Never the user's settings, runtime folder or display.
+  const QString home = TestHome().path();
+  QDir().mkpath(home + QStringLiteral("/config"));
+  QDir().mkpath(home + QStringLiteral("/runtime"));
+  QFile::setPermissions(home + QStringLiteral("/runtime"),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  const QString screens = home + QStringLiteral("/screens.json");
+  QFile json(screens);
+  if (json.open(QIODevice::WriteOnly))
+    json.write(
+        R"({"screens":[{"name":"s","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96}]})");
+  json.close();
+  qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toLocal8Bit());
+  qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toLocal8Bit());
+  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toLocal8Bit());
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Veltrano"));
+  QApplication::setOrganizationName(QStringLiteral("Zenko"));
+  InstallWindowStyle();
+  SetMessageBoxHook([](const QString& text, const QString& caption) {
+    MessageLog().push_back({text, caption});
+  });
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

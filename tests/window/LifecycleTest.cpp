@@ -1,0 +1,39 @@
+// Start-up and shutdown of the window.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "app/Main.h"
+#include "tests/support/FakeWaveAudio.h"
+#include "tests/support/WindowTest.h"
+
+namespace {
+
+struct Window {
+  FakeWaveAudio* audio = new FakeWaveAudio;
+  std::unique_ptr<TForm1> form{new TForm1(std::unique_ptr<WaveAudio>(audio))};
+};
+
+} // namespace
+
+TEST(Lifecycle, StartsRecordingAndClosesCleanly) {
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  Window w;
+  w.form->show();
+  ProcessEvents(50);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Veltrano"));
+  EXPECT_EQ(w.form->size(), QSize(1016, 724));
+  EXPECT_TRUE(w.audio->InOpen());
+  EXPECT_EQ(w.audio->QueuedInBuffers(), 4u);
+  EXPECT_TRUE(w.form->Capture.Recording);
+  EXPECT_FALSE(w.form->Capture.InClosed);
+
+  EXPECT_TRUE(w.form->close());
+  EXPECT_FALSE(w.audio->InOpen());
+  EXPECT_TRUE(w.form->Capture.InClosed);
+  EXPECT_TRUE(w.form->Playback.OutStop);
+  EXPECT_TRUE(QFile::exists(SettingsFile()));
+}
