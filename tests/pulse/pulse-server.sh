@@ -67,8 +67,10 @@ start() {
   cat >"$dir/server.pa" <<PA
 load-module module-native-protocol-unix socket=$socket auth-anonymous=1
 load-module module-null-sink sink_name=veltrano_test rate=48000 channels=2 format=s16le sink_properties=device.description=veltrano_test
+suspend-sink veltrano_test 1
 load-module module-null-sink sink_name=veltrano_drain rate=48000 channels=2 format=s16le sink_properties=device.description=veltrano_drain
 load-module module-loopback source=veltrano_test.monitor sink=veltrano_drain latency_msec=20 source_dont_move=true sink_dont_move=true
+suspend-sink veltrano_test 0
 set-default-sink veltrano_test
 set-default-source veltrano_test.monitor
 PA
