@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <numbers>
 
 namespace {
@@ -16,9 +17,9 @@ std::vector<double> Window;
 std::vector<double> FFTRe;
 std::vector<double> FFTIm;
 uint16_t FFTCapacity = 0;
-// Twiddles of the span with half-length h at [h - 1, 2h - 1): the values the
-// rotation recurrence takes in every group of that span, which restarts from (1, 0)
-// for each group and so gives the same sequence each time.
+// Twiddles of the span 2h at [h, 2h): the values the rotation recurrence takes in
+// every group of that span. It restarts from (1, 0) for each group and so gives the
+// same sequence each time; entry 0 is unused.
 std::vector<double> TwiddleRe;
 std::vector<double> TwiddleIm;
 // Bit reversal of i over log2(FFTCapacity) bits; a smaller N shifts it down.
@@ -35,8 +36,8 @@ double Fourth(double r) {
 }
 
 void FillTwiddles(std::size_t capacity) {
-  TwiddleRe.resize(capacity - 1);
-  TwiddleIm.resize(capacity - 1);
+  TwiddleRe.assign(capacity, 0.0);
+  TwiddleIm.assign(capacity, 0.0);
   for (std::size_t half = 1; 2 * half <= capacity; half *= 2) {
     const double theta = TwoPi / static_cast<double>(2 * half);
     const double s = std::sin(theta / 2.0);
@@ -45,8 +46,8 @@ void FillTwiddles(std::size_t capacity) {
     double wr = 1.0;
     double wi = 0.0;
     for (std::size_t k = 0; k < half; ++k) {
-      TwiddleRe[half - 1 + k] = wr;
-      TwiddleIm[half - 1 + k] = wi;
+      TwiddleRe[half + k] = wr;
+      TwiddleIm[half + k] = wi;
       const double tmp = alpha * wr + beta * wi;
       wi = wi - (alpha * wi - beta * wr);
       wr = wr - tmp;
@@ -82,54 +83,118 @@ void GrowFFT(uint16_t n) {
   FFTCapacity = n;
 }
 
-// Places the block in bit-reversed order, multiplied by the window table or the taper.
-void Load(std::size_t n, const int16_t* samples, bool useWindow) {
-  const int shift = std::countr_zero(FFTCapacity) - std::countr_zero(n);
+// Places the block in bit-reversed order, multiplied by the window table or the
+// taper, and runs the first stage (span 2) on the way. Its twiddle is exactly (1, 0),
+// so its butterflies reduce to a sum and a difference: the same numbers, at most a
+// different sign on a zero, which no magnitude shows. With the window the imaginary
+// parts stay zero; with the taper they equal the real parts.
+void LoadFirstStage(std::size_t n, const int16_t* samples, bool useWindow) {
   double* re = FFTRe.data();
   double* im = FFTIm.data();
-  const uint16_t* reversed = Reversed.data();
-  if (useWindow) {
-    const double* w = Window.data();
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::size_t j = reversed[i] >> shift;
-      re[j] = samples[i] * w[i];
-      im[j] = 0.0;
-    }
+  const double* window = Window.data();
+  const double* rise = TaperRise.data();
+  const double* fall = TaperFall.data();
+  if (n == 1) {
+    re[0] = useWindow ? samples[0] * window[0] : rise[0] * samples[0];
+    im[0] = useWindow ? 0.0 : re[0];
     return;
   }
+  // Even position p holds sample i = reverse(p) < n/2, position p + 1 holds i + n/2.
+  const int shift = std::countr_zero(FFTCapacity) - std::countr_zero(n);
   const std::size_t middle = n / 2;
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t j = reversed[i] >> shift;
-    const double t = i <= middle ? TaperRise[i] : TaperFall[i - middle - 1];
-    re[j] = t * samples[i];
-    im[j] = re[j];
+  const uint16_t* reversed = Reversed.data();
+  for (std::size_t p = 0; p < n; p += 2) {
+    const std::size_t i = reversed[p] >> shift;
+    double a;
+    double b;
+    if (useWindow) {
+      a = samples[i] * window[i];
+      b = samples[i + middle] * window[i + middle];
+    } else {
+      a = rise[i] * samples[i];
+      b = (i == 0 ? rise[middle] : fall[i - 1]) * samples[i + middle];
+    }
+    re[p] = a + b;
+    re[p + 1] = a - b;
   }
+  if (useWindow)
+    std::fill(im, im + n, 0.0);
+  else
+    std::copy(re, re + n, im);
 }
 
-// Radix-2 decimation in time, in place, with the twiddle rotating by e^(+i 2pi/span).
-void Butterflies(std::size_t n) {
+// Two neighbouring butterflies at once; each lane does the scalar arithmetic exactly.
+typedef double Lanes __attribute__((vector_size(2 * sizeof(double))));
+
+Lanes Get(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+void Put(double* p, Lanes v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// b is turned by the twiddle w; then a, b = a + wb, a - wb.
+void Butterfly(Lanes& ar, Lanes& ai, Lanes& br, Lanes& bi, Lanes wr, Lanes wi) {
+  const Lanes tr = wr * br - wi * bi;
+  const Lanes ti = wr * bi + wi * br;
+  br = ar - tr;
+  bi = ai - ti;
+  ar = ar + tr;
+  ai = ai + ti;
+}
+
+// The stage of span 2h alone (h >= 2).
+void OneStage(std::size_t n, std::size_t h) {
   double* re = FFTRe.data();
   double* im = FFTIm.data();
-  for (std::size_t half = 1; 2 * half <= n; half *= 2) {
-    const double* wrs = TwiddleRe.data() + (half - 1);
-    const double* wis = TwiddleIm.data() + (half - 1);
-    for (std::size_t s = 0; s < n; s += 2 * half) {
-      double* ra = re + s;
-      double* ia = im + s;
-      double* rb = ra + half;
-      double* ib = ia + half;
-      for (std::size_t k = 0; k < half; ++k) {
-        const double wr = wrs[k];
-        const double wi = wis[k];
-        const double tr = wr * rb[k] - wi * ib[k];
-        const double ti = wr * ib[k] + wi * rb[k];
-        rb[k] = ra[k] - tr;
-        ib[k] = ia[k] - ti;
-        ra[k] = ra[k] + tr;
-        ia[k] = ia[k] + ti;
-      }
+  const double* wr = TwiddleRe.data() + h;
+  const double* wi = TwiddleIm.data() + h;
+  for (std::size_t s = 0; s < n; s += 2 * h)
+    for (std::size_t k = 0; k < h; k += 2) {
+      const std::size_t a = s + k;
+      const std::size_t b = a + h;
+      Lanes ar = Get(re + a), ai = Get(im + a), br = Get(re + b), bi = Get(im + b);
+      Butterfly(ar, ai, br, bi, Get(wr + k), Get(wi + k));
+      Put(re + a, ar), Put(im + a, ai), Put(re + b, br), Put(im + b, bi);
     }
-  }
+}
+
+// The stages of spans 2h and 4h (h >= 2) in one pass over the data: each quarter of
+// a 4h-group is loaded once and goes through both stages' butterflies in registers.
+void TwoStages(std::size_t n, std::size_t h) {
+  double* re = FFTRe.data();
+  double* im = FFTIm.data();
+  const double* w1r = TwiddleRe.data() + h;
+  const double* w1i = TwiddleIm.data() + h;
+  const double* w2r = TwiddleRe.data() + 2 * h;
+  const double* w2i = TwiddleIm.data() + 2 * h;
+  for (std::size_t s = 0; s < n; s += 4 * h)
+    for (std::size_t k = 0; k < h; k += 2) {
+      const std::size_t p0 = s + k, p1 = p0 + h, p2 = p1 + h, p3 = p2 + h;
+      Lanes r0 = Get(re + p0), i0 = Get(im + p0), r1 = Get(re + p1), i1 = Get(im + p1);
+      Lanes r2 = Get(re + p2), i2 = Get(im + p2), r3 = Get(re + p3), i3 = Get(im + p3);
+      const Lanes wr = Get(w1r + k), wi = Get(w1i + k);
+      Butterfly(r0, i0, r1, i1, wr, wi);
+      Butterfly(r2, i2, r3, i3, wr, wi);
+      Butterfly(r0, i0, r2, i2, Get(w2r + k), Get(w2i + k));
+      Butterfly(r1, i1, r3, i3, Get(w2r + k + h), Get(w2i + k + h));
+      Put(re + p0, r0), Put(im + p0, i0), Put(re + p1, r1), Put(im + p1, i1);
+      Put(re + p2, r2), Put(im + p2, i2), Put(re + p3, r3), Put(im + p3, i3);
+    }
+}
+
+// Radix-2 decimation in time, in place, with the twiddle turning by e^(+i 2pi/span).
+// Butterflies of one stage are independent, so running them in pairs, or two stages
+// per pass, leaves every result exactly as the stage-by-stage loop gives it.
+void Transform(std::size_t n, const int16_t* samples, bool useWindow) {
+  LoadFirstStage(n, samples, useWindow);
+  std::size_t h = 2;
+  for (; 4 * h <= n; h *= 4)
+    TwoStages(n, h);
+  if (2 * h <= n) OneStage(n, h);
 }
 
 // Magnitudes of bins 0..n/2 into FFTRe, with the strongest bin.
@@ -258,8 +323,7 @@ void SpectrumFFT(uint16_t N, uint16_t Bits, const int16_t* Samples, double* Valu
                  bool PeakFilter, bool AutoScale, bool UseWindow) {
   if (!WithinLimits(N, Bits, UseWindow)) return;
   if (N > FFTCapacity) GrowFFT(N);
-  Load(N, Samples, UseWindow);
-  Butterflies(N);
+  Transform(N, Samples, UseWindow);
   Magnitudes(N, PeakBin);
   Scale(N, Values, ScaleMode, Gain, BlockPeak, AutoScale);
   if (PeakFilter) PeakOnly(N, Values);

@@ -112,7 +112,7 @@ Outcome Ours(uint16_t n, const std::vector<int16_t>& block, uint8_t mode, bool f
 }
 
 TEST(SpectrumFFTReference, BitIdenticalForEverySizeModeAndLoading) {
-  for (unsigned bits = 1; bits <= 14; ++bits) {
+  for (unsigned bits = 0; bits <= 15; ++bits) {
     const auto n = static_cast<uint16_t>(1u << bits);
     BuildWindow(WindowBlackmanNuttall, n);
     const auto block = Noise(n, bits);
