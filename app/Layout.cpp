@@ -240,8 +240,9 @@ void TForm1::ConnectHandlers() {
   BtnReset->OnClick = [this](QObject* s) { BtnResetClick(s); };
   for (UpDown* u : {ScopeXW, ScopeYW}) {
     u->OnChanging = [this](QObject* s, bool& a) { ScopeXWChanging(s, a); };
-    MouseEvents::Of(u).OnMouseUp = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m,
-                                          int x, int y) { ScopeXWMouseUp(s, b, m, x, y); };
+    MouseEvents::Of(u, true).OnMouseUp = [this](QObject* s, Qt::MouseButton b,
+                                                Qt::KeyboardModifiers m, int x,
+                                                int y) { ScopeXWMouseUp(s, b, m, x, y); };
   }
 
   const NotifyEvent sourceClick = [this](QObject* s) { Frq1Click(s); };
@@ -276,9 +277,12 @@ void TForm1::ConnectHandlers() {
                                       int y) { FormMouseUp(s, b, m, x, y); };
   for (const ComponentSpec& spec : Components) {
     QWidget* control = components_[static_cast<size_t>(spec.Index)];
+    const bool innerParts =
+        spec.Kind == ComponentKind::SpinEdit || spec.Kind == ComponentKind::UpDown;
     if (spec.Mouse == MouseWiring::Window || spec.Mouse == MouseWiring::MoveOnly)
-      MouseEvents::Of(control).OnMouseMove = controlMove;
-    if (spec.Mouse == MouseWiring::Window) MouseEvents::Of(control).OnMouseUp = controlUp;
+      MouseEvents::Of(control, innerParts).OnMouseMove = controlMove;
+    if (spec.Mouse == MouseWiring::Window)
+      MouseEvents::Of(control, innerParts).OnMouseUp = controlUp;
   }
 
   MouseEvents& window = MouseEvents::Of(this);

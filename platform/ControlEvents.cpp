@@ -3,19 +3,21 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-MouseEvents::MouseEvents(QWidget* control) : QObject(control), control_(control) {
+MouseEvents::MouseEvents(QWidget* control, bool withInnerParts)
+    : QObject(control), control_(control) {
   control->setMouseTracking(true);
   control->installEventFilter(this);
+  if (!withInnerParts) return;
   for (QWidget* child : control->findChildren<QWidget*>()) {
     child->setMouseTracking(true);
     child->installEventFilter(this);
   }
 }
 
-MouseEvents& MouseEvents::Of(QWidget* control) {
+MouseEvents& MouseEvents::Of(QWidget* control, bool withInnerParts) {
   if (auto* existing = control->findChild<MouseEvents*>(QString(), Qt::FindDirectChildrenOnly))
     return *existing;
-  return *new MouseEvents(control);
+  return *new MouseEvents(control, withInnerParts);
 }
 
 bool MouseEvents::eventFilter(QObject* watched, QEvent* event) {

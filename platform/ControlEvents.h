@@ -15,9 +15,9 @@ using MouseEvent = std::function<void(QObject* Sender, Qt::MouseButton Button,
 using MouseMoveEvent =
     std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
 
-// Mouse handlers attached to a control (and to its inner child widgets, which
-// report in the control's coordinates). Moves are reported without a button
-// held too.
+// Mouse handlers attached to a control. A control made of inner parts (an
+// edit with its buttons) reports their events too, in its own coordinates.
+// Moves are reported without a button held too.
 class MouseEvents : public QObject {
   Q_OBJECT
 public:
@@ -26,12 +26,12 @@ public:
   MouseEvent OnMouseUp;
 
   // The handlers of a control, created on first use.
-  static MouseEvents& Of(QWidget* control);
+  static MouseEvents& Of(QWidget* control, bool withInnerParts = false);
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-  explicit MouseEvents(QWidget* control);
+  MouseEvents(QWidget* control, bool withInnerParts);
   QWidget* control_;
 };
