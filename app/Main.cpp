@@ -208,11 +208,14 @@ void TForm1::closeEvent(QCloseEvent* e) {
 }
 
 void TForm1::showEvent(QShowEvent* e) {
-  if (!shown_) {
-    shown_ = true;
-    FormShow(this);
-  }
   QWidget::showEvent(e);
+  if (shown_) return;
+  shown_ = true;
+  FormShow(this);
+  // The first showing counts as an activation even where no window manager
+  // activates windows; taking the focus lets later activations follow.
+  FormActivate(this);
+  activateWindow();
 }
 
 void TForm1::changeEvent(QEvent* e) {

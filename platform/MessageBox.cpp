@@ -1,6 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include <QMessageBox>
+#include <QWidget>
 
 namespace {
 MessageBoxHook& Hook() {
@@ -22,4 +23,7 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
   QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
                   caption, text, QMessageBox::Ok, parent);
   box.exec();
+  // Hand the focus back as a window manager would, so the window is
+  // activated again when the box closes.
+  if (parent != nullptr && parent->isVisible()) parent->window()->activateWindow();
 }
