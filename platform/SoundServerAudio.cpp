@@ -66,7 +66,8 @@ public:
   MMRESULT WaveInOpen(HWAVEIN* phwi, uint32_t deviceId, const WAVEFORMATEX* format, QObject* target,
                       uintptr_t, uint32_t flags) override {
     SoundServerCapture* stream = nullptr;
-    const MMRESULT code = Open(deviceId, format, target, flags, captures_, &stream);
+    const MMRESULT code =
+        Open(deviceId, format, target, flags, phwi != nullptr, captures_, &stream);
     if (code == MMSYSERR_NOERROR && stream != nullptr) {
       *phwi = HandleOf<HWAVEIN>(stream);
       stream->Post(MM_WIM_OPEN, nullptr);
@@ -112,7 +113,8 @@ public:
   MMRESULT WaveOutOpen(HWAVEOUT* phwo, uint32_t deviceId, const WAVEFORMATEX* format,
                        QObject* target, uintptr_t, uint32_t flags) override {
     SoundServerPlayback* stream = nullptr;
-    const MMRESULT code = Open(deviceId, format, target, flags, playbacks_, &stream);
+    const MMRESULT code =
+        Open(deviceId, format, target, flags, phwo != nullptr, playbacks_, &stream);
     if (code == MMSYSERR_NOERROR && stream != nullptr) {
       *phwo = HandleOf<HWAVEOUT>(stream);
       stream->Post(MM_WOM_OPEN, nullptr);
@@ -172,7 +174,7 @@ private:
 
   template <class Stream>
   MMRESULT Open(uint32_t deviceId, const WAVEFORMATEX* format, QObject* target, uint32_t flags,
-                std::vector<std::unique_ptr<Stream>>& streams, Stream** opened) {
+                bool handleWanted, std::vector<std::unique_ptr<Stream>>& streams, Stream** opened) {
     if (deviceId != 0) return MMSYSERR_BADDEVICEID;
     if (format == nullptr) return MMSYSERR_INVALPARAM;
     pa_sample_spec spec;
@@ -181,6 +183,7 @@ private:
     constexpr bool capture = std::is_same_v<Stream, SoundServerCapture>;
     if ((flags & WAVE_FORMAT_QUERY) != 0) return Query(capture, (flags & WAVE_MAPPED) != 0);
 
+    if (!handleWanted) return MMSYSERR_INVALPARAM;
     const uint32_t callback = flags & kCallbackTypeMask;
     if (callback != 0 && callback != CALLBACK_WINDOW) return MMSYSERR_INVALPARAM;
     if (callback == CALLBACK_WINDOW && target == nullptr) return MMSYSERR_INVALPARAM;

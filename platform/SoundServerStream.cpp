@@ -60,7 +60,10 @@ MMRESULT SoundServerStream::Open(const pa_sample_spec& spec, SoundServerDeadline
     return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
   });
   if (!settled) {
+    // A server that does not answer in time is not trusted again: the next
+    // call connects afresh.
     Detach();
+    link_.Drop();
     return MMSYSERR_BADDEVICEID;
   }
   if (state != PA_STREAM_READY) {
