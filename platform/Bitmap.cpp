@@ -64,15 +64,26 @@ void Bitmap::LineTo(int x, int y) {
     first = std::max<int64_t>(0, major0 - (limit - 1));
     last = std::min<int64_t>(n - 1, major0);
   }
+  if (first > last) return;
+  // 2 i |dminor| needs up to 66 bits for lines across the whole int range, so
+  // the first visible step is placed in 128 bits and the walk goes on with a
+  // remainder below 2n.
+  __extension__ using Int128 = __int128;
+  const Int128 start = Int128{2} * first * minorAbs + n;
+  int64_t offset = static_cast<int64_t>(start / (2 * n));
+  int64_t remainder = static_cast<int64_t>(start % (2 * n));
   for (int64_t i = first; i <= last; ++i) {
     const int64_t major = major0 + i * majorStep;
-    const int64_t minor = minor0 + minorStep * ((2 * i * minorAbs + n) / (2 * n));
+    const int64_t minor = std::clamp<int64_t>(minor0 + minorStep * offset, -1, INT32_MAX);
     if (xMajor)
-      Plot(static_cast<int>(major), static_cast<int>(std::clamp<int64_t>(minor, -1, INT32_MAX)),
-           rgb);
+      Plot(static_cast<int>(major), static_cast<int>(minor), rgb);
     else
-      Plot(static_cast<int>(std::clamp<int64_t>(minor, -1, INT32_MAX)), static_cast<int>(major),
-           rgb);
+      Plot(static_cast<int>(minor), static_cast<int>(major), rgb);
+    remainder += 2 * minorAbs;
+    if (remainder >= 2 * n) {
+      remainder -= 2 * n;
+      ++offset;
+    }
   }
 }
 
