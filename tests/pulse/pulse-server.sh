@@ -34,7 +34,9 @@ stop() {
   if [ -r "$dir/pid" ]; then
     pid=$(cat "$dir/pid")
     if alive "$pid"; then
+      # A stopped server only acts on the TERM once it is continued.
       kill -TERM "$pid" 2>/dev/null || true
+      kill -CONT "$pid" 2>/dev/null || true
       tries=0
       while alive "$pid" && [ $tries -lt 50 ]; do
         sleep 0.1
