@@ -146,13 +146,13 @@ void TForm1::WimClose() {
 }
 
 void TForm1::WimLost(MMRESULT) {
-  // The device is gone: close what is left of it and freeze the input as STOP
-  // does, so that START can try again.
+  // The device is gone: close what is left of it and freeze the input exactly
+  // as STOP does (no status refresh after it, which would enable the mode
+  // controls again), so that START can try again.
   Capture.Recording = false;
   ShutDownCapture();
   BtnStop->SetDown(true);
   BtnStop->Click();
-  UpdateStatus();
   Warn(this,
        "The audio input was lost: the sound server went away.\n"
        "Release STOP to try again.",

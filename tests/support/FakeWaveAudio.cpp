@@ -66,6 +66,7 @@ MMRESULT FakeWaveAudio::WaveInOpen(HWAVEIN* phwi, uint32_t, const WAVEFORMATEX*,
     return (flags & WAVE_MAPPED) ? MappedQueryResult : DeviceQueryResult;
   ++InOpens;
   if (InOpenResult != 0) return InOpenResult;
+  if (inOpen_) ++InOpensWhileOpen;
   ++inGeneration_;
   inOpen_ = true;
   inTarget_ = target;
@@ -110,7 +111,7 @@ MMRESULT FakeWaveAudio::WaveInClose(HWAVEIN hwi) {
   ++InCloses;
   if (hwi != InHandle() || !inQueue_.empty()) return WAVERR_STILLPLAYING;
   inOpen_ = false;
-  Post(MM_WIM_CLOSE, hwi, nullptr);
+  if (!SwallowInClose) Post(MM_WIM_CLOSE, hwi, nullptr);
   return 0;
 }
 

@@ -22,10 +22,14 @@ public:
   MMRESULT OutPrepareResult = 0;
   MMRESULT OutWriteResult = 0;
   MMRESULT OutUnprepareResult = 0;
+  // A device that closes but never reports it (no MM_WIM_CLOSE).
+  bool SwallowInClose = false;
 
   // Calls seen.
   int InOpens = 0, InStarts = 0, InResets = 0, InCloses = 0, InAdds = 0;
   int OutOpens = 0, OutWrites = 0, OutResets = 0, OutCloses = 0;
+  // Input opens made while an earlier input stream was still open.
+  int InOpensWhileOpen = 0;
 
   bool InOpen() const { return inOpen_; }
   bool OutOpen() const { return outOpen_; }
