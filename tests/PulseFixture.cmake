@@ -1,14 +1,16 @@
 include_guard(GLOBAL)
 
 # A private sound server for the tests that need one: CTest fixture
-# `pulse_server`. A test uses it with
-#   FIXTURES_REQUIRED pulse_server RESOURCE_LOCK pulse_server
-#   ENVIRONMENT "${VELTRANO_PULSE_ENV}"
-# The server has one null sink `veltrano_test` (48000 Hz stereo), the default
-# sink; its monitor is the default source. VELTRANO_PULSE_ENV also points the
-# client's home, runtime and config into the build tree, so no test reaches the
-# user's own server or settings. Tests that kill a server start their own with
-# ${VELTRANO_PULSE_SCRIPT} start|stop <dir>.
+# `pulse_server`. A test made with add_test uses it with
+#   set_tests_properties(<test> PROPERTIES FIXTURES_REQUIRED pulse_server
+#                        RESOURCE_LOCK pulse_server ENVIRONMENT "${VELTRANO_PULSE_ENV}")
+# and the tests of a gtest_discover_tests executable with
+# veltrano_use_pulse_server(<target>) (below).
+# The server's default sink is the null sink `veltrano_test` (48000 Hz
+# stereo); its monitor is the default source. VELTRANO_PULSE_ENV also points
+# the client's home, runtime and config into the build tree, so no test reaches
+# the user's own server or settings. Tests that kill a server start their own
+# with ${VELTRANO_PULSE_SCRIPT} start|stop <dir>.
 
 set(VELTRANO_PULSE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/pulse/pulse-server.sh)
 set(VELTRANO_PULSE_DIR ${CMAKE_BINARY_DIR}/pulse-srv)
