@@ -19,6 +19,18 @@ void WarnCode(TForm1* form, const QString& prefix, MMRESULT code) {
                  MessageIcon::Warning);
 }
 
+// Lets the device go: it stops at once, every queued buffer comes back (and
+// finds the handle nil), and its close is reported afterwards. A device that
+// was let go already (in the loop of a warning box shown just before) is left
+// alone.
+void ResetAndClose(WaveAudio& audio, HWAVEOUT& device) {
+  const HWAVEOUT released = device;
+  if (released == nullptr) return;
+  device = nullptr;
+  audio.WaveOutReset(released);
+  audio.WaveOutClose(released);
+}
+
 } // namespace
 
 void TForm1::OpenOutput() {
@@ -49,6 +61,13 @@ void TForm1::OpenOutput() {
 
 void TForm1::WomOpen() {
   SetColor(GeneratorGroup, clInfoBk);
+  // Switched off before the device came up: no buffer will be written, so
+  // none could come back to close it. Close it now; the box keeps its colour
+  // until the close is reported, so no second open can start meanwhile.
+  if (Playback.OutStop) {
+    ResetAndClose(*Audio, Playback.WaveOut);
+    return;
+  }
   if (!Gen.TablesValid) BuildTables();
 
   WAVEHDR* headers = Playback.OutHeaders;
@@ -83,12 +102,10 @@ void TForm1::WomDone(WAVEHDR* Header) {
   // Buffers that come back after the device was let go are not refilled.
   if (Playback.WaveOut == nullptr) return;
   if (Playback.OutStop) {
-    const HWAVEOUT device = Playback.WaveOut;
-    const MMRESULT result = Audio->WaveOutUnprepareHeader(device, Header, sizeof(WAVEHDR));
+    const MMRESULT result =
+        Audio->WaveOutUnprepareHeader(Playback.WaveOut, Header, sizeof(WAVEHDR));
     if (result != 0) WarnCode(this, QString(), result);
-    Audio->WaveOutReset(device);
-    Audio->WaveOutClose(device);
-    Playback.WaveOut = nullptr;
+    ResetAndClose(*Audio, Playback.WaveOut);
     return;
   }
   FillAndWrite(Header);
@@ -118,9 +135,6 @@ void TForm1::WomClose() {
 void TForm1::WomLost(MMRESULT Code) {
   // The device is gone: let it go as a stop would, so the box returns to
   // button face when its close arrives, and say why.
-  const HWAVEOUT device = Playback.WaveOut;
-  Playback.WaveOut = nullptr;
-  Audio->WaveOutReset(device);
-  Audio->WaveOutClose(device);
+  ResetAndClose(*Audio, Playback.WaveOut);
   WarnCode(this, QString(), Code);
 }
