@@ -15,10 +15,11 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 from pathlib import Path
 
 import screen
-import x11_close
+import x11
 
 SCREEN_SIZE = (1280, 1024)
 WINDOW_SIZE = (1016, 724)
@@ -74,6 +75,9 @@ def run(test):
     except Failure as failure:
         log("FAIL: %s" % failure)
         log("screenshots and logs: %s" % args.out)
+        return 1
+    except Exception:
+        log("FAIL: the test itself broke:\n" + traceback.format_exc())
         return 1
     finally:
         signal.alarm(0)
@@ -309,7 +313,7 @@ class Session:
     def close_window(self, window=None, timeout=10):
         """Asks the window to close as a window manager does (WM_DELETE_WINDOW)
         and waits for the program to end; returns its exit status."""
-        x11_close.request_close(self.display, window or self.window)
+        x11.request_close(self.display, window or self.window)
         try:
             return self.app.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
