@@ -1,0 +1,142 @@
+// The main window recording the private server's default source, the monitor
+// of the null sink: what is played into the sink arrives in the sample block's
+// rows, the peaks and the readouts, and half a minute of capture loses no
+// block.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include <QFile>
+#include <QLocale>
+
+#include "AudioWindow.h"
+#include "platform/SoundServerAudio.h"
+#include "tests/support/WindowTest.h"
+
+namespace {
+
+constexpr double kBlocksPerSecond = 48000.0 / 2048.0;
+
+// Interleaved stereo, amplitude x sin(2 pi f t) on each side.
+std::vector<int16_t> StereoTone(double seconds, int leftAmplitude, double leftHz,
+                                int rightAmplitude, double rightHz) {
+  const auto frames = static_cast<size_t>(seconds * 48000);
+  std::vector<int16_t> tone(2 * frames);
+  for (size_t frame = 0; frame < frames; ++frame) {
+    const double t = static_cast<double>(frame) / 48000.0;
+    tone[2 * frame] = static_cast<int16_t>(
+        std::lround(leftAmplitude * std::sin(2 * std::numbers::pi * leftHz * t)));
+    tone[2 * frame + 1] = static_cast<int16_t>(
+        std::lround(rightAmplitude * std::sin(2 * std::numbers::pi * rightHz * t)));
+  }
+  return tone;
+}
+
+// How often the sign of a row's first 2048 entries changes, zeros skipped.
+int SignChanges(const std::vector<int16_t>& row) {
+  int changes = 0, sign = 0;
+  for (size_t i = 0; i < 2048; ++i) {
+    const int s = (row[i] > 0) - (row[i] < 0);
+    if (s == 0) continue;
+    if (sign != 0 && s != sign) ++changes;
+    sign = s;
+  }
+  return changes;
+}
+
+QString Readout(const char* prefix, const char* whole, const char* hundredths) {
+  return QString::fromLatin1(prefix) + QString::fromLatin1(whole) + QLocale().decimalPoint() +
+         QString::fromLatin1(hundredths) + QStringLiteral(" dB");
+}
+
+TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  AudioWindow w;
+  w.keepSamples = true;
+  w.show();
+  w.ShowLevels->SetChecked(true);
+  ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 3; }, 3000));
+  ASSERT_TRUE(Messages().empty());
+  const size_t before = w.blocks.size();
+
+  // Half and an eighth of full scale; both tones reach their peak on a sample.
+  constexpr int kLeft = 16384, kRight = 4096;
+  SinkPlayer player;
+  ASSERT_TRUE(player.Start(StereoTone(2.0, kLeft, 1000, kRight, 3000)));
+  ASSERT_TRUE(WaitFor([&] { return !player.Running(); }, 10000));
+  ASSERT_TRUE(player.Succeeded());
+  Pump(300);
+
+  std::vector<size_t> tone;
+  for (size_t i = before; i < w.blocks.size(); ++i)
+    if (w.blocks[i].peakL > 0 || w.blocks[i].peakR > 0) tone.push_back(i);
+  ASSERT_GE(tone.size(), 45u);
+  EXPECT_EQ(tone.back() - tone.front() + 1, tone.size()) << "the tone's blocks are consecutive";
+
+  // Away from the tone's first and last blocks every block carries it whole.
+  int lowL = 32767, highL = 0, lowR = 32767, highR = 0;
+  for (size_t k = 2; k + 2 < tone.size(); ++k) {
+    const HandledBlock& block = w.blocks[tone[k]];
+    lowL = std::min(lowL, block.peakL);
+    highL = std::max(highL, block.peakL);
+    lowR = std::min(lowR, block.peakR);
+    highR = std::max(highR, block.peakR);
+    EXPECT_NEAR(block.peakL, kLeft, 2) << "block " << k;
+    EXPECT_NEAR(block.peakR, kRight, 2) << "block " << k;
+    // 1 kHz changes sign 2048 / 24 = 85.3 times a block, 3 kHz 256 times.
+    EXPECT_NEAR(SignChanges(block.left), 85.3, 2) << "left row, block " << k;
+    EXPECT_NEAR(SignChanges(block.right), 256, 2) << "right row, block " << k;
+    EXPECT_EQ(block.left[2048], 0);
+    EXPECT_EQ(block.right[2048], 0);
+    EXPECT_EQ(block.llevel, Readout("L : ", "-6", "02")) << "block " << k;
+    EXPECT_EQ(block.rlevel, Readout("R : ", "-18", "06")) << "block " << k;
+  }
+  std::printf("[ figures  ] %zu tone blocks; peak L %d..%d (played %d), R %d..%d (played %d)\n",
+              tone.size(), lowL, highL, kLeft, lowR, highR, kRight);
+
+  const HandledBlock& after = w.blocks.back();
+  EXPECT_EQ(after.peakL, 0);
+  EXPECT_EQ(after.peakR, 0);
+  EXPECT_EQ(after.llevel, Readout("L : ", "-90", "31"));
+  EXPECT_EQ(after.rlevel, Readout("R : ", "-90", "31"));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(w.close());
+}
+
+TEST(CaptureWindow, ThirtySecondsOfCaptureLoseNoBlock) {
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  AudioWindow w;
+  w.show();
+  // The whole per-block path: meters, readouts, oscilloscope, spectrum view.
+  for (CheckBox* box : {w.Led, w.ShowLevels, w.Scope, w.RCnl, w.LCnl})
+    box->SetChecked(true);
+  ASSERT_TRUE(WaitFor([&] { return !w.blocks.empty(); }, 3000));
+  Pump(30000);
+  ASSERT_TRUE(w.Capture.WaveIn != nullptr);
+  const uint64_t dropped = DroppedCaptureFrames(*w.Capture.WaveIn);
+  const std::vector<HandledBlock> blocks = w.blocks;
+
+  const double span = static_cast<double>(blocks.back().ms - blocks.front().ms) / 1000.0;
+  EXPECT_GE(span, 29.5);
+  const double expected = span * kBlocksPerSecond;
+  EXPECT_NEAR(static_cast<double>(blocks.size() - 1), expected, 2.0);
+  // The four buffers come back in turn; a lost one would break the round.
+  size_t outOfTurn = 0;
+  for (size_t i = 1; i < blocks.size(); ++i)
+    if (blocks[i].header != (blocks[i - 1].header + 1) % 4) ++outOfTurn;
+  EXPECT_EQ(outOfTurn, 0u);
+  EXPECT_EQ(dropped, 0u);
+  std::printf("[ figures  ] %zu blocks in %.3f s (%.1f expected), %zu out of turn, %llu frames "
+              "dropped\n",
+              blocks.size(), span, expected + 1, outOfTurn,
+              static_cast<unsigned long long>(dropped));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(w.close());
+}
+
+} // namespace

@@ -1,0 +1,171 @@
+// The main window when the sound server is missing, stalled or dies under it:
+// it never hangs, says so once, sits in the stopped state, closes, and records
+// again once a server is back.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include "AudioWindow.h"
+#include "tests/support/WindowTest.h"
+
+namespace {
+
+// A socket nobody listens on.
+const QByteArray kNoServer = "unix:" VELTRANO_WINDOW_AUDIO_SCRATCH "/no-server/native";
+
+void ExpectStopped(const AudioWindow& w) {
+  EXPECT_TRUE(w.BtnStop->Down());
+  EXPECT_TRUE(w.Stopped);
+  EXPECT_FALSE(w.Capture.Recording);
+  EXPECT_EQ(w.Capture.WaveIn, nullptr);
+}
+
+void ExpectRecords(AudioWindow& w) {
+  const size_t before = w.blocks.size();
+  EXPECT_TRUE(WaitFor([&] { return w.blocks.size() >= before + 5; }, 3000));
+  EXPECT_TRUE(w.Capture.Recording);
+  EXPECT_FALSE(w.Stopped);
+  EXPECT_FALSE(w.BtnStop->Down());
+}
+
+// Releases STOP as the user does.
+void PressStart(AudioWindow& w) {
+  w.BtnStop->SetDown(false);
+  w.BtnStop->Click();
+}
+
+TEST(ServerLossWindow, NoServerStartsStoppedWithAWarningAndStartRecordsOnceItIsBack) {
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  std::unique_ptr<AudioWindow> w;
+  {
+    ScopedEnv env("PULSE_SERVER", kNoServer);
+    QElapsedTimer clock;
+    clock.start();
+    w = std::make_unique<AudioWindow>();
+    EXPECT_LT(clock.elapsed(), 3000);
+    w->show();
+    Pump(200);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].Text, QStringLiteral("Wrong Format. Try Again."));
+    EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Warning"));
+    ExpectStopped(*w);
+    EXPECT_TRUE(w->blocks.empty());
+
+    // START with the server still missing says so again and leaves STOP down.
+    PressStart(*w);
+    Pump(200);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1].Text, QStringLiteral("Wrong Format. Try Again."));
+    EXPECT_TRUE(w->BtnStop->Down());
+    EXPECT_EQ(w->Capture.WaveIn, nullptr);
+  }
+
+  ClearMessages();
+  PressStart(*w);
+  ExpectRecords(*w);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(w->close());
+}
+
+TEST(ServerLossWindow, StalledServerDoesNotHangTheWindow) {
+  PrivateServer server("stalled");
+  ASSERT_TRUE(server.Start());
+  ScopedEnv env("PULSE_SERVER", server.Address());
+  QFile::remove(SettingsFile());
+  ClearMessages();
+
+  ASSERT_TRUE(server.Kill(SIGSTOP));
+  QElapsedTimer clock;
+  clock.start();
+  auto w = std::make_unique<AudioWindow>();
+  const qint64 created = clock.elapsed();
+  EXPECT_LT(created, 5000);
+  w->show();
+  Pump(200);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].Text, QStringLiteral("Wrong Format. Try Again."));
+  ExpectStopped(*w);
+  std::printf("[ figures  ] window created against a stalled server in %lld ms\n",
+              static_cast<long long>(created));
+
+  ASSERT_TRUE(server.Kill(SIGCONT));
+  ClearMessages();
+  PressStart(*w);
+  ExpectRecords(*w);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(w->close());
+}
+
+// Starts a window on the server and kills the server while it records; the
+// window must be stopped with exactly one warning.
+void KillWhileRecording(PrivateServer& server, AudioWindow& w) {
+  w.show();
+  ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 5; }, 3000));
+  ASSERT_TRUE(Messages().empty());
+  ASSERT_TRUE(server.Kill(SIGKILL));
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(WaitFor([&] { return !Messages().empty() && w.Stopped; }, 3000));
+  const qint64 noticed = clock.elapsed();
+  const size_t handled = w.blocks.size();
+  Pump(1000);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Warning"));
+  ExpectStopped(w);
+  EXPECT_TRUE(w.Capture.InClosed);
+  EXPECT_EQ(w.blocks.size(), handled);
+  std::printf("[ figures  ] server loss shown %lld ms after the kill: \"%s\"\n",
+              static_cast<long long>(noticed), qPrintable(Messages()[0].Text));
+}
+
+TEST(ServerLossWindow, ServerKilledWhileCapturingWarnsOnceClosesAndANewWindowRecords) {
+  PrivateServer server("killed");
+  ASSERT_TRUE(server.Start());
+  ScopedEnv env("PULSE_SERVER", server.Address());
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  auto w = std::make_unique<AudioWindow>();
+  ASSERT_NO_FATAL_FAILURE(KillWhileRecording(server, *w));
+
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(w->close());
+  EXPECT_LT(clock.elapsed(), 3000);
+  w.reset();
+
+  ASSERT_TRUE(server.Start());
+  ClearMessages();
+  AudioWindow again;
+  again.show();
+  ExpectRecords(again);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(again.close());
+}
+
+TEST(ServerLossWindow, StartRecordsAgainOnceAKilledServerIsBack) {
+  PrivateServer server("restarted");
+  ASSERT_TRUE(server.Start());
+  ScopedEnv env("PULSE_SERVER", server.Address());
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  AudioWindow w;
+  ASSERT_NO_FATAL_FAILURE(KillWhileRecording(server, w));
+
+  ASSERT_TRUE(server.Start());
+  ClearMessages();
+  PressStart(w);
+  ExpectRecords(w);
+  EXPECT_TRUE(Messages().empty());
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(w.close());
+  EXPECT_LT(clock.elapsed(), 3000);
+}
+
+} // namespace
