@@ -1,0 +1,473 @@
+// The settings store: first run, round trips, the value names, and bad files.
+// Everything runs in the test's own XDG_CONFIG_HOME.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <set>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include "app/Main.h"
+#include "generator/Synthesis.h"
+#include "settings/SettingsMapping.h"
+#include "tests/support/FakeWaveAudio.h"
+#include "tests/support/WindowTest.h"
+
+namespace {
+
+QString ZenkoFolder() {
+  return ConfigHome() + QStringLiteral("/Zenko");
+}
+
+// A writable settings folder without a settings file.
+void ClearSettings() {
+  QFile::setPermissions(ZenkoFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QDir(SettingsFile()).removeRecursively();
+  QFile::remove(SettingsFile());
+  QDir().mkpath(ZenkoFolder());
+}
+
+void StoreRaw(const QByteArray& content) {
+  ClearSettings();
+  QFile file(SettingsFile());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(content);
+}
+
+// Replaces the settings file by the given values of the [Veltrano] section.
+void Store(const QByteArray& values) {
+  StoreRaw("[Veltrano]\n" + values);
+}
+
+QByteArray ReadSettingsFile() {
+  QFile file(SettingsFile());
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// name -> value text of every line of the file's [Veltrano] section.
+std::map<std::string, std::string> StoredValues() {
+  std::map<std::string, std::string> values;
+  bool inSection = false;
+  for (const QByteArray& line : ReadSettingsFile().split('\n')) {
+    if (line.startsWith('[')) inSection = line == "[Veltrano]";
+    const qsizetype eq = line.indexOf('=');
+    if (inSection && eq > 0) values[line.left(eq).toStdString()] = line.mid(eq + 1).toStdString();
+  }
+  return values;
+}
+
+struct Window {
+  FakeWaveAudio* audio = new FakeWaveAudio;
+  std::unique_ptr<TForm1> form{new TForm1(std::unique_ptr<WaveAudio>(audio))};
+
+  // Closes the window as the user does; the settings are written.
+  void Close() { ASSERT_TRUE(form->close()); }
+};
+
+struct Stored {
+  const char* Name;
+  const char* Control;
+};
+
+// The stored controls and their value names, fixed by the creation order.
+const Stored Table[] = {
+    {"CB6", "ColorBox"},      {"RB7", "RB22K"},
+    {"RB8", "RB11K"},         {"RB9", "RB6K"},
+    {"RB12", "fLog"},         {"RB13", "fSqrt"},
+    {"RB14", "fLinear"},      {"CB15", "AutoSensitivity"},
+    {"UD16", "Sensitivity"},  {"CB17", "Filter"},
+    {"CB18", "Grid"},         {"CB19", "FFTMode"},
+    {"CB20", "AutoFrqCount"}, {"CB23", "cbWnd"},
+    {"CB27", "Led"},          {"UD28", "Speed"},
+    {"CB29", "Ruler"},        {"CB30", "SpectralAmp"},
+    {"CB31", "RCnl"},         {"CB32", "LCnl"},
+    {"CB33", "Scope"},        {"CB34", "LFBox"},
+    {"UD41", "ScopeXW"},      {"UD42", "ScopeYW"},
+    {"CB43", "Sync"},         {"CB44", "ShowLevels"},
+    {"CB45", "AutoYScale"},   {"CB63", "Noise"},
+    {"SE64", "FrqVN"},        {"CB65", "Frq1"},
+    {"SE66", "FrqG1"},        {"SE67", "FrqV1"},
+    {"CB68", "Frq2"},         {"SE69", "FrqG2"},
+    {"SE70", "FrqV2"},        {"CB71", "AutoG"},
+    {"SE72", "FInc"},         {"CB73", "RcBox0"},
+    {"CB74", "LcBox0"},       {"CB75", "RcBox1"},
+    {"CB76", "LcBox1"},       {"CB77", "RcBox2"},
+    {"CB78", "LcBox2"},       {"SE79", "FrqVF"},
+    {"CB80", "RcBox3"},       {"CB81", "LcBox3"},
+    {"SE82", "FrqFrom"},      {"SE83", "FrqTo"},
+    {"RB85", "dB10"},         {"RB86", "dB30"},
+    {"RB87", "dB60"},         {"RB90", "LineMode"},
+    {"RB91", "DotMode"},
+};
+
+template <class T> T* Control(const Window& w, const char* name) {
+  auto* control = w.form->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}
+
+bool IsSource(const std::string& name) {
+  return name == "Frq1" || name == "Frq2" || name == "Noise" || name == "AutoG";
+}
+
+} // namespace
+
+TEST(Settings, FirstRunDefaults) {
+  ClearSettings();
+  Window w;
+  for (const ComponentSpec& spec : Components) {
+    SCOPED_TRACE(std::string(spec.Name));
+    QWidget* c = w.form->Component(spec.Index);
+    switch (spec.Kind) {
+    case ComponentKind::CheckBox:
+      EXPECT_FALSE(static_cast<CheckBox*>(c)->Checked());
+      break;
+    case ComponentKind::UpDown:
+      EXPECT_EQ(static_cast<UpDown*>(c)->Position(), 5);
+      break;
+    case ComponentKind::SpinEdit:
+      EXPECT_EQ(static_cast<SpinEdit*>(c)->Text(), QStringLiteral("50"));
+      break;
+    case ComponentKind::RadioButton:
+      EXPECT_EQ(static_cast<RadioButton*>(c)->Checked(),
+                spec.Name == "RB22K" || spec.Name == "dB30" || spec.Name == "fLinear" ||
+                    spec.Name == "LineMode");
+      break;
+    default:
+      break;
+    }
+  }
+  EXPECT_EQ(w.form->RulerPanel->x(), 992);
+  EXPECT_EQ(w.form->SensLinear, 1);
+  EXPECT_EQ(w.form->SensSqrt, 1);
+  EXPECT_EQ(w.form->SensLog, 5);
+  EXPECT_FALSE(QFile::exists(SettingsFile())) << "creation wrote the settings";
+}
+
+TEST(Settings, ValueNamesOfTheTableInTheVeltranoSection) {
+  ClearSettings();
+  Window w;
+  EXPECT_EQ(w.form->Settings->FileName(), SettingsFile());
+  w.Close();
+  std::set<std::string> expected{"RP", "SLN", "SSQ", "SLG"};
+  for (const Stored& s : Table)
+    expected.insert(s.Name);
+  ASSERT_EQ(expected.size(), 53u + 4u);
+  std::set<std::string> names;
+  const QRegularExpression decimal(QStringLiteral("^-?[0-9]+$"));
+  for (const auto& [name, value] : StoredValues()) {
+    names.insert(name);
+    EXPECT_TRUE(decimal.match(QString::fromStdString(value)).hasMatch()) << name << "=" << value;
+  }
+  EXPECT_EQ(names, expected);
+  // One section only, and nothing else beside the file in its folder: the
+  // file was written in one piece.
+  const QByteArray content = ReadSettingsFile();
+  EXPECT_TRUE(content.startsWith("[Veltrano]\n"));
+  EXPECT_EQ(content.count('['), 1);
+  EXPECT_EQ(QDir(ZenkoFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{QStringLiteral("Veltrano.conf")});
+  const auto values = StoredValues();
+  EXPECT_EQ(values.at("CB6"), "0");
+  EXPECT_EQ(values.at("RB7"), "1");
+  EXPECT_EQ(values.at("UD42"), "5");
+  EXPECT_EQ(values.at("SE66"), "50");
+  EXPECT_EQ(values.at("RP"), "992");
+  EXPECT_EQ(values.at("SLG"), "5");
+}
+
+TEST(Settings, EveryStoredControlRoundTripsThroughCloseAndANewWindow) {
+  ClearSettings();
+  const std::set<std::string> selected{"RB6K", "fLog", "dB10", "DotMode"};
+  const std::map<std::string, int> positions{
+      {"Sensitivity", 37}, {"Speed", 3}, {"ScopeXW", 12}, {"ScopeYW", -77}};
+  const std::map<std::string, int> values{{"FrqVN", 11},    {"FrqG1", 1234}, {"FrqV1", 12},
+                                          {"FrqG2", 23456}, {"FrqV2", 13},   {"FInc", 0},
+                                          {"FrqVF", 100},   {"FrqFrom", 0},  {"FrqTo", 24000}};
+  {
+    Window w;
+    for (const Stored& s : Table) {
+      const std::string name = s.Control;
+      if (s.Name[0] == 'C') Control<CheckBox>(w, s.Control)->SetChecked(true);
+      if (s.Name[0] == 'R' && selected.count(name))
+        Control<RadioButton>(w, s.Control)->SetChecked(true);
+      if (s.Name[0] == 'U') Control<UpDown>(w, s.Control)->SetPosition(int16_t(positions.at(name)));
+      if (s.Name[0] == 'S') Control<SpinEdit>(w, s.Control)->SetValue(values.at(name));
+    }
+    w.form->RulerPanel->move(500, 1);
+    w.form->SensLinear = 11;
+    w.form->SensSqrt = 22;
+    w.form->SensLog = 33;
+    w.Close();
+  }
+  const auto stored = StoredValues();
+  EXPECT_EQ(stored.at("CB65"), "1"); // saved as ticked, even though it starts off
+  EXPECT_EQ(stored.at("UD42"), "-77");
+  EXPECT_EQ(stored.at("SE72"), "0");
+
+  Window w;
+  for (const Stored& s : Table) {
+    SCOPED_TRACE(s.Name);
+    const std::string name = s.Control;
+    if (s.Name[0] == 'C') {
+      EXPECT_EQ(Control<CheckBox>(w, s.Control)->Checked(), !IsSource(name));
+    } else if (s.Name[0] == 'R') {
+      EXPECT_EQ(Control<RadioButton>(w, s.Control)->Checked(), selected.count(name) == 1);
+    } else if (s.Name[0] == 'U') {
+      EXPECT_EQ(Control<UpDown>(w, s.Control)->Position(), positions.at(name));
+    } else {
+      EXPECT_EQ(Control<SpinEdit>(w, s.Control)->Value(), values.at(name));
+    }
+  }
+  EXPECT_EQ(w.form->RulerPanel->x(), 500);
+  EXPECT_FALSE(w.form->RulerPanel->isHidden());
+  EXPECT_EQ(w.form->SensLinear, 11);
+  EXPECT_EQ(w.form->SensSqrt, 22);
+  EXPECT_EQ(w.form->SensLog, 33);
+}
+
+TEST(Settings, SpinEditValueIsClampedOnLoadButSavedAsTyped) {
+  Store("SE66=30000\nSE82=-5\nSE72=5000\nSE64=0\n");
+  Window w;
+  EXPECT_EQ(w.form->FrqG1->Text(), QStringLiteral("24000"));
+  EXPECT_EQ(w.form->FrqFrom->Value(), 0);
+  EXPECT_EQ(w.form->FInc->Value(), 999);
+  EXPECT_EQ(w.form->FrqVN->Value(), 1);
+  // Typed beyond the range and not yet corrected; text that is no number
+  // saves MinValue.
+  w.form->FrqFrom->SetText(QStringLiteral("-5"));
+  w.form->FInc->SetText(QStringLiteral("-12"));
+  w.form->FrqTo->SetText(QStringLiteral("-"));
+  w.Close();
+  EXPECT_EQ(StoredValues().at("SE82"), "-5");
+  EXPECT_EQ(StoredValues().at("SE72"), "-12");
+  EXPECT_EQ(StoredValues().at("SE83"), "1");
+}
+
+TEST(Settings, RulerEdgeSavedOnlyWithinMinus28To995) {
+  for (const auto& [left, saved] : {std::pair{996, "500"}, std::pair{-29, "500"},
+                                    std::pair{995, "995"}, std::pair{-28, "-28"}}) {
+    Store("RP=500\n");
+    Window w;
+    w.form->RulerPanel->move(left, 1);
+    w.Close();
+    EXPECT_EQ(StoredValues().at("RP"), saved) << left;
+  }
+  // Saved at either end of that range, it comes back at 2.
+  Window w;
+  EXPECT_EQ(w.form->RulerPanel->x(), 2);
+}
+
+TEST(Settings, BooleanIsAnyWholeNumberOtherThanZero) {
+  for (const auto& [text, ticked] :
+       {std::pair{"2", true}, std::pair{"-1", true}, std::pair{" 7", true}, std::pair{"$10", true},
+        std::pair{"0", false}, std::pair{"x", false}, std::pair{"true", false},
+        std::pair{"1.0", false}}) {
+    Store(QByteArray("CB27=") + text + "\n");
+    Window w;
+    EXPECT_EQ(w.form->Led->Checked(), ticked) << text;
+  }
+}
+
+TEST(Settings, ValueOfAnotherTypeGivesTheDefault) {
+  Store("SE66=1, 2\n"
+        "SE67=99999999999\n"
+        "SE69=\n"
+        "UD41=70000\n"
+        "UD16=@Invalid()\n"
+        "SE70=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\a)\n"
+        "CB6=1, 0\n"
+        "RP=7, 8\n"
+        "SLG=abc\n");
+  Window w;
+  EXPECT_EQ(w.form->FrqG1->Value(), 50);
+  EXPECT_EQ(w.form->FrqV1->Value(), 50);
+  EXPECT_EQ(w.form->FrqG2->Value(), 50);
+  EXPECT_EQ(w.form->FrqV2->Value(), 50);
+  EXPECT_EQ(w.form->ScopeXW->Position(), 5);
+  EXPECT_EQ(w.form->Sensitivity->Position(), 5);
+  EXPECT_FALSE(w.form->ColorBox->Checked());
+  EXPECT_EQ(w.form->RulerPanel->x(), 992);
+  EXPECT_EQ(w.form->SensLog, 5);
+}
+
+TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndIsRewrittenWhole) {
+  QByteArray garbage;
+  for (int i = 0; i < 4096; ++i)
+    garbage += static_cast<char>((i * 7919 + 13) % 256);
+  const QByteArray files[] = {
+      "[Velt", "[Veltrano]\nCB6=1\nRB", "[Veltrano",
+      garbage, QByteArray(1000, '\0'),  "\xEF\xBB\xBF[Veltrano]\nSE66=\xFF\xFE\n"};
+  for (const QByteArray& content : files) {
+    SCOPED_TRACE(content.left(20).toHex().toStdString());
+    StoreRaw(content);
+    testing::internal::CaptureStderr();
+    {
+      Window w;
+      EXPECT_FALSE(w.form->ColorBox->Checked());
+      EXPECT_FALSE(w.form->RB11K->Checked());
+      EXPECT_TRUE(w.form->RB22K->Checked());
+      EXPECT_EQ(w.form->FrqG1->Value(), 50);
+      EXPECT_EQ(w.form->Speed->Position(), 5);
+      EXPECT_EQ(w.form->RulerPanel->x(), 992);
+      w.Close();
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors.find("could not save"), std::string::npos) << errors;
+    // The next close writes a whole, good file.
+    const auto values = StoredValues();
+    EXPECT_EQ(values.size(), 57u);
+    EXPECT_EQ(values.count("SE66") ? values.at("SE66") : "", "50");
+  }
+}
+
+TEST(Settings, HandlerDuringTheLoadSeesLowerIndicesLoadedAndHigherAtDesign) {
+  Store("RB13=1\nUD16=40\nCB71=1\nSE82=1234\nSE83=20000\nUD41=12\n");
+  Window w;
+  TForm1& f = *w.form;
+
+  struct {
+    bool sqrt = false;
+    int oldPosition = 0, scopeXW = 0;
+    QString frqFrom;
+    int runs = 0;
+  } atSensitivity;
+  struct {
+    bool autoG = false;
+    QString frqTo, lblNow;
+    int runs = 0;
+  } atFrqFrom;
+
+  const ChangingEvent sensitivity = f.Sensitivity->OnChanging;
+  f.Sensitivity->OnChanging = [&](QObject* s, bool& allow) {
+    atSensitivity = {f.fSqrt->Checked(), f.Sensitivity->Position(), f.ScopeXW->Position(),
+                     f.FrqFrom->Text(), atSensitivity.runs + 1};
+    sensitivity(s, allow);
+  };
+  const NotifyEvent frqFrom = f.FrqFrom->OnChange;
+  f.FrqFrom->OnChange = [&](QObject* s) {
+    frqFrom(s);
+    atFrqFrom = {f.AutoG->Checked(), f.FrqTo->Text(), f.LblNow->Caption(), atFrqFrom.runs + 1};
+  };
+
+  // Back to the design values, then the load as at creation.
+  for (const ComponentSpec& spec : Components) {
+    QWidget* c = f.Component(spec.Index);
+    if (spec.Kind == ComponentKind::CheckBox) static_cast<CheckBox*>(c)->SetChecked(spec.Value);
+    if (spec.Kind == ComponentKind::RadioButton)
+      static_cast<RadioButton*>(c)->SetChecked(spec.Value);
+    if (spec.Kind == ComponentKind::UpDown)
+      static_cast<UpDown*>(c)->SetPosition(static_cast<int16_t>(spec.Value));
+    if (spec.Kind == ComponentKind::SpinEdit) static_cast<SpinEdit*>(c)->SetValue(spec.Value);
+  }
+  atSensitivity.runs = atFrqFrom.runs = 0;
+  f.LoadSettings();
+
+  EXPECT_EQ(atSensitivity.runs, 1);
+  EXPECT_TRUE(atSensitivity.sqrt);          // index 13: loaded
+  EXPECT_EQ(atSensitivity.oldPosition, 10); // its own design position
+  EXPECT_EQ(atSensitivity.scopeXW, 25);     // index 41: design
+  EXPECT_EQ(atSensitivity.frqFrom, QStringLiteral("1"));
+  EXPECT_EQ(atFrqFrom.runs, 1);
+  EXPECT_TRUE(atFrqFrom.autoG);                    // index 71: loaded
+  EXPECT_EQ(atFrqFrom.frqTo, QStringLiteral("1")); // index 83: design
+  // With the sweep ticked the readout shows the sweep frequency, taken from
+  // FrqFrom's design value when AutoG was loaded.
+  EXPECT_EQ(atFrqFrom.lblNow, QString::fromStdString(FormatSweep(1)));
+  EXPECT_EQ(f.FrqTo->Value(), 20000);
+  EXPECT_EQ(f.ScopeXW->Position(), 12);
+}
+
+TEST(Settings, StoredSensitivitiesWinOverTheSensitivityHandler) {
+  // Loading the Sensitivity position runs its handler with fSqrt already
+  // selected; it sets SensSqrt to the old position 10 before the stored
+  // sensitivities are read.
+  Store("RB13=1\nUD16=40\nSLN=7\nSLG=9\n");
+  Window w;
+  EXPECT_EQ(w.form->Sensitivity->Position(), 40);
+  EXPECT_EQ(w.form->SensLinear, 7);
+  EXPECT_EQ(w.form->SensSqrt, 1);
+  EXPECT_EQ(w.form->SensLog, 9);
+}
+
+namespace {
+
+// Saves a window over a good earlier file while `block` keeps the new file
+// from being written; the earlier file must stay as it was.
+template <class Block, class Unblock>
+void ExpectFailedSaveKeepsTheEarlierFile(Block block, Unblock unblock) {
+  Store("CB6=1\nSE66=440\n");
+  {
+    Window w;
+    w.Close();
+  }
+  const QByteArray earlier = ReadSettingsFile();
+  ASSERT_GT(earlier.size(), 400);
+  Window w;
+  w.form->ColorBox->SetChecked(false);
+  w.form->FrqG1->SetValue(880);
+  testing::internal::CaptureStderr();
+  block();
+  const bool closed = w.form->close();
+  unblock();
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(ReadSettingsFile(), earlier);
+  EXPECT_NE(errors.find("could not save"), std::string::npos) << errors;
+  EXPECT_EQ(QDir(ZenkoFolder()).entryList(QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("Veltrano.conf")});
+}
+
+} // namespace
+
+TEST(Settings, SaveIntoAFolderThatCannotBeWrittenKeepsTheEarlierFile) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  ExpectFailedSaveKeepsTheEarlierFile(
+      [] { QFile::setPermissions(ZenkoFolder(), QFile::ReadOwner | QFile::ExeOwner); },
+      [] {
+        QFile::setPermissions(ZenkoFolder(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      });
+}
+
+TEST(Settings, SaveThatFailsHalfwayKeepsTheEarlierFile) {
+  // The file-size limit stops the write part of the way through, as a full
+  // disk or a crash would; it also stops root.
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  void (*handler)(int) = SIG_DFL;
+  ExpectFailedSaveKeepsTheEarlierFile(
+      [&] {
+        handler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 200;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+      },
+      [&] {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+      });
+}
+
+TEST(Settings, SettingsPathThatIsAFolderGivesDefaultsAndAMessage) {
+  ClearSettings();
+  ASSERT_TRUE(QDir().mkpath(SettingsFile()));
+  testing::internal::CaptureStderr();
+  {
+    Window w;
+    EXPECT_EQ(w.form->FrqG1->Value(), 50);
+    EXPECT_TRUE(w.form->RB22K->Checked());
+    w.Close();
+  }
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find("could not save"), std::string::npos) << errors;
+  EXPECT_TRUE(QFileInfo(SettingsFile()).isDir());
+  ClearSettings();
+}

@@ -1,0 +1,117 @@
+// What the window's creation and activation do with the stored values.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+#include "app/Main.h"
+#include "tests/support/FakeWaveAudio.h"
+#include "tests/support/WindowTest.h"
+
+namespace {
+
+// Replaces the settings file by the given values of the [Veltrano] section.
+void Store(const char* values) {
+  QDir().mkpath(ConfigHome() + QStringLiteral("/Zenko"));
+  QFile file(SettingsFile());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write("[Veltrano]\n");
+  file.write(values);
+}
+
+struct Window {
+  FakeWaveAudio* audio = new FakeWaveAudio;
+  std::unique_ptr<TForm1> form{new TForm1(std::unique_ptr<WaveAudio>(audio))};
+
+  void ShowAndActivate() {
+    form->show();
+    form->activateWindow();
+    ProcessEvents(20);
+  }
+};
+
+} // namespace
+
+TEST(Startup, RadioDefaultsOnlyForGroupsWithoutASelection) {
+  Store("RB9=1\nRB91=1\n");
+  Window w;
+  EXPECT_TRUE(w.form->RB6K->Checked());
+  EXPECT_FALSE(w.form->RB22K->Checked());
+  EXPECT_TRUE(w.form->DotMode->Checked());
+  EXPECT_FALSE(w.form->LineMode->Checked());
+  // The groups that had none get their defaults.
+  EXPECT_TRUE(w.form->dB30->Checked());
+  EXPECT_TRUE(w.form->fLinear->Checked());
+  EXPECT_FALSE(w.form->fLog->Checked() || w.form->fSqrt->Checked());
+  EXPECT_FALSE(w.form->dB10->Checked() || w.form->dB60->Checked());
+}
+
+TEST(Startup, RulerEdgeOutside2To992MovesTo2) {
+  for (const auto& [stored, left] :
+       {std::pair{"1", 2}, std::pair{"993", 2}, std::pair{"992", 992}, std::pair{"2", 2},
+        std::pair{"-28", 2}, std::pair{"500", 500}}) {
+    Store((std::string("RP=") + stored + "\n").c_str());
+    Window w;
+    EXPECT_EQ(w.form->RulerPanel->x(), left) << stored;
+    EXPECT_EQ(w.form->RulerPanel->y(), 1);
+  }
+}
+
+TEST(Startup, RulerShownExactlyWhenTicked) {
+  Store("CB29=1\n");
+  Window ticked;
+  EXPECT_FALSE(ticked.form->RulerPanel->isHidden());
+  Store("CB29=0\n");
+  Window unticked;
+  EXPECT_TRUE(unticked.form->RulerPanel->isHidden());
+}
+
+TEST(Startup, GeneratorSourcesStoredTickedStartUntickedAndSilent) {
+  Store("CB63=1\nCB65=1\nCB68=1\nCB71=1\nCB73=1\nCB74=1\nCB75=1\nCB76=1\nCB77=1\nCB78=1\n"
+        "CB80=1\nCB81=1\n");
+  Window w;
+  for (CheckBox* source : {w.form->Frq1, w.form->Frq2, w.form->Noise, w.form->AutoG})
+    EXPECT_FALSE(source->Checked()) << source->objectName().toStdString();
+  // The routing boxes keep what was stored.
+  for (CheckBox* route : {w.form->RcBox0, w.form->LcBox3})
+    EXPECT_TRUE(route->Checked());
+  EXPECT_FALSE(w.form->Playback.OutStop);
+  w.ShowAndActivate();
+  EXPECT_TRUE(w.form->Playback.OutIdle);
+  EXPECT_EQ(w.audio->OutOpens, 0);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST(Startup, ActivationWritesTheScaleLabelsAndClearsAnyChannel) {
+  const QLocale saved;
+  for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                QLocale(QLocale::German, QLocale::Germany)}) {
+    QLocale::setDefault(locale);
+    const QString point = locale.decimalPoint();
+    // A ticked channel sets AnyChannel while the values are loaded.
+    Store("UD42=-10\nCB31=1\n");
+    Window w;
+    EXPECT_TRUE(w.form->AnyChannel);
+    w.ShowAndActivate();
+    EXPECT_EQ(w.form->LabelY->Caption(), "-50" + point + "3 dB");
+    EXPECT_EQ(w.form->LabelX->Caption(), QStringLiteral("X Scale"));
+    EXPECT_FALSE(w.form->AnyChannel);
+  }
+  QLocale::setDefault(saved);
+
+  // The full 16-bit square at the bottom of the range.
+  Store("UD42=-181\n");
+  Window bottom;
+  bottom.ShowAndActivate();
+  EXPECT_EQ(bottom.form->LabelY->Caption(), QStringLiteral("-0.0 dB"));
+
+  // Outside -181..-1 (5 on a first run) the label keeps its design text.
+  QFile::remove(SettingsFile());
+  Window first;
+  first.ShowAndActivate();
+  EXPECT_EQ(first.form->ScopeYW->Position(), 5);
+  EXPECT_EQ(first.form->LabelY->Caption(), QStringLiteral("-0,00 dB"));
+  EXPECT_EQ(first.form->LabelX->Caption(), QStringLiteral("X Scale"));
+}
