@@ -37,3 +37,16 @@ TEST(Lifecycle, StartsRecordingAndClosesCleanly) {
   EXPECT_TRUE(w.form->Playback.OutStop);
   EXPECT_TRUE(QFile::exists(SettingsFile()));
 }
+
+TEST(Lifecycle, WindowDestroyedWithoutClosingSavesNothing) {
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  {
+    Window w;
+    w.form->show();
+    ProcessEvents(20);
+    w.form->ColorBox->SetChecked(true);
+  }
+  EXPECT_FALSE(QFile::exists(SettingsFile()));
+  EXPECT_TRUE(Messages().empty());
+}

@@ -1,0 +1,69 @@
+// Start-up on a screen 1023 pixels wide (and tall enough): the window warns,
+// finishes its creation, and the program ends when the message loop runs.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/Main.h"
+#include "platform/MessageBox.h"
+#include "tests/support/FakeWaveAudio.h"
+
+namespace {
+
+struct Box {
+  QString Text, Caption;
+};
+
+// Every message box shown, recorded instead of shown.
+std::vector<Box>& Shown() {
+  static std::vector<Box> shown;
+  return shown;
+}
+
+} // namespace
+
+TEST(NarrowScreen, WarnsFinishesCreationAndEndsAtTheMessageLoop) {
+  auto* audio = new FakeWaveAudio;
+  auto form = std::make_unique<TForm1>(std::unique_ptr<WaveAudio>(audio));
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].Text, QStringLiteral("1024x768 or greater screen resolution require !"));
+  EXPECT_EQ(Shown()[0].Caption, QStringLiteral("Warning"));
+  // Creation ran to its last step, the capture stream.
+  EXPECT_TRUE(audio->InOpen());
+  EXPECT_TRUE(form->Capture.Recording);
+
+  // The request to end is waiting in the loop; the timer only guards against a hang.
+  QTimer::singleShot(10000, [] { QCoreApplication::exit(2); });
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(Shown().size(), 1u);
+}
+
+int main(int argc, char** argv) {
+  // Never the user's settings, runtime folder or display.
+  QTemporaryDir home(QDir::tempPath() + QStringLiteral("/veltrano-narrow-XXXXXX"));
+  QDir().mkpath(home.path() + QStringLiteral("/config"));
+  QDir().mkpath(home.path() + QStringLiteral("/runtime"));
+  QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  const QString screens = home.path() + QStringLiteral("/screens.json");
+  QFile json(screens);
+  if (json.open(QIODevice::WriteOnly))
+    json.write(
+        R"({"screens":[{"name":"s","x":0,"y":0,"width":1023,"height":1200,"logicalDpi":96}]})");
+  json.close();
+  qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+  qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit());
+  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toLocal8Bit());
+
+  QApplication application(argc, argv);
+  SetMessageBoxHook([](const QString& text, const QString& caption) {
+    Shown().push_back({text, caption});
+  });
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
