@@ -16,6 +16,7 @@ bool AudioWindow::event(QEvent* e) {
   // Only a block of the current device while recording reaches WimData's work.
   const bool block = device != nullptr && device->Message == MM_WIM_DATA && Capture.Recording &&
                      Capture.WaveIn != nullptr && device->Device == *Capture.WaveIn;
+  if (device != nullptr && device->Message == MM_WIM_DATA) ++dataEvents;
   int header = -1;
   if (block) {
     for (size_t i = 0; i < Capture.InHeaders.size(); ++i)

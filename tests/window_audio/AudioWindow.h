@@ -32,6 +32,8 @@ public:
   // Blocks handled so far; with keepSamples each keeps a copy of both rows.
   std::vector<HandledBlock> blocks;
   bool keepSamples = false;
+  // Every MM_WIM_DATA that reached the window, handled or not.
+  size_t dataEvents = 0;
 
 protected:
   bool event(QEvent* e) override;

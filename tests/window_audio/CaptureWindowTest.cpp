@@ -107,6 +107,42 @@ TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
   EXPECT_TRUE(w.close());
 }
 
+TEST(CaptureWindow, StopFreezesAndStartRecordsAgainFromOneStream) {
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  AudioWindow w;
+  w.show();
+  ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 3; }, 3000));
+  for (int round = 0; round < 3; ++round) {
+    w.BtnStop->SetDown(true);
+    w.BtnStop->Click();
+    EXPECT_TRUE(w.Stopped);
+    const size_t handled = w.blocks.size(), arrived = w.dataEvents;
+    Pump(400);
+    // No buffer is handed back: the device runs dry after the four it holds.
+    EXPECT_EQ(w.blocks.size(), handled) << "round " << round;
+    EXPECT_LE(w.dataEvents - arrived, 4u) << "round " << round;
+
+    w.BtnStop->SetDown(false);
+    w.BtnStop->Click();
+    const size_t restarted = w.blocks.size();
+    ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= restarted + 8; }, 3000))
+        << "round " << round;
+    Pump(200);
+    // One stream delivers: its four buffers in turn, at the block rate.
+    for (size_t i = restarted + 1; i < w.blocks.size(); ++i)
+      EXPECT_EQ(w.blocks[i].header, (w.blocks[i - 1].header + 1) % 4) << "round " << round;
+    const double seconds =
+        static_cast<double>(w.blocks.back().ms - w.blocks[restarted].ms) / 1000.0;
+    EXPECT_NEAR(static_cast<double>(w.blocks.size() - 1 - restarted), seconds * kBlocksPerSecond,
+                2.0)
+        << "round " << round;
+    EXPECT_EQ(DroppedCaptureFrames(*w.Capture.WaveIn), 0u) << "round " << round;
+  }
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(w.close());
+}
+
 TEST(CaptureWindow, ThirtySecondsOfCaptureLoseNoBlock) {
   QFile::remove(SettingsFile());
   ClearMessages();

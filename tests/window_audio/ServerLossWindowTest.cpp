@@ -9,8 +9,11 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 
 #include "AudioWindow.h"
+#include "platform/Appearance.h"
+#include "platform/Colors.h"
 #include "tests/support/WindowTest.h"
 
 namespace {
@@ -102,6 +105,49 @@ TEST(ServerLossWindow, StalledServerDoesNotHangTheWindow) {
   EXPECT_TRUE(w->close());
 }
 
+TEST(ServerLossWindow, ServerStalledWhileStreamingNeverFreezesTheWindow) {
+  PrivateServer server("stalled-late");
+  ASSERT_TRUE(server.Start());
+  ScopedEnv env("PULSE_SERVER", server.Address());
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  AudioWindow w;
+  w.show();
+  ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 2; }, 3000));
+  w.FrqV1->SetValue(50);
+  w.LcBox0->SetChecked(true);
+  w.FormActivate(&w);
+  w.Frq1->SetChecked(true);
+  ASSERT_TRUE(WaitFor([&] { return ColorOf(w.GeneratorGroup) == clInfoBk; }, 3000));
+  Pump(300);
+
+  // While the server stands still the loop keeps turning: the longest pause
+  // between two ticks of a 10 ms timer stays far below the server timeout.
+  ASSERT_TRUE(server.Kill(SIGSTOP));
+  QElapsedTimer clock;
+  clock.start();
+  qint64 last = 0, longest = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    longest = std::max(longest, clock.elapsed() - last);
+    last = clock.elapsed();
+  });
+  ticker.start(10);
+  Pump(500);
+  w.Frq1->SetChecked(false);
+  Pump(1000);
+  ticker.stop();
+  EXPECT_LT(longest, 500);
+
+  clock.restart();
+  EXPECT_TRUE(w.close());
+  EXPECT_LT(clock.elapsed(), 3000);
+  std::printf("[ figures  ] stalled server: longest pause of the event loop %lld ms, close took "
+              "%lld ms\n",
+              static_cast<long long>(longest), static_cast<long long>(clock.elapsed()));
+  ASSERT_TRUE(server.Kill(SIGCONT));
+}
+
 // Starts a window on the server and kills the server while it records; the
 // window must be stopped with exactly one warning.
 void KillWhileRecording(PrivateServer& server, AudioWindow& w) {
@@ -121,7 +167,8 @@ void KillWhileRecording(PrivateServer& server, AudioWindow& w) {
   EXPECT_TRUE(w.Capture.InClosed);
   EXPECT_EQ(w.blocks.size(), handled);
   std::printf("[ figures  ] server loss shown %lld ms after the kill: \"%s\"\n",
-              static_cast<long long>(noticed), qPrintable(Messages()[0].Text));
+              static_cast<long long>(noticed),
+              qPrintable(QString(Messages()[0].Text).replace('\n', QStringLiteral(" | "))));
 }
 
 TEST(ServerLossWindow, ServerKilledWhileCapturingWarnsOnceClosesAndANewWindowRecords) {
@@ -166,6 +213,54 @@ TEST(ServerLossWindow, StartRecordsAgainOnceAKilledServerIsBack) {
   clock.start();
   EXPECT_TRUE(w.close());
   EXPECT_LT(clock.elapsed(), 3000);
+}
+
+TEST(ServerLossWindow, ServerKilledWhileTheGeneratorPlaysLetsTheOutputGoAndItPlaysAgain) {
+  constexpr int kAmplitude = 50 * 32767 / 100;
+  PrivateServer server("generator");
+  ASSERT_TRUE(server.Start());
+  ScopedEnv env("PULSE_SERVER", server.Address());
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  AudioWindow w;
+  w.show();
+  ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 2; }, 3000));
+  w.FrqG1->SetValue(997);
+  w.FrqV1->SetValue(50);
+  w.LcBox0->SetChecked(true);
+  w.FormActivate(&w);
+  w.Frq1->SetChecked(true);
+  ASSERT_TRUE(
+      WaitFor([&] { return !w.blocks.empty() && w.blocks.back().peakL == kAmplitude; }, 3000));
+
+  ASSERT_TRUE(server.Kill(SIGKILL));
+  EXPECT_TRUE(WaitFor([&] { return w.Stopped && ColorOf(w.GeneratorGroup) == clBtnFace; }, 3000));
+  Pump(1000);
+  // One warning for each stream that was running.
+  ASSERT_EQ(Messages().size(), 2u);
+  int outputWarnings = 0;
+  for (const RecordedMessage& message : Messages()) {
+    EXPECT_EQ(message.Caption, QStringLiteral("Warning"));
+    if (message.Text == QStringLiteral("device ID out of range")) ++outputWarnings;
+  }
+  EXPECT_EQ(outputWarnings, 1);
+  ExpectStopped(w);
+  EXPECT_EQ(w.Playback.WaveOut, nullptr);
+  EXPECT_TRUE(w.Playback.OutIdle);
+
+  // With the server back, START records and a click on the generator plays.
+  ASSERT_TRUE(server.Start());
+  ClearMessages();
+  PressStart(w);
+  ExpectRecords(w);
+  w.Frq1->SetChecked(false);
+  w.Frq1->SetChecked(true);
+  EXPECT_TRUE(WaitFor([&] { return w.blocks.back().peakL == kAmplitude; }, 3000));
+  EXPECT_EQ(ColorOf(w.GeneratorGroup), clInfoBk);
+  EXPECT_TRUE(Messages().empty());
+  w.Frq1->SetChecked(false);
+  EXPECT_TRUE(WaitFor([&] { return ColorOf(w.GeneratorGroup) == clBtnFace; }, 2000));
+  EXPECT_TRUE(w.close());
 }
 
 } // namespace
