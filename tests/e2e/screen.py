@@ -97,7 +97,6 @@ class Image:
         self.width = int(fields[1])
         self.height = int(fields[2])
         self.data = ppm[pos + 1 : pos + 1 + 3 * self.width * self.height]
-        self.path = path
 
     def pixel(self, x, y):
         if not (0 <= x < self.width and 0 <= y < self.height):

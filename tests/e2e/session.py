@@ -103,6 +103,7 @@ class Session:
         (self.tmp / "client.conf").write_text("autospawn = no\n")
         self.display = None
         self.xvfb = None
+        self.xvfb_log = None
         self.servers = []
         self.processes = []  # helpers to stop at the end: players, recorders
         self.app = None
@@ -122,11 +123,10 @@ class Session:
     def env(self, pulse_dir=None):
         """The environment of every client: our X server and sound server,
         our home and settings, nothing of the user's desktop."""
-        env = {
-            key: value
-            for key, value in os.environ.items()
-            if not re.match(r"^(QT_|PULSE_|XDG_|DBUS_|WAYLAND_|XAUTHORITY$|DESKTOP_SESSION$)", key)
-        }
+        desktop = re.compile(
+            r"^(QT_|PULSE_|XDG_|DBUS_|WAYLAND_|DISPLAY$|XAUTHORITY$|DESKTOP_SESSION$)"
+        )
+        env = {key: value for key, value in os.environ.items() if not desktop.match(key)}
         env.update(
             {
                 "HOME": str(self.home),
@@ -172,6 +172,7 @@ class Session:
 
     def start_display(self):
         read_end, write_end = os.pipe()
+        self.xvfb_log = open(self.out / "xvfb.log", "wb")
         self.xvfb = subprocess.Popen(
             [
                 "Xvfb",
@@ -186,7 +187,7 @@ class Session:
             ],
             pass_fds=(write_end,),
             stdout=subprocess.DEVNULL,
-            stderr=open(self.out / "xvfb.log", "wb"),
+            stderr=self.xvfb_log,
             start_new_session=True,
         )
         os.close(write_end)
@@ -255,7 +256,8 @@ class Session:
     def wait_window_gone(self, window, timeout=5):
         deadline = time.monotonic() + timeout
         while window in self.find_windows("."):
-            check(time.monotonic() < deadline, "window %d still shown after %d s" % (window, timeout))
+            check(time.monotonic() < deadline,
+                  "window %d still shown after %d s" % (window, timeout))
             time.sleep(0.05)
 
     def window_title(self, window):
@@ -283,7 +285,9 @@ class Session:
         time.sleep(0.2)
 
     def xdotool(self, *args):
-        result = subprocess.run(["xdotool"] + list(args), env=self.env(), capture_output=True, text=True)
+        result = subprocess.run(
+            ["xdotool"] + list(args), env=self.env(), capture_output=True, text=True
+        )
         check(result.returncode == 0, "xdotool %s failed: %s" % (" ".join(args), result.stderr))
         return result.stdout
 
@@ -329,6 +333,10 @@ class Session:
     # --- the end -------------------------------------------------------------
 
     def close(self):
+        # Nothing may cut the clean-up short: no time-out, no second signal.
+        signal.alarm(0)
+        for signum in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            signal.signal(signum, signal.SIG_IGN)
         for helper in reversed(self.processes):
             helper.stop()
         if self.app is not None and self.app.poll() is None:
@@ -345,6 +353,8 @@ class Session:
             except subprocess.TimeoutExpired:
                 self.xvfb.kill()
                 self.xvfb.wait()
+        if self.xvfb_log is not None:
+            self.xvfb_log.close()
         shutil.rmtree(self.tmp, ignore_errors=True)
 
 

@@ -36,7 +36,8 @@ def wait_box(session, name, colour, timeout):
         if box_colour(image) == colour:
             return time.monotonic() - started, image
         check(time.monotonic() - started < timeout,
-              "the generator box is %s, not %s, after %.1f s" % (box_colour(image), colour, timeout))
+              "the generator box is %s, not %s, after %.1f s"
+              % (box_colour(image), colour, timeout))
         time.sleep(0.05)
 
 
@@ -63,7 +64,8 @@ def test(session):
     left = screen.Meter(image, layout.METER_LEFT)
     right = screen.Meter(image, layout.METER_RIGHT)
     want = screen.led_expected_lit(AMPLITUDE)
-    log("left meter %s, right meter %s (expected %d and 0)" % (left.describe(), right.describe(), want))
+    log("left meter %s, right meter %s (expected %d and 0)"
+        % (left.describe(), right.describe(), want))
     check(left.is_bar() and abs(left.lit - want) <= 1,
           "left meter %s, expected %d lit" % (left.describe(), want))
     check(right.states == ["dead"] * screen.LED_BLOCKS, "right meter %s" % right.describe())
@@ -75,13 +77,15 @@ def test(session):
     left_samples, right_samples = recorder.channels(end - sound.RATE // 2, end)
     amplitude, residual = sound.sine_fit(left_samples, FREQUENCY)
     frequency = sound.zero_crossing_frequency(left_samples)
-    log("recorded left: %.1f Hz, amplitude %.0f (peak %d, %.2f dBFS), residual RMS %.1f; right peak %d"
+    log("recorded left: %.1f Hz, amplitude %.0f (peak %d, %.2f dBFS), residual RMS %.1f; "
+        "right peak %d"
         % (frequency, amplitude, sound.peak(left_samples), 20 * math.log10(amplitude / 32767),
            residual, sound.peak(right_samples)))
     check(abs(frequency - FREQUENCY) < 1, "the left channel plays %.2f Hz" % frequency)
     check(abs(amplitude - AMPLITUDE) <= AMPLITUDE * 0.01,
           "the left channel's amplitude is %.0f, expected %d" % (amplitude, AMPLITUDE))
-    check(residual < AMPLITUDE * 0.01, "the left channel is not a clean sine (residual %.1f)" % residual)
+    check(residual < AMPLITUDE * 0.01,
+          "the left channel is not a clean sine (residual %.1f)" % residual)
     check(sound.peak(right_samples) <= 1, "the right channel is not silent (peak %d)"
           % sound.peak(right_samples))
 

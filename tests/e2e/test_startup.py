@@ -7,7 +7,7 @@ import time
 import layout
 import screen
 from screen import BLACK, WHITE, BUTTON_FACE, BUTTON_SHADOW, luminance
-from session import check, log, main
+from session import MAIN_TITLE, check, log, main
 
 SELECTED_BY_DEFAULT = {"RB22K", "dB30", "fLinear", "LineMode"}
 
@@ -81,7 +81,8 @@ def check_switches(image):
         for x in (left, left + 11):
             edge = luminance(image.pixel(x, row))
             check(edge <= background - 25,
-                  "%s: no tick box edge at (%d, %d) (%d against %d)" % (name, x, row, edge, background))
+                  "%s: no tick box edge at (%d, %d) (%d against %d)"
+                  % (name, x, row, edge, background))
         mark = luminance(image.pixel(*layout.indicator_centre(name)))
         if name in SELECTED_BY_DEFAULT:
             check(mark < 215, "%s should be selected on a first start (centre %d)" % (name, mark))
@@ -113,8 +114,9 @@ def test(session):
     session.start_sound_server()
     started = time.monotonic()
     session.start_program()
+    session.wait_window(MAIN_TITLE)
+    log("window shown %.2f s after the start" % (time.monotonic() - started))
     window = session.attach_main_window()
-    log("window %d shown %.2f s after the start" % (window, time.monotonic() - started))
     check(session.window_title(window) == "Veltrano", "title %r" % session.window_title(window))
     x, y, width, height = session.geometry(window)
     log("window at (%d, %d), %d x %d" % (x, y, width, height))
@@ -124,7 +126,8 @@ def test(session):
     # Let a few captured blocks pass: each one repaints the meters.
     time.sleep(0.8)
     image = session.screenshot("startup")
-    check((image.width, image.height) == (1016, 724), "screenshot %dx%d" % (image.width, image.height))
+    check((image.width, image.height) == (1016, 724),
+          "the screenshot is %d x %d" % (image.width, image.height))
     check(image.pixel(*layout.WINDOW_GAP) == BUTTON_FACE,
           "the window's colour is %s, not button face" % (image.pixel(*layout.WINDOW_GAP),))
     check_display(image)
@@ -146,7 +149,8 @@ def test(session):
                 "RB90": "1", "UD28": "5", "UD42": "5", "SE66": "50", "SE72": "50", "CB65": "0",
                 "RP": "992", "SLN": "1", "SSQ": "1", "SLG": "5"}
     for key, value in expected.items():
-        check(values.get(key) == value, "%s=%s written, expected %s" % (key, values.get(key), value))
+        check(values.get(key) == value,
+              "%s=%s written, expected %s" % (key, values.get(key), value))
 
 
 if __name__ == "__main__":
