@@ -2,6 +2,7 @@
 in a box of its own, then shows the window stopped and usable. Once a server
 is there, START brings the input up; the close request ends it cleanly."""
 
+import re
 import time
 
 import layout
@@ -10,6 +11,8 @@ import sound
 from session import MAIN_TITLE, check, log, main
 
 WARNING_TITLE = "^Warning"
+# X11 titles get the application's display name appended after a dash.
+WARNING_CAPTION = re.compile(r"Warning( \u2014 Veltrano)?")
 
 
 def dismiss_warning(session, name):
@@ -18,6 +21,7 @@ def dismiss_warning(session, name):
     title = session.window_title(box)
     _, _, width, height = session.geometry(box)
     log("warning box %r, %d x %d" % (title, width, height))
+    check(WARNING_CAPTION.fullmatch(title), "the box's caption is %r, not \"Warning\"" % title)
     check(width < 600 and height < 300, "the warning box is %d x %d" % (width, height))
     image = session.screenshot(name, box)
     dark = sum(1 for y in range(image.height) for x in range(image.width)
