@@ -169,6 +169,8 @@ void TForm1::ShutDownCapture() {
   waited.start();
   while (!Capture.InClosed && waited.elapsed() < CloseTimeoutMs)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  // A device that never reports its close must not keep the window open.
-  if (!Capture.InClosed) WimClose();
+  // A device that never reports its close must not keep the window open, and
+  // one that failed while opening (nothing was waited for) must not keep its
+  // cell and headers: its close, when it comes, no longer matches.
+  if (Capture.WaveIn != nullptr) WimClose();
 }

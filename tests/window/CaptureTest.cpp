@@ -171,7 +171,7 @@ struct OpenFailure {
 
 class CaptureOpenFailure : public ::testing::TestWithParam<OpenFailure> {};
 
-TEST_P(CaptureOpenFailure, IsReportedOnceAndLeavesAWindowThatCloses) {
+TEST_P(CaptureOpenFailure, IsReportedOnceAndStartRecoversFromIt) {
   const OpenFailure& failure = GetParam();
   DeviceWindow w(failure.Setup);
   ASSERT_EQ(Messages().size(), 1u);
@@ -183,7 +183,19 @@ TEST_P(CaptureOpenFailure, IsReportedOnceAndLeavesAWindowThatCloses) {
   EXPECT_EQ(w.audio->QueuedInBuffers(), failure.QueuedBuffers);
   EXPECT_FALSE(w.form->BtnStop->Down());
 
-  // Whatever came up is closed at shutdown, and nothing holds the window.
+  // Once the device behaves, STOP and START record again from a fresh stream.
+  FakeWaveAudio& device = *w.audio;
+  device.DeviceQueryResult = device.InOpenResult = device.InPrepareResult = device.InAddResult =
+      device.InStartResult = 0;
+  w.form->BtnStop->click();
+  w.form->BtnStop->click();
+  EXPECT_TRUE(w.form->Capture.Recording);
+  EXPECT_EQ(device.InOpensWhileOpen, 0);
+  EXPECT_EQ(device.QueuedInBuffers(), 4u);
+  w.Feed(PeakBlock(0, 77));
+  EXPECT_EQ(w.form->PeakR, 77);
+
+  // The stream is closed at shutdown, and nothing holds the window.
   EXPECT_TRUE(w.form->close());
   EXPECT_FALSE(w.audio->InOpen());
   EXPECT_EQ(Messages().size(), 1u);
