@@ -8,7 +8,6 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrano"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Veltrano"));
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
   InstallWindowStyle();
   TForm1 form(CreateSoundServerAudio("Veltrano"));

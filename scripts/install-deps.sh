@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libpulse-dev fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
-  pulseaudio pulseaudio-utils sox xvfb xdotool imagemagick x11-utils
+  pulseaudio pulseaudio-utils sox xvfb xdotool imagemagick x11-utils python3
 )
 missing=()
 for p in "${packages[@]}"; do
