@@ -105,7 +105,7 @@ TEST(Startup, ActivationWritesTheScaleLabelsAndClearsAnyChannel) {
   Store("UD42=-181\n");
   Window bottom;
   bottom.ShowAndActivate();
-  EXPECT_EQ(bottom.form->LabelY->Caption(), QStringLiteral("-0.0 dB"));
+  EXPECT_EQ(bottom.form->LabelY->Caption(), "-0" + QLocale().decimalPoint() + "0 dB");
 
   // Outside -181..-1 (5 on a first run) the label keeps its design text.
   QFile::remove(SettingsFile());
