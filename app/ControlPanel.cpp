@@ -21,10 +21,10 @@ void TForm1::BtnStopClick(QObject*) {
     return;
   }
 
-  for (const ComponentSpec& spec : Components) {
-    if (spec.Kind == ComponentKind::CheckBox || spec.Kind == ComponentKind::RadioButton ||
-        spec.Kind == ComponentKind::UpDown)
-      Component(spec.Index)->setEnabled(false);
+  for (const ComponentSpec& entry : Components) {
+    if (entry.Kind == ComponentKind::CheckBox || entry.Kind == ComponentKind::RadioButton ||
+        entry.Kind == ComponentKind::UpDown)
+      Component(entry.Index)->setEnabled(false);
   }
   for (QWidget* control :
        std::initializer_list<QWidget*>{LSpeed, YScaleLbl, LabelY, Rlevel, Llevel, LabelX})

@@ -8,13 +8,13 @@
 
 namespace {
 
-QWidget* CreateControl(const ComponentSpec& spec, QWidget* parent) {
+QWidget* CreateControl(const ComponentSpec& entry, QWidget* parent) {
   const QString caption =
-      QString::fromUtf8(spec.Caption.data(), static_cast<int>(spec.Caption.size()));
-  switch (spec.Kind) {
+      QString::fromUtf8(entry.Caption.data(), static_cast<int>(entry.Caption.size()));
+  switch (entry.Kind) {
   case ComponentKind::Panel: {
-    const bool rulerPanel = spec.Name == "RulerPanel";
-    const bool mainPanel = spec.Name == "MainPanel";
+    const bool rulerPanel = entry.Name == "RulerPanel";
+    const bool mainPanel = entry.Name == "MainPanel";
     return new Panel(parent, rulerPanel ? BevelCut::None : BevelCut::Lowered,
                      rulerPanel || mainPanel ? BevelCut::Raised : BevelCut::None);
   }
@@ -36,33 +36,33 @@ QWidget* CreateControl(const ComponentSpec& spec, QWidget* parent) {
   case ComponentKind::CheckBox: {
     auto* box = new CheckBox(parent);
     box->setText(caption);
-    box->SetChecked(spec.Value != 0);
+    box->SetChecked(entry.Value != 0);
     return box;
   }
   case ComponentKind::RadioButton: {
     auto* button = new RadioButton(parent);
     button->setText(caption);
-    button->SetChecked(spec.Value != 0);
+    button->SetChecked(entry.Value != 0);
     return button;
   }
   case ComponentKind::UpDown: {
-    auto* upDown = new UpDown(parent, spec.Name == "ScopeXW" ? Qt::Horizontal : Qt::Vertical);
-    upDown->Min = spec.Min;
-    upDown->Max = spec.Max;
-    upDown->SetPosition(static_cast<int16_t>(spec.Value));
+    auto* upDown = new UpDown(parent, entry.Name == "ScopeXW" ? Qt::Horizontal : Qt::Vertical);
+    upDown->Min = entry.Min;
+    upDown->Max = entry.Max;
+    upDown->SetPosition(static_cast<int16_t>(entry.Value));
     return upDown;
   }
   case ComponentKind::SpinEdit: {
     auto* edit = new SpinEdit(parent);
-    edit->MinValue = spec.Min;
-    edit->MaxValue = spec.Max;
-    edit->SetMaxLength(spec.MaxLength);
-    edit->SetValue(spec.Value);
+    edit->MinValue = entry.Min;
+    edit->MaxValue = entry.Max;
+    edit->SetMaxLength(entry.MaxLength);
+    edit->SetValue(entry.Value);
     SetColor(edit, clWindow);
     return edit;
   }
   case ComponentKind::SpeedButton: {
-    auto* button = new SpeedButton(parent, spec.Name == "BtnStop" ? 1 : 0);
+    auto* button = new SpeedButton(parent, entry.Name == "BtnStop" ? 1 : 0);
     button->setText(caption);
     return button;
   }
@@ -105,12 +105,12 @@ template <class T> T* TForm1::Bind(std::string_view name) {
 
 void TForm1::CreateComponents() {
   components_.reserve(ComponentCount);
-  for (const ComponentSpec& spec : Components) {
-    QWidget* parent = spec.Parent < 0 ? this : components_[static_cast<size_t>(spec.Parent)];
-    QWidget* control = CreateControl(spec, parent);
+  for (const ComponentSpec& entry : Components) {
+    QWidget* parent = entry.Parent < 0 ? this : components_[static_cast<size_t>(entry.Parent)];
+    QWidget* control = CreateControl(entry, parent);
     control->setObjectName(
-        QString::fromLatin1(spec.Name.data(), static_cast<int>(spec.Name.size())));
-    control->setGeometry(spec.Left, spec.Top, spec.Width, spec.Height);
+        QString::fromLatin1(entry.Name.data(), static_cast<int>(entry.Name.size())));
+    control->setGeometry(entry.Left, entry.Top, entry.Width, entry.Height);
     components_.push_back(control);
   }
 
@@ -275,13 +275,13 @@ void TForm1::ConnectHandlers() {
   };
   const MouseEvent controlUp = [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x,
                                       int y) { FormMouseUp(s, b, m, x, y); };
-  for (const ComponentSpec& spec : Components) {
-    QWidget* control = components_[static_cast<size_t>(spec.Index)];
+  for (const ComponentSpec& entry : Components) {
+    QWidget* control = components_[static_cast<size_t>(entry.Index)];
     const bool innerParts =
-        spec.Kind == ComponentKind::SpinEdit || spec.Kind == ComponentKind::UpDown;
-    if (spec.Mouse == MouseWiring::Window || spec.Mouse == MouseWiring::MoveOnly)
+        entry.Kind == ComponentKind::SpinEdit || entry.Kind == ComponentKind::UpDown;
+    if (entry.Mouse == MouseWiring::Window || entry.Mouse == MouseWiring::MoveOnly)
       MouseEvents::Of(control, innerParts).OnMouseMove = controlMove;
-    if (spec.Mouse == MouseWiring::Window)
+    if (entry.Mouse == MouseWiring::Window)
       MouseEvents::Of(control, innerParts).OnMouseUp = controlUp;
   }
 

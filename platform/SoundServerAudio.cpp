@@ -139,7 +139,8 @@ public:
     SoundServerPlayback* stream = Find(playbacks_, hwo);
     if (stream == nullptr) return MMSYSERR_INVALHANDLE;
     if (const MMRESULT code = CheckHeader(header)) return code;
-    if (header->dwBufferLength % pa_frame_size(&stream->Spec()) != 0) return MMSYSERR_INVALPARAM;
+    if (header->dwBufferLength % pa_frame_size(&stream->SampleSpec()) != 0)
+      return MMSYSERR_INVALPARAM;
     SoundServerLock lock(link_.Loop());
     if (stream->Lost()) return MMSYSERR_BADDEVICEID;
     stream->Write(header);
@@ -177,8 +178,8 @@ private:
                 bool handleWanted, std::vector<std::unique_ptr<Stream>>& streams, Stream** opened) {
     if (deviceId != 0) return MMSYSERR_BADDEVICEID;
     if (format == nullptr) return MMSYSERR_INVALPARAM;
-    pa_sample_spec spec;
-    if (const MMRESULT code = SampleSpecFromFormat(*format, &spec)) return code;
+    pa_sample_spec sampleSpec;
+    if (const MMRESULT code = SampleSpecFromFormat(*format, &sampleSpec)) return code;
     if (!link_.Running()) return MMSYSERR_NOMEM;
     constexpr bool capture = std::is_same_v<Stream, SoundServerCapture>;
     if ((flags & WAVE_FORMAT_QUERY) != 0) return Query(capture, (flags & WAVE_MAPPED) != 0);
@@ -193,7 +194,7 @@ private:
 
     const SoundServerDeadline deadline = SoundServerDeadlineFromNow(kSoundServerTimeout);
     SoundServerLock lock(link_.Loop());
-    if (const MMRESULT code = stream->Open(spec, deadline)) {
+    if (const MMRESULT code = stream->Open(sampleSpec, deadline)) {
       stream.reset();
       return code;
     }

@@ -21,7 +21,7 @@ int SoundServerCapture::Connect(pa_stream* stream, const char* device) {
   attr.tlength = static_cast<uint32_t>(-1);
   attr.prebuf = static_cast<uint32_t>(-1);
   attr.minreq = static_cast<uint32_t>(-1);
-  attr.fragsize = static_cast<uint32_t>(kFragmentFrames * pa_frame_size(&Spec()));
+  attr.fragsize = static_cast<uint32_t>(kFragmentFrames * pa_frame_size(&SampleSpec()));
   const auto flags =
       static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
   return pa_stream_connect_record(stream, device, &attr, flags);
@@ -45,7 +45,7 @@ void SoundServerCapture::Reset() {
 }
 
 uint64_t SoundServerCapture::DroppedFrames() const {
-  return droppedBytes_.load(std::memory_order_relaxed) / pa_frame_size(&Spec());
+  return droppedBytes_.load(std::memory_order_relaxed) / pa_frame_size(&SampleSpec());
 }
 
 // Audio thread, lock held: drains everything the server has delivered.
@@ -75,7 +75,7 @@ void SoundServerCapture::Take(const char* data, size_t bytes) {
       std::memcpy(target, data, count);
       data += count;
     } else {
-      std::memset(target, SilenceByte(Spec().format), count);
+      std::memset(target, SilenceByte(SampleSpec().format), count);
     }
     header->dwBytesRecorded += static_cast<uint32_t>(count);
     bytes -= count;

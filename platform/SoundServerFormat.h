@@ -6,9 +6,9 @@
 #include "platform/WaveAudio.h"
 
 // Translates a PCM format (8, 16, 24 or 32 bits, 1..32 channels, whole-frame
-// block align and matching byte rate) into *spec. Anything the server cannot
+// block align and matching byte rate) into *sampleSpec. Anything the server cannot
 // represent, or an inconsistent record, gives WAVERR_BADFORMAT.
-MMRESULT SampleSpecFromFormat(const WAVEFORMATEX& format, pa_sample_spec* spec);
+MMRESULT SampleSpecFromFormat(const WAVEFORMATEX& format, pa_sample_spec* sampleSpec);
 
 // The byte value of silence in the given sample format (0x80 for unsigned 8-bit).
 unsigned char SilenceByte(pa_sample_format_t format);

@@ -18,8 +18,8 @@ int SoundServerPlayback::Connect(pa_stream* stream, const char* device) {
   pa_stream_set_write_callback(stream, OnWritable, this);
   pa_buffer_attr attr;
   attr.maxlength = static_cast<uint32_t>(-1);
-  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kServerLatency, &Spec()));
-  attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kStartThreshold, &Spec()));
+  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kServerLatency, &SampleSpec()));
+  attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kStartThreshold, &SampleSpec()));
   attr.minreq = static_cast<uint32_t>(-1);
   attr.fragsize = static_cast<uint32_t>(-1);
   return pa_stream_connect_playback(stream, device, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
@@ -49,7 +49,7 @@ void SoundServerPlayback::OnWritable(pa_stream*, size_t, void* userdata) {
 // already handed over; one whose last byte went out is returned at once.
 void SoundServerPlayback::Feed() {
   if (Lost()) return;
-  const size_t frame = pa_frame_size(&Spec());
+  const size_t frame = pa_frame_size(&SampleSpec());
   size_t wanted = pa_stream_writable_size(stream_);
   while (wanted > 0 && wanted != static_cast<size_t>(-1) && Head() != nullptr) {
     void* chunk = nullptr;

@@ -25,8 +25,8 @@ void SoundServerStream::Detach() {
   }
 }
 
-MMRESULT SoundServerStream::Open(const pa_sample_spec& spec, SoundServerDeadline deadline) {
-  spec_ = spec;
+MMRESULT SoundServerStream::Open(const pa_sample_spec& sampleSpec, SoundServerDeadline deadline) {
+  sampleSpec_ = sampleSpec;
   pa_context* context = nullptr;
   MMRESULT code = link_.Connect(deadline, &context);
   if (code != MMSYSERR_NOERROR) return code;
@@ -36,12 +36,12 @@ MMRESULT SoundServerStream::Open(const pa_sample_spec& spec, SoundServerDeadline
   context_ = pa_context_ref(context);
 
   pa_channel_map map;
-  pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
+  pa_channel_map_init_extend(&map, sampleSpec.channels, PA_CHANNEL_MAP_WAVEEX);
   pa_proplist* props = pa_proplist_new();
   pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, link_.AppName().c_str());
   pa_proplist_sets(props, PA_PROP_MEDIA_NAME, Capture() ? "Capture" : "Playback");
-  stream_ = pa_stream_new_with_proplist(context_, Capture() ? "Capture" : "Playback", &spec_, &map,
-                                        props);
+  stream_ = pa_stream_new_with_proplist(context_, Capture() ? "Capture" : "Playback", &sampleSpec_,
+                                        &map, props);
   pa_proplist_free(props);
   if (stream_ == nullptr) {
     code = CodeFromPulseError(pa_context_errno(context_));

@@ -28,9 +28,9 @@ public:
   SoundServerStream(const SoundServerStream&) = delete;
   SoundServerStream& operator=(const SoundServerStream&) = delete;
 
-  // Lock held: connects to the server's default device with the given spec and
+  // Lock held: connects to the server's default device with the given sampleSpec and
   // waits until the stream is ready or the deadline passes.
-  MMRESULT Open(const pa_sample_spec& spec, SoundServerDeadline deadline);
+  MMRESULT Open(const pa_sample_spec& sampleSpec, SoundServerDeadline deadline);
 
   // Lock held: the server went away or the stream failed after the open.
   bool Lost() const { return lost_; }
@@ -45,7 +45,7 @@ public:
   // Posts a notification to the target, if there is one (any thread).
   void Post(uint32_t message, WAVEHDR* header, MMRESULT code = MMSYSERR_NOERROR);
 
-  const pa_sample_spec& Spec() const { return spec_; }
+  const pa_sample_spec& SampleSpec() const { return sampleSpec_; }
 
 protected:
   virtual bool Capture() const = 0;
@@ -70,7 +70,7 @@ private:
   QObject* target_;
   Messages messages_;
   pa_context* context_ = nullptr; // own reference, kept until the stream closes
-  pa_sample_spec spec_{};
+  pa_sample_spec sampleSpec_{};
   WAVEHDR* head_ = nullptr; // guarded; linked through lpNext
   WAVEHDR* tail_ = nullptr; // guarded
   bool ready_ = false;      // guarded: the open finished; later failures are losses

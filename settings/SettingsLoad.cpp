@@ -11,11 +11,11 @@ void TForm1::LoadSettings() {
   Settings = std::make_unique<SettingsStore>();
   // In index order, through each control's ordinary setter, so the handlers
   // run as they would for any other change.
-  for (const ComponentSpec& spec : Components) {
-    const std::optional<QString> name = ValueName(spec.Kind, spec.Index);
+  for (const ComponentSpec& entry : Components) {
+    const std::optional<QString> name = ValueName(entry.Kind, entry.Index);
     if (!name) continue;
-    QWidget* control = Component(spec.Index);
-    switch (spec.Kind) {
+    QWidget* control = Component(entry.Index);
+    switch (entry.Kind) {
     case ComponentKind::CheckBox:
       static_cast<CheckBox*>(control)->SetChecked(Settings->ReadBool(*name, false));
       break;
@@ -46,11 +46,11 @@ void TForm1::LoadSettings() {
 
 void TForm1::SaveSettings() {
   if (!Settings) return;
-  for (const ComponentSpec& spec : Components) {
-    const std::optional<QString> name = ValueName(spec.Kind, spec.Index);
+  for (const ComponentSpec& entry : Components) {
+    const std::optional<QString> name = ValueName(entry.Kind, entry.Index);
     if (!name) continue;
-    QWidget* control = Component(spec.Index);
-    switch (spec.Kind) {
+    QWidget* control = Component(entry.Index);
+    switch (entry.Kind) {
     case ComponentKind::CheckBox:
       Settings->WriteBool(*name, static_cast<CheckBox*>(control)->Checked());
       break;

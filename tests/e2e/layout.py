@@ -73,8 +73,8 @@ RADIO_BUTTONS = {
     "LineMode", "DotMode",
 }
 
-SWITCHES = {name: client_rect(*spec) for name, spec in _SWITCHES.items()}
-EDITS = {name: client_rect(*spec) for name, spec in _EDITS.items()}
+SWITCHES = {name: client_rect(*geometry) for name, geometry in _SWITCHES.items()}
+EDITS = {name: client_rect(*geometry) for name, geometry in _EDITS.items()}
 
 DISPLAY_AREA = (2, 1, 1011, 512)  # left, top, width, height
 SCOPE_AREA = (693, 520, 320, 200)

@@ -155,18 +155,18 @@ TEST_P(StopButton, FreezesTheInputAndStartOpensAFreshStream) {
                                                         "LcBox0", "LcBox1", "LcBox2", "LcBox3"};
   const std::set<std::string_view> scopeScales = {"ScopeXW", "ScopeYW", "YScaleLbl", "LabelY",
                                                   "LabelX"};
-  for (const ComponentSpec& spec : Components) {
-    const QWidget* control = f.Component(spec.Index);
-    switch (spec.Kind) {
+  for (const ComponentSpec& entry : Components) {
+    const QWidget* control = f.Component(entry.Index);
+    switch (entry.Kind) {
     case ComponentKind::CheckBox:
     case ComponentKind::RadioButton:
     case ComponentKind::UpDown:
-      EXPECT_EQ(control->isEnabled(), generatorSwitches.contains(spec.Name) ||
-                                          (scopeOn && scopeScales.contains(spec.Name)))
-          << spec.Name;
+      EXPECT_EQ(control->isEnabled(), generatorSwitches.contains(entry.Name) ||
+                                          (scopeOn && scopeScales.contains(entry.Name)))
+          << entry.Name;
       break;
     case ComponentKind::SpinEdit:
-      EXPECT_TRUE(control->isEnabled()) << spec.Name;
+      EXPECT_TRUE(control->isEnabled()) << entry.Name;
       break;
     default:
       break;

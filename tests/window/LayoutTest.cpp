@@ -159,8 +159,8 @@ QString NameOf(int index) {
 }
 
 QRect DesignGeometry(int index) {
-  const ComponentSpec& spec = Components[static_cast<size_t>(index)];
-  return QRect(spec.Left, spec.Top, spec.Width, spec.Height);
+  const ComponentSpec& entry = Components[static_cast<size_t>(index)];
+  return QRect(entry.Left, entry.Top, entry.Width, entry.Height);
 }
 
 // The client area of a component's container, in the container's coordinates.
@@ -181,10 +181,10 @@ TEST(Layout, ComponentsInCreationOrderWithTheirKindsAndContainers) {
   Window w;
   for (int i = 0; i < ComponentCount; ++i) {
     SCOPED_TRACE(testing::Message() << "index " << i << " " << Order[i].Name);
-    const ComponentSpec& spec = Components[static_cast<size_t>(i)];
-    EXPECT_EQ(spec.Index, i);
-    EXPECT_EQ(spec.Name, Order[i].Name);
-    EXPECT_EQ(spec.Kind, Order[i].Kind);
+    const ComponentSpec& entry = Components[static_cast<size_t>(i)];
+    EXPECT_EQ(entry.Index, i);
+    EXPECT_EQ(entry.Name, Order[i].Name);
+    EXPECT_EQ(entry.Kind, Order[i].Kind);
     EXPECT_EQ(ComponentIndex(Order[i].Name), i);
 
     QWidget* control = w.form->Component(i);

@@ -122,10 +122,10 @@ bool IsSource(const std::string& name) {
 TEST(Settings, FirstRunDefaults) {
   ClearSettings();
   Window w;
-  for (const ComponentSpec& spec : Components) {
-    SCOPED_TRACE(std::string(spec.Name));
-    QWidget* c = w.form->Component(spec.Index);
-    switch (spec.Kind) {
+  for (const ComponentSpec& entry : Components) {
+    SCOPED_TRACE(std::string(entry.Name));
+    QWidget* c = w.form->Component(entry.Index);
+    switch (entry.Kind) {
     case ComponentKind::CheckBox:
       EXPECT_FALSE(static_cast<CheckBox*>(c)->Checked());
       break;
@@ -137,8 +137,8 @@ TEST(Settings, FirstRunDefaults) {
       break;
     case ComponentKind::RadioButton:
       EXPECT_EQ(static_cast<RadioButton*>(c)->Checked(),
-                spec.Name == "RB22K" || spec.Name == "dB30" || spec.Name == "fLinear" ||
-                    spec.Name == "LineMode");
+                entry.Name == "RB22K" || entry.Name == "dB30" || entry.Name == "fLinear" ||
+                    entry.Name == "LineMode");
       break;
     default:
       break;
@@ -358,14 +358,14 @@ TEST(Settings, HandlerDuringTheLoadSeesLowerIndicesLoadedAndHigherAtDesign) {
   };
 
   // Back to the design values, then the load as at creation.
-  for (const ComponentSpec& spec : Components) {
-    QWidget* c = f.Component(spec.Index);
-    if (spec.Kind == ComponentKind::CheckBox) static_cast<CheckBox*>(c)->SetChecked(spec.Value);
-    if (spec.Kind == ComponentKind::RadioButton)
-      static_cast<RadioButton*>(c)->SetChecked(spec.Value);
-    if (spec.Kind == ComponentKind::UpDown)
-      static_cast<UpDown*>(c)->SetPosition(static_cast<int16_t>(spec.Value));
-    if (spec.Kind == ComponentKind::SpinEdit) static_cast<SpinEdit*>(c)->SetValue(spec.Value);
+  for (const ComponentSpec& entry : Components) {
+    QWidget* c = f.Component(entry.Index);
+    if (entry.Kind == ComponentKind::CheckBox) static_cast<CheckBox*>(c)->SetChecked(entry.Value);
+    if (entry.Kind == ComponentKind::RadioButton)
+      static_cast<RadioButton*>(c)->SetChecked(entry.Value);
+    if (entry.Kind == ComponentKind::UpDown)
+      static_cast<UpDown*>(c)->SetPosition(static_cast<int16_t>(entry.Value));
+    if (entry.Kind == ComponentKind::SpinEdit) static_cast<SpinEdit*>(c)->SetValue(entry.Value);
   }
   atSensitivity.runs = atFrqFrom.runs = 0;
   f.LoadSettings();
