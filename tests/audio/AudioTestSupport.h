@@ -1,17 +1,16 @@
 #pragma once
 // Helpers for the tests of the wave-audio service against a real sound server:
-// a notification log, buffers, waiting on the event loop, private servers.
+// the format, a notification log and buffers. Waiting, servers and players
+// come from the shared sound-server helpers.
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QProcess>
-#include <QString>
-#include <QTemporaryDir>
 
 #include <functional>
 #include <vector>
 
 #include "platform/WaveAudio.h"
+#include "tests/pulse/PulseTestSupport.h"
 
 // 48000 Hz, 2 channels, 16-bit PCM: the format the window asks for.
 WAVEFORMATEX StereoFormat();
@@ -40,11 +39,6 @@ private:
   static QElapsedTimer StartedClock();
 };
 
-// Runs the event loop until done() holds or timeoutMs passes; returns done().
-bool WaitFor(const std::function<bool()>& done, int timeoutMs);
-// Runs the event loop for ms milliseconds.
-void Pump(int ms);
-
 // Headers over zeroed sample blocks of the given length; the addresses stay
 // fixed for the object's life.
 class Buffers {
@@ -61,51 +55,4 @@ public:
 private:
   std::vector<std::vector<char>> blocks_;
   std::vector<WAVEHDR> headers_;
-};
-
-// Sets an environment variable for a scope and restores it afterwards.
-class ScopedEnv {
-public:
-  ScopedEnv(const char* name, const QByteArray& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
-};
-
-// A sound server of the test's own in a folder under the build tree, started
-// and stopped with the fixture's script. Pointing PULSE_SERVER at it is up to
-// the test.
-class PrivateServer {
-public:
-  explicit PrivateServer(const QString& name);
-  ~PrivateServer();
-  PrivateServer(const PrivateServer&) = delete;
-  PrivateServer& operator=(const PrivateServer&) = delete;
-
-  bool Start();
-  void Stop();
-  // Sends a signal to the server process.
-  bool Signal(int signal) const;
-  QByteArray Address() const;
-
-private:
-  QString dir_;
-};
-
-// Plays raw 48000 Hz stereo S16LE samples into the default sink with pacat,
-// in the background while the test runs the event loop.
-class RawPlayer {
-public:
-  bool Start(const std::vector<int16_t>& samples);
-  bool Running() const { return process_.state() != QProcess::NotRunning; }
-  bool Succeeded() const;
-
-private:
-  QTemporaryDir dir_;
-  QProcess process_;
 };

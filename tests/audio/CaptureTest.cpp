@@ -75,7 +75,7 @@ TEST_F(CaptureTest, TonesComeBackPerChannelInFullBlocks) {
   ASSERT_EQ(audio->WaveInStart(in), MMSYSERR_NOERROR);
   ASSERT_TRUE(WaitFor([&] { return !recorded.empty(); }, 2000));
 
-  RawPlayer player;
+  SinkPlayer player;
   ASSERT_TRUE(player.Start(tone));
   ASSERT_TRUE(WaitFor([&] { return !player.Running(); }, 15000));
   ASSERT_TRUE(player.Succeeded());

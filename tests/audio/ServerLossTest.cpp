@@ -11,7 +11,7 @@
 namespace {
 
 TEST(ServerLossTest, StalledServerTimesOutAndIsConnectedAfresh) {
-  PrivateServer server("stall");
+  PrivateServer server(VELTRANO_AUDIO_SCRATCH, "stall");
   ASSERT_TRUE(server.Start());
   ScopedEnv env("PULSE_SERVER", server.Address());
   auto audio = CreateSoundServerAudio("Veltrano");
@@ -37,7 +37,7 @@ TEST(ServerLossTest, StalledServerTimesOutAndIsConnectedAfresh) {
 }
 
 TEST(ServerLossTest, KilledServerIsReportedOnceAndDevicesStillClose) {
-  PrivateServer server("kill");
+  PrivateServer server(VELTRANO_AUDIO_SCRATCH, "kill");
   ASSERT_TRUE(server.Start());
   ScopedEnv env("PULSE_SERVER", server.Address());
   auto audio = CreateSoundServerAudio("Veltrano");

@@ -1,18 +1,16 @@
 #pragma once
-// Helpers of the window tests on the real sound server: the main window with a
-// log of the blocks it handled, waiting on the event loop, servers of the
-// tests' own, and pacat/parecord on the default sink and its monitor.
+// The main window of the tests on the real sound server, with a log of the
+// blocks it handled. Waiting, servers, player and recorder come from the
+// shared sound-server helpers.
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QString>
-#include <QTemporaryDir>
 
 #include "app/Main.h"
+#include "tests/pulse/PulseTestSupport.h"
 
 // One capture block that WimData handled while recording.
 struct HandledBlock {
@@ -40,67 +38,4 @@ protected:
 
 private:
   QElapsedTimer clock_;
-};
-
-// Runs the event loop (sleeping, not spinning) for ms milliseconds.
-void Pump(int ms);
-// Runs the event loop until done() holds or timeoutMs passes; returns done().
-bool WaitFor(const std::function<bool()>& done, int timeoutMs);
-
-// Sets an environment variable for a scope and restores it afterwards.
-class ScopedEnv {
-public:
-  ScopedEnv(const char* name, const QByteArray& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
-};
-
-// A sound server of the test's own, in a folder of the build tree, started
-// and stopped with the fixture's script; Kill ends it by its pid.
-class PrivateServer {
-public:
-  explicit PrivateServer(const QString& name);
-  ~PrivateServer();
-  PrivateServer(const PrivateServer&) = delete;
-  PrivateServer& operator=(const PrivateServer&) = delete;
-
-  bool Start();
-  void Stop();
-  bool Kill(int signal) const;
-  // The PULSE_SERVER value that reaches it.
-  QByteArray Address() const;
-
-private:
-  QString dir_;
-};
-
-// Plays raw 48000 Hz stereo S16LE samples into the default sink with pacat,
-// in the background while the test runs the event loop.
-class SinkPlayer {
-public:
-  bool Start(const std::vector<int16_t>& samples);
-  bool Running() const { return process_.state() != QProcess::NotRunning; }
-  bool Succeeded() const;
-
-private:
-  QTemporaryDir dir_;
-  QProcess process_;
-};
-
-// Records the default source (the null sink's monitor) with parecord as raw
-// 48000 Hz stereo S16LE until Stop, which returns the interleaved samples.
-class MonitorRecorder {
-public:
-  bool Start();
-  std::vector<int16_t> Stop();
-
-private:
-  QTemporaryDir dir_;
-  QProcess process_;
 };

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -42,6 +43,49 @@ void PressStart(AudioWindow& w) {
   w.BtnStop->Click();
 }
 
+// With the messages cleared, START records again.
+void RestartRecording(AudioWindow& w) {
+  ClearMessages();
+  PressStart(w);
+  ExpectRecords(w);
+}
+
+// Closing a window whose server stalled or died earlier takes well under the
+// server timeout.
+void ExpectClosesQuickly(AudioWindow& w) {
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(w.close());
+  EXPECT_LT(clock.elapsed(), 3000);
+}
+
+// Turns generator 1 on at half volume on the left channel.
+void PlayGenerator(AudioWindow& w) {
+  w.FrqV1->SetValue(50);
+  w.LcBox0->SetChecked(true);
+  w.FormActivate(&w);
+  w.Frq1->SetChecked(true);
+}
+
+// A server of the test's own that every window the test makes reaches.
+class WindowServer : public PrivateServer {
+public:
+  explicit WindowServer(const QString& name) : PrivateServer(VELTRANO_WINDOW_AUDIO_SCRATCH, name) {}
+
+  // Starts the server, points the client at it and leaves no settings file
+  // and no messages from before.
+  bool StartClean() {
+    if (!Start()) return false;
+    env_.emplace("PULSE_SERVER", Address());
+    QFile::remove(SettingsFile());
+    ClearMessages();
+    return true;
+  }
+
+private:
+  std::optional<ScopedEnv> env_;
+};
+
 TEST(ServerLossWindow, NoServerStartsStoppedWithAWarningAndStartRecordsOnceItIsBack) {
   QFile::remove(SettingsFile());
   ClearMessages();
@@ -69,21 +113,16 @@ TEST(ServerLossWindow, NoServerStartsStoppedWithAWarningAndStartRecordsOnceItIsB
     EXPECT_EQ(w->Capture.WaveIn, nullptr);
   }
 
-  ClearMessages();
-  PressStart(*w);
-  ExpectRecords(*w);
+  RestartRecording(*w);
   EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(w->close());
 }
 
 TEST(ServerLossWindow, StalledServerDoesNotHangTheWindow) {
-  PrivateServer server("stalled");
-  ASSERT_TRUE(server.Start());
-  ScopedEnv env("PULSE_SERVER", server.Address());
-  QFile::remove(SettingsFile());
-  ClearMessages();
+  WindowServer server("stalled");
+  ASSERT_TRUE(server.StartClean());
 
-  ASSERT_TRUE(server.Kill(SIGSTOP));
+  ASSERT_TRUE(server.Signal(SIGSTOP));
   QElapsedTimer clock;
   clock.start();
   auto w = std::make_unique<AudioWindow>();
@@ -97,33 +136,25 @@ TEST(ServerLossWindow, StalledServerDoesNotHangTheWindow) {
   std::printf("[ figures  ] window created against a stalled server in %lld ms\n",
               static_cast<long long>(created));
 
-  ASSERT_TRUE(server.Kill(SIGCONT));
-  ClearMessages();
-  PressStart(*w);
-  ExpectRecords(*w);
+  ASSERT_TRUE(server.Signal(SIGCONT));
+  RestartRecording(*w);
   EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(w->close());
 }
 
 TEST(ServerLossWindow, ServerStalledWhileStreamingNeverFreezesTheWindow) {
-  PrivateServer server("stalled-late");
-  ASSERT_TRUE(server.Start());
-  ScopedEnv env("PULSE_SERVER", server.Address());
-  QFile::remove(SettingsFile());
-  ClearMessages();
+  WindowServer server("stalled-late");
+  ASSERT_TRUE(server.StartClean());
   AudioWindow w;
   w.show();
   ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 2; }, 3000));
-  w.FrqV1->SetValue(50);
-  w.LcBox0->SetChecked(true);
-  w.FormActivate(&w);
-  w.Frq1->SetChecked(true);
+  PlayGenerator(w);
   ASSERT_TRUE(WaitFor([&] { return ColorOf(w.GeneratorGroup) == clInfoBk; }, 3000));
   Pump(300);
 
   // While the server stands still the loop keeps turning: the longest pause
   // between two ticks of a 10 ms timer stays far below the server timeout.
-  ASSERT_TRUE(server.Kill(SIGSTOP));
+  ASSERT_TRUE(server.Signal(SIGSTOP));
   QElapsedTimer clock;
   clock.start();
   qint64 last = 0, longest = 0;
@@ -145,7 +176,7 @@ TEST(ServerLossWindow, ServerStalledWhileStreamingNeverFreezesTheWindow) {
   std::printf("[ figures  ] stalled server: longest pause of the event loop %lld ms, close took "
               "%lld ms\n",
               static_cast<long long>(longest), static_cast<long long>(clock.elapsed()));
-  ASSERT_TRUE(server.Kill(SIGCONT));
+  ASSERT_TRUE(server.Signal(SIGCONT));
 }
 
 // Starts a window on the server and kills the server while it records; the
@@ -154,7 +185,7 @@ void KillWhileRecording(PrivateServer& server, AudioWindow& w) {
   w.show();
   ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 5; }, 3000));
   ASSERT_TRUE(Messages().empty());
-  ASSERT_TRUE(server.Kill(SIGKILL));
+  ASSERT_TRUE(server.Signal(SIGKILL));
   QElapsedTimer clock;
   clock.start();
   EXPECT_TRUE(WaitFor([&] { return !Messages().empty() && w.Stopped; }, 3000));
@@ -172,18 +203,12 @@ void KillWhileRecording(PrivateServer& server, AudioWindow& w) {
 }
 
 TEST(ServerLossWindow, ServerKilledWhileCapturingWarnsOnceClosesAndANewWindowRecords) {
-  PrivateServer server("killed");
-  ASSERT_TRUE(server.Start());
-  ScopedEnv env("PULSE_SERVER", server.Address());
-  QFile::remove(SettingsFile());
-  ClearMessages();
+  WindowServer server("killed");
+  ASSERT_TRUE(server.StartClean());
   auto w = std::make_unique<AudioWindow>();
   ASSERT_NO_FATAL_FAILURE(KillWhileRecording(server, *w));
 
-  QElapsedTimer clock;
-  clock.start();
-  EXPECT_TRUE(w->close());
-  EXPECT_LT(clock.elapsed(), 3000);
+  ExpectClosesQuickly(*w);
   w.reset();
 
   ASSERT_TRUE(server.Start());
@@ -196,44 +221,30 @@ TEST(ServerLossWindow, ServerKilledWhileCapturingWarnsOnceClosesAndANewWindowRec
 }
 
 TEST(ServerLossWindow, StartRecordsAgainOnceAKilledServerIsBack) {
-  PrivateServer server("restarted");
-  ASSERT_TRUE(server.Start());
-  ScopedEnv env("PULSE_SERVER", server.Address());
-  QFile::remove(SettingsFile());
-  ClearMessages();
+  WindowServer server("restarted");
+  ASSERT_TRUE(server.StartClean());
   AudioWindow w;
   ASSERT_NO_FATAL_FAILURE(KillWhileRecording(server, w));
 
   ASSERT_TRUE(server.Start());
-  ClearMessages();
-  PressStart(w);
-  ExpectRecords(w);
+  RestartRecording(w);
   EXPECT_TRUE(Messages().empty());
-  QElapsedTimer clock;
-  clock.start();
-  EXPECT_TRUE(w.close());
-  EXPECT_LT(clock.elapsed(), 3000);
+  ExpectClosesQuickly(w);
 }
 
 TEST(ServerLossWindow, ServerKilledWhileTheGeneratorPlaysLetsTheOutputGoAndItPlaysAgain) {
   constexpr int kAmplitude = 50 * 32767 / 100;
-  PrivateServer server("generator");
-  ASSERT_TRUE(server.Start());
-  ScopedEnv env("PULSE_SERVER", server.Address());
-  QFile::remove(SettingsFile());
-  ClearMessages();
+  WindowServer server("generator");
+  ASSERT_TRUE(server.StartClean());
   AudioWindow w;
   w.show();
   ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 2; }, 3000));
   w.FrqG1->SetValue(997);
-  w.FrqV1->SetValue(50);
-  w.LcBox0->SetChecked(true);
-  w.FormActivate(&w);
-  w.Frq1->SetChecked(true);
+  PlayGenerator(w);
   ASSERT_TRUE(
       WaitFor([&] { return !w.blocks.empty() && w.blocks.back().peakL == kAmplitude; }, 3000));
 
-  ASSERT_TRUE(server.Kill(SIGKILL));
+  ASSERT_TRUE(server.Signal(SIGKILL));
   EXPECT_TRUE(WaitFor([&] { return w.Stopped && ColorOf(w.GeneratorGroup) == clBtnFace; }, 3000));
   Pump(1000);
   // One warning for each stream that was running.
@@ -250,9 +261,7 @@ TEST(ServerLossWindow, ServerKilledWhileTheGeneratorPlaysLetsTheOutputGoAndItPla
 
   // With the server back, START records and a click on the generator plays.
   ASSERT_TRUE(server.Start());
-  ClearMessages();
-  PressStart(w);
-  ExpectRecords(w);
+  RestartRecording(w);
   w.Frq1->SetChecked(false);
   w.Frq1->SetChecked(true);
   EXPECT_TRUE(WaitFor([&] { return w.blocks.back().peakL == kAmplitude; }, 3000));

@@ -1,0 +1,100 @@
+#include "PulseTestSupport.h"
+
+#include <csignal>
+#include <cstring>
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+void Pump(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() >= timeoutMs) return false;
+    Pump(10);
+  }
+  return true;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
+    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+  qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    qputenv(name_, old_);
+  else
+    qunsetenv(name_);
+}
+
+PrivateServer::PrivateServer(const QString& scratch, const QString& name)
+    : dir_(scratch + '/' + name) {}
+
+PrivateServer::~PrivateServer() {
+  Stop();
+}
+
+bool PrivateServer::Start() {
+  return QProcess::execute(QStringLiteral(VELTRANO_PULSE_SCRIPT), {"start", dir_}) == 0;
+}
+
+void PrivateServer::Stop() {
+  QProcess::execute(QStringLiteral(VELTRANO_PULSE_SCRIPT), {"stop", dir_});
+}
+
+bool PrivateServer::Signal(int signal) const {
+  QFile file(dir_ + "/pid");
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const pid_t pid = file.readAll().trimmed().toInt();
+  return pid > 0 && ::kill(pid, signal) == 0;
+}
+
+QByteArray PrivateServer::Address() const {
+  return "unix:" + dir_.toUtf8() + "/native";
+}
+
+bool SinkPlayer::Start(const std::vector<int16_t>& samples) {
+  QFile file(dir_.filePath("tone.raw"));
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const auto bytes = static_cast<qint64>(samples.size() * sizeof(int16_t));
+  if (file.write(reinterpret_cast<const char*>(samples.data()), bytes) != bytes) return false;
+  file.close();
+  process_.start("pacat", {"--playback", "--raw", "--format=s16le", "--rate=48000", "--channels=2",
+                           file.fileName()});
+  return process_.waitForStarted(5000);
+}
+
+bool SinkPlayer::Succeeded() const {
+  return process_.state() == QProcess::NotRunning &&
+         process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+}
+
+bool MonitorRecorder::Start() {
+  // A short fragment so that stopping loses at most a few milliseconds.
+  process_.start("parecord", {"--raw", "--format=s16le", "--rate=48000", "--channels=2",
+                              "--latency-msec=20", dir_.filePath("monitor.raw")});
+  return process_.waitForStarted(5000);
+}
+
+std::vector<int16_t> MonitorRecorder::Stop() {
+  process_.terminate();
+  if (!process_.waitForFinished(3000)) {
+    process_.kill();
+    process_.waitForFinished(3000);
+  }
+  QFile file(dir_.filePath("monitor.raw"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 4 * 2);
+  std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
+  return samples;
+}
