@@ -46,6 +46,9 @@ struct ComponentSpec {
 };
 
 inline constexpr int ComponentCount = 92;
+// The window's client area, fixed.
+inline constexpr int WindowClientWidth = 1016;
+inline constexpr int WindowClientHeight = 724;
 extern const std::array<ComponentSpec, ComponentCount> Components;
 
 std::optional<int> ComponentIndex(std::string_view name);

@@ -16,11 +16,6 @@
 #include "platform/WindowFont.h"
 #include "spectrum/SpectrumLibrary.h"
 
-namespace {
-constexpr int ClientWidth = 1016;
-constexpr int ClientHeight = 724;
-} // namespace
-
 TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -28,7 +23,7 @@ TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
       Audio(std::move(audio)) {
   setWindowTitle(QStringLiteral("Veltrano"));
   setFont(WindowFont());
-  setFixedSize(ClientWidth, ClientHeight);
+  setFixedSize(WindowClientWidth, WindowClientHeight);
   SetColor(this, clBtnFace);
   setAutoFillBackground(true);
   CreateComponents();

@@ -1,6 +1,7 @@
 // The program entry: one window, one message loop.
 
 #include <QApplication>
+#include <QIcon>
 
 #include "app/Main.h"
 #include "platform/WindowStyle.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Veltrano"));
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
   InstallWindowStyle();
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.xpm")));
   TForm1 form(CreateSoundServerAudio("Veltrano"));
   form.show();
   return QApplication::exec();
