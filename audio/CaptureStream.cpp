@@ -11,6 +11,7 @@
 
 #include "app/Main.h"
 #include "audio/CaptureLevels.h"
+#include "audio/StreamFormat.h"
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
 
@@ -36,14 +37,7 @@ void TForm1::OpenCapture() {
   }
 
   WAVEFORMATEX& format = *Capture.InFormat;
-  format = WAVEFORMATEX{};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = 2;
-  format.nSamplesPerSec = 48000;
-  format.wBitsPerSample = 16;
-  format.nBlockAlign = static_cast<uint16_t>(format.nChannels * format.wBitsPerSample / 8);
-  format.nAvgBytesPerSec = format.nChannels * format.nSamplesPerSec * format.wBitsPerSample / 8;
-  format.cbSize = 0;
+  FillStreamFormat(format);
 
   if (Audio->WaveInOpen(nullptr, 0, &format, nullptr, 0, WAVE_FORMAT_QUERY | WAVE_MAPPED) != 0) {
     Warn(this, "Wrong Format. Try Again.", "Warning");

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/Main.h"
+#include "audio/StreamFormat.h"
 #include "audio/mmErrMsg.h"
 #include "platform/Appearance.h"
 #include "platform/MessageBox.h"
@@ -41,14 +42,7 @@ void TForm1::OpenOutput() {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
   WAVEFORMATEX& format = Playback.OutFormat;
-  format = WAVEFORMATEX{};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = 2;
-  format.nSamplesPerSec = 48000;
-  format.wBitsPerSample = 16;
-  format.nBlockAlign = static_cast<uint16_t>(format.nChannels * format.wBitsPerSample / 8);
-  format.nAvgBytesPerSec = format.nChannels * format.nSamplesPerSec * format.wBitsPerSample / 8;
-  format.cbSize = 0;
+  FillStreamFormat(format);
 
   Playback.OutStop = false;
   const MMRESULT result =

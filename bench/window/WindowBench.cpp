@@ -18,13 +18,13 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "app/Main.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowStyle.h"
 #include "tests/support/FakeWaveAudio.h"
+#include "tests/support/OffscreenEnvironment.h"
 
 namespace {
 
@@ -157,19 +157,7 @@ int main(int argc, char** argv) {
   // and an offscreen screen wide enough for the window.
   QTemporaryDir home(QDir::tempPath() + QStringLiteral("/veltrano-bench-XXXXXX"));
   if (!home.isValid()) return 1;
-  QDir().mkpath(home.path() + QStringLiteral("/config"));
-  QDir().mkpath(home.path() + QStringLiteral("/runtime"));
-  QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  const QString screens = home.path() + QStringLiteral("/screens.json");
-  QFile json(screens);
-  if (!json.open(QIODevice::WriteOnly)) return 1;
-  json.write(
-      R"({"screens":[{"name":"s","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96}]})");
-  json.close();
-  qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-  qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit());
-  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toLocal8Bit());
+  if (!PrepareOffscreenEnvironment(home.path(), 1280, 1024)) return 1;
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrano"));

@@ -5,13 +5,13 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/Main.h"
 #include "platform/MessageBox.h"
 #include "tests/support/FakeWaveAudio.h"
+#include "tests/support/OffscreenEnvironment.h"
 
 namespace {
 
@@ -46,19 +46,7 @@ TEST(NarrowScreen, WarnsFinishesCreationAndEndsAtTheMessageLoop) {
 int main(int argc, char** argv) {
   // Never the user's settings, runtime folder or display.
   QTemporaryDir home(QDir::tempPath() + QStringLiteral("/veltrano-narrow-XXXXXX"));
-  QDir().mkpath(home.path() + QStringLiteral("/config"));
-  QDir().mkpath(home.path() + QStringLiteral("/runtime"));
-  QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  const QString screens = home.path() + QStringLiteral("/screens.json");
-  QFile json(screens);
-  if (json.open(QIODevice::WriteOnly))
-    json.write(
-        R"({"screens":[{"name":"s","x":0,"y":0,"width":1023,"height":1200,"logicalDpi":96}]})");
-  json.close();
-  qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-  qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit());
-  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toLocal8Bit());
+  if (!PrepareOffscreenEnvironment(home.path(), 1023, 1200)) return 1;
 
   QApplication application(argc, argv);
   SetMessageBoxHook([](const QString& text, const QString& caption) {

@@ -7,11 +7,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "platform/MessageBox.h"
 #include "platform/WindowStyle.h"
+#include "tests/support/OffscreenEnvironment.h"
 #include "tests/support/WindowTest.h"
 
 namespace {
@@ -51,20 +51,7 @@ void ProcessEvents(int milliseconds) {
 
 int main(int argc, char** argv) {
   // Never the user's settings, runtime folder or display.
-  const QString home = TestHome().path();
-  QDir().mkpath(home + QStringLiteral("/config"));
-  QDir().mkpath(home + QStringLiteral("/runtime"));
-  QFile::setPermissions(home + QStringLiteral("/runtime"),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  const QString screens = home + QStringLiteral("/screens.json");
-  QFile json(screens);
-  if (json.open(QIODevice::WriteOnly))
-    json.write(
-        R"({"screens":[{"name":"s","x":0,"y":0,"width":1280,"height":1024,"logicalDpi":96}]})");
-  json.close();
-  qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toLocal8Bit());
-  qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toLocal8Bit());
-  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toLocal8Bit());
+  if (!PrepareOffscreenEnvironment(TestHome().path(), 1280, 1024)) return 1;
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrano"));
