@@ -11,6 +11,8 @@ constexpr const char* kFontColor = "veltranoFontColor";
 } // namespace
 
 void SetColor(QWidget* control, TColor color) {
+  // Called per block and per buffer; an unchanged colour costs no repaint.
+  if (control->property(kColor).isValid() && ColorOf(control) == color) return;
   control->setProperty(kColor, QVariant::fromValue(color));
   QPalette palette = control->palette();
   const QColor c = ToQColor(color);
@@ -33,6 +35,7 @@ TColor ColorOf(const QWidget* control) {
 }
 
 void SetFontColor(QWidget* control, TColor color) {
+  if (control->property(kFontColor).isValid() && FontColorOf(control) == color) return;
   control->setProperty(kFontColor, QVariant::fromValue(color));
   QPalette palette = control->palette();
   const QColor c = ToQColor(color);
