@@ -16,6 +16,17 @@ MONITOR = SINK + ".monitor"
 _RAW = ["--raw", "--format=s16le", "--rate=%d" % RATE, "--channels=2"]
 
 
+
+def _end(process):
+    """Ends a helper process politely, then firmly."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
 def dbfs_amplitude(dbfs):
     """The peak sample value of a sine at `dbfs` below full scale (32767)."""
     return round(32767 * 10 ** (dbfs / 20))
@@ -53,13 +64,7 @@ class Player:
         return self.process.poll() is None
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        _end(self.process)
         self._file.close()
 
 
@@ -131,13 +136,7 @@ class Recorder:
             return count
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        _end(self.process)
         self._reader.join(timeout=5)
         self.process.stdout.close()
 
