@@ -1,12 +1,10 @@
 // The control panel: STOP/START, the Led switch, and the status refresh that
 // runs after every captured block.
 
-#include <cmath>
-
 #include "app/Main.h"
 #include "platform/Appearance.h"
 #include "platform/Cursors.h"
-#include "platform/Format.h"
+#include "views/ScaleCaption.h"
 
 void TForm1::BtnStopClick(QObject*) {
   if (!BtnStop->Down()) {
@@ -33,10 +31,10 @@ void TForm1::BtnStopClick(QObject*) {
        std::initializer_list<QWidget*>{Frq1, Frq2, AutoG, BtnStop, Noise, RcBox0, RcBox1, RcBox2,
                                        RcBox3, LcBox0, LcBox1, LcBox2, LcBox3})
     control->setEnabled(true);
-  LedL = TLedLevel{0, 0};
-  LedR = TLedLevel{0, 0};
-  PeakLedDisplay1->SetLevel(LedL);
-  PeakLedDisplay2->SetLevel(LedR);
+  Levels.LedL = TLedLevel{0, 0};
+  Levels.LedR = TLedLevel{0, 0};
+  PeakLedDisplay1->SetLevel(Levels.LedL);
+  PeakLedDisplay2->SetLevel(Levels.LedR);
   SetFontColor(LabelR, clBtnShadow);
   SetFontColor(LabelL, clBtnShadow);
   if (Scope->Checked() && AnyChannel) {
@@ -64,9 +62,12 @@ void TForm1::UpdateStatus() {
     LSensVal->SetCaption(QString());
   } else {
     SensGroup->SetCaption(QStringLiteral("Sensitivity "));
-    if (fLog->Checked()) LSensVal->SetCaption(QString::number(SensLog) + QStringLiteral("%"));
-    if (fSqrt->Checked()) LSensVal->SetCaption(QString::number(SensSqrt) + QStringLiteral("%"));
-    if (fLinear->Checked()) LSensVal->SetCaption(QString::number(SensLinear) + QStringLiteral("%"));
+    if (fLog->Checked())
+      LSensVal->SetCaption(QString::number(Spectrum.SensLog) + QStringLiteral("%"));
+    if (fSqrt->Checked())
+      LSensVal->SetCaption(QString::number(Spectrum.SensSqrt) + QStringLiteral("%"));
+    if (fLinear->Checked())
+      LSensVal->SetCaption(QString::number(Spectrum.SensLinear) + QStringLiteral("%"));
   }
 
   Sensitivity->setEnabled(!spectralAmp && !AutoSensitivity->Checked() && c);
@@ -94,13 +95,13 @@ void TForm1::UpdateStatus() {
 
   AutoFrqCount->setEnabled(c);
 
-  RulerPanel->resize(spectralAmp ? 21 : 36, spectralAmp ? 493 : 512);
+  if (spectralAmp)
+    RulerPanel->resize(Geometry::RulerLevelWidth, Geometry::RulerLevelHeight);
+  else
+    RulerPanel->resize(Geometry::RulerFrequencyWidth, Geometry::RulerFrequencyHeight);
 
   if (AutoYScale->Checked() && Scope->Checked() && c) {
-    const int p = ScopeYW->Position();
-    const auto square = static_cast<int16_t>(p * p);
-    LabelY->SetCaption(FormatFloat("%2.1f", 20.0 * std::log10(square) - 90.309) +
-                       QStringLiteral(" dB"));
+    LabelY->SetCaption(YScaleCaption(ScopeYW->Position()));
   }
 
   Sync->setEnabled(Scope->Checked() && c);

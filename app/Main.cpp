@@ -1,7 +1,5 @@
 #include "app/Main.h"
 
-#include <cmath>
-
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -15,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/WindowFont.h"
 #include "spectrum/SpectrumLibrary.h"
+#include "views/ScaleCaption.h"
 
 TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -67,15 +66,15 @@ void TForm1::FormCreate(QObject*) {
   Randomize();
 
   ScopeS = ScopeState{};
-  PeakL = PeakR = 0;
+  Levels.PeakL = Levels.PeakR = 0;
   Playback.WaveOut = nullptr;
   Playback.OutIdle = false;
   Gen.SweepUp = true;
   Amp.AmpReady = false;
 
-  DisplayBitmap = std::make_unique<Bitmap>(1011, 512);
-  ColumnBitmap = std::make_unique<Bitmap>(1, 512);
-  ScopeBitmap = std::make_unique<Bitmap>(320, 200);
+  DisplayBitmap = std::make_unique<Bitmap>(Geometry::Display.Width, Geometry::Display.Height);
+  ColumnBitmap = std::make_unique<Bitmap>(1, Geometry::ColumnHeight);
+  ScopeBitmap = std::make_unique<Bitmap>(Geometry::Scope.Width, Geometry::Scope.Height);
   ScopeBitmap->BrushColor = clBlack;
 
   LoadSettings();
@@ -91,7 +90,8 @@ void TForm1::FormCreate(QObject*) {
   if (!fLog->Checked() && !fSqrt->Checked() && !fLinear->Checked()) fLinear->SetChecked(true);
   if (!LineMode->Checked() && !DotMode->Checked()) LineMode->SetChecked(true);
 
-  if (RulerPanel->x() < 2 || RulerPanel->x() > 992) RulerPanel->move(2, RulerPanel->y());
+  if (RulerPanel->x() < Geometry::RulerMinLeft || RulerPanel->x() > Geometry::RulerMaxLeft)
+    RulerPanel->move(Geometry::RulerMinLeft, RulerPanel->y());
   RulerPanel->setVisible(Ruler->Checked());
 
   Amp.AmpPrevR = Amp.AmpCurR = Amp.AmpPrevL = Amp.AmpCurL = QPoint(0, 492);
@@ -120,11 +120,7 @@ void TForm1::FormActivate(QObject*) {
   Playback.OutIdle = true;
   AnyChannel = false;
   const int p = ScopeYW->Position();
-  if (p >= -181 && p <= -1) {
-    const auto square = static_cast<int16_t>(p * p);
-    LabelY->SetCaption(FormatFloat("%2.1f", 20.0 * std::log10(square) - 90.309) +
-                       QStringLiteral(" dB"));
-  }
+  if (p >= -181 && p <= -1) LabelY->SetCaption(YScaleCaption(p));
   LabelX->SetCaption(QStringLiteral("X Scale"));
 }
 
@@ -148,8 +144,8 @@ void TForm1::FormDestroy(QObject*) {
   ColumnBitmap.reset();
 }
 
-void TForm1::CopyToWindow(const QRect& area) {
-  update(area);
+void TForm1::CopyToWindow(const Geometry::Area& area) {
+  update(area.Left, area.Top, area.Width, area.Height);
 }
 
 bool TForm1::event(QEvent* e) {

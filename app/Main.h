@@ -10,7 +10,8 @@
 #include <QWidget>
 
 #include "app/Components.h"
-#include "app/WindowState.h"
+#include "audio/SampleBlock.h"
+#include "audio/StreamState.h"
 #include "generator/Synthesis.h"
 #include "platform/Bitmap.h"
 #include "platform/CheckControls.h"
@@ -20,6 +21,11 @@
 #include "platform/UpDown.h"
 #include "platform/WaveAudio.h"
 #include "settings/SettingsStore.h"
+#include "views/AmpGraphDrawing.h"
+#include "views/Geometry.h"
+#include "views/Pointer.h"
+#include "views/ScopeDrawing.h"
+#include "views/SpectrumState.h"
 #include "widgets/Cmp_PeakLedDisplay.h"
 
 class TForm1 : public QWidget {
@@ -183,6 +189,8 @@ public:
   void ScopeXWMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                       int Y);
   void ShowFrequency(char Channel);
+  // The frequency under the pointer, run first by the window's mouse-move handler.
+  void PointerReadout(int X, int Y);
   void AutoFrqCountClick(QObject* Sender);
   void FormPaint(QObject* Sender);
   void DrawRuler();
@@ -198,8 +206,8 @@ public:
   void PaintBoxMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                        int Y);
 
-  // Marks a rectangle of the window for repaint from the bitmaps.
-  void CopyToWindow(const QRect& area);
+  // Marks an area of the window for repaint from the bitmaps.
+  void CopyToWindow(const Geometry::Area& area);
 
   // State.
   std::unique_ptr<WaveAudio> Audio;
@@ -207,15 +215,11 @@ public:
   CaptureStream Capture;
   PlaybackStream Playback;
   SampleBlock Samples;
-  int32_t PeakL = 0, PeakR = 0;
+  InputLevels Levels;
   int32_t SpeedPos = 0;
-  TLedLevel LedL, LedR; // the pairs last passed to the meters
-  int16_t HoldL = 0, HoldR = 0;
   bool AnyChannel = false;
   bool Stopped = false;
-  std::array<double, 2049> SpectrumR{}, SpectrumL{};
-  uint16_t PeakBinR = 0, PeakBinL = 0;
-  int32_t SensLinear = 0, SensSqrt = 0, SensLog = 0;
+  SpectrumState Spectrum;
   ScopeState ScopeS;
   AmpTrace Amp;
   DragState Drag;

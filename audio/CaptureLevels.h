@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "app/WindowState.h"
+#include "audio/SampleBlock.h"
 
 struct ChannelPeaks {
   int32_t Left = 0;  // 0..32767

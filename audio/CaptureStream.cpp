@@ -84,29 +84,29 @@ void TForm1::WimData(WAVEHDR* Header) {
   if (!Capture.Recording) return;
 
   const ChannelPeaks peaks = SplitBlock(Header->lpData, Samples);
-  PeakL = peaks.Left;
-  PeakR = peaks.Right;
+  Levels.PeakL = peaks.Left;
+  Levels.PeakR = peaks.Right;
   SpeedPos = Speed->Position();
 
   if (!BtnStop->Down()) {
     if (Led->Checked()) {
-      if (HoldL < PeakL) HoldL = static_cast<int16_t>(PeakL);
-      if (HoldR < PeakR) HoldR = static_cast<int16_t>(PeakR);
-      LedL = TLedLevel{PeakL, HoldL};
-      LedR = TLedLevel{PeakR, HoldR};
-      PeakLedDisplay1->SetLevel(LedL);
-      PeakLedDisplay2->SetLevel(LedR);
-      if (HoldL > 0) HoldL = static_cast<int16_t>(HoldL - 100);
-      if (HoldR > 0) HoldR = static_cast<int16_t>(HoldR - 100);
+      if (Levels.HoldL < Levels.PeakL) Levels.HoldL = static_cast<int16_t>(Levels.PeakL);
+      if (Levels.HoldR < Levels.PeakR) Levels.HoldR = static_cast<int16_t>(Levels.PeakR);
+      Levels.LedL = TLedLevel{Levels.PeakL, Levels.HoldL};
+      Levels.LedR = TLedLevel{Levels.PeakR, Levels.HoldR};
+      PeakLedDisplay1->SetLevel(Levels.LedL);
+      PeakLedDisplay2->SetLevel(Levels.LedR);
+      if (Levels.HoldL > 0) Levels.HoldL = static_cast<int16_t>(Levels.HoldL - 100);
+      if (Levels.HoldR > 0) Levels.HoldR = static_cast<int16_t>(Levels.HoldR - 100);
     } else {
-      LedL = TLedLevel{0, 0};
-      LedR = TLedLevel{0, 0};
-      PeakLedDisplay1->SetLevel(LedL);
-      PeakLedDisplay2->SetLevel(LedR);
+      Levels.LedL = TLedLevel{0, 0};
+      Levels.LedR = TLedLevel{0, 0};
+      PeakLedDisplay1->SetLevel(Levels.LedL);
+      PeakLedDisplay2->SetLevel(Levels.LedR);
     }
     if (ShowLevels->Checked()) {
-      Rlevel->SetCaption(LevelReadout('R', PeakR));
-      Llevel->SetCaption(LevelReadout('L', PeakL));
+      Rlevel->SetCaption(LevelReadout('R', Levels.PeakR));
+      Llevel->SetCaption(LevelReadout('L', Levels.PeakL));
     }
   }
 

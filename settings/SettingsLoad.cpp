@@ -39,9 +39,9 @@ void TForm1::LoadSettings() {
     }
   }
   RulerPanel->move(Settings->ReadInteger(QStringLiteral("RP"), DefaultRulerLeft), RulerPanel->y());
-  SensLinear = Settings->ReadInteger(QStringLiteral("SLN"), DefaultSensLinear);
-  SensSqrt = Settings->ReadInteger(QStringLiteral("SSQ"), DefaultSensSqrt);
-  SensLog = Settings->ReadInteger(QStringLiteral("SLG"), DefaultSensLog);
+  Spectrum.SensLinear = Settings->ReadInteger(QStringLiteral("SLN"), DefaultSensLinear);
+  Spectrum.SensSqrt = Settings->ReadInteger(QStringLiteral("SSQ"), DefaultSensSqrt);
+  Spectrum.SensLog = Settings->ReadInteger(QStringLiteral("SLG"), DefaultSensLog);
 }
 
 void TForm1::SaveSettings() {
@@ -71,8 +71,8 @@ void TForm1::SaveSettings() {
   }
   if (RulerLeftSavable(RulerPanel->x()))
     Settings->WriteInteger(QStringLiteral("RP"), RulerPanel->x());
-  Settings->WriteInteger(QStringLiteral("SLN"), SensLinear);
-  Settings->WriteInteger(QStringLiteral("SSQ"), SensSqrt);
-  Settings->WriteInteger(QStringLiteral("SLG"), SensLog);
+  Settings->WriteInteger(QStringLiteral("SLN"), Spectrum.SensLinear);
+  Settings->WriteInteger(QStringLiteral("SSQ"), Spectrum.SensSqrt);
+  Settings->WriteInteger(QStringLiteral("SLG"), Spectrum.SensLog);
   Settings->Flush();
 }

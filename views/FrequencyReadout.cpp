@@ -5,6 +5,8 @@
 
 void TForm1::ShowFrequency(char) {}
 
+void TForm1::PointerReadout(int, int) {}
+
 void TForm1::AutoFrqCountClick(QObject*) {
   AnyChannel = RCnl->Checked() || LCnl->Checked();
   if (!RCnl->Checked()) SetFontColor(RFrq, clBtnShadow);

@@ -6,9 +6,9 @@ void TForm1::DrawSpectrogram() {}
 
 void TForm1::SensitivityChanging(QObject*, bool&) {
   const int32_t position = Sensitivity->Position();
-  if (fLinear->Checked()) SensLinear = position;
-  if (fSqrt->Checked()) SensSqrt = position;
-  if (fLog->Checked()) SensLog = position;
+  if (fLinear->Checked()) Spectrum.SensLinear = position;
+  if (fSqrt->Checked()) Spectrum.SensSqrt = position;
+  if (fLog->Checked()) Spectrum.SensLog = position;
 }
 
 // The ruler repaints its scale; the picture keeps the range it was drawn with.
@@ -23,6 +23,6 @@ void TForm1::FFTModeClick(QObject*) {
   } else {
     DisplayBitmap->BrushColor = clBlack;
     DisplayBitmap->FillRect(0, 0, DisplayBitmap->Width(), DisplayBitmap->Height());
-    CopyToWindow(QRect(2, 1, 1011, 512));
+    CopyToWindow(Geometry::Display);
   }
 }

@@ -25,8 +25,10 @@ void TForm1::FormPaint(QObject* Sender) {
     return;
   }
   QPainter painter(this);
-  if (DisplayBitmap) painter.drawImage(2, 1, DisplayBitmap->Image());
-  if (ScopeBitmap) painter.drawImage(693, 520, ScopeBitmap->Image());
+  if (DisplayBitmap)
+    painter.drawImage(Geometry::Display.Left, Geometry::Display.Top, DisplayBitmap->Image());
+  if (ScopeBitmap)
+    painter.drawImage(Geometry::Scope.Left, Geometry::Scope.Top, ScopeBitmap->Image());
   const QColor white = ToQColor(clWhite), shadow = ToQColor(clBtnShadow);
   painter.setPen(white);
   Line(painter, {2, 513}, {1013, 513});

@@ -47,19 +47,19 @@ TEST(Capture, PeaksAreMagnitudesWithMinus32768CountedAs32767) {
                    [](int f) {
                      return static_cast<int16_t>(f == 9 ? -1234 : f == 10 ? 1000 : 0);
                    }));
-  EXPECT_EQ(w.form->PeakL, 32767);
-  EXPECT_EQ(w.form->PeakR, 1234);
-  EXPECT_EQ(w.form->LedL.Level, 32767);
+  EXPECT_EQ(w.form->Levels.PeakL, 32767);
+  EXPECT_EQ(w.form->Levels.PeakR, 1234);
+  EXPECT_EQ(w.form->Levels.LedL.Level, 32767);
   EXPECT_EQ(ReadMeter(*w.form->PeakLedDisplay1), (MeterView{83, 0}));
   EXPECT_EQ(ReadMeter(*w.form->PeakLedDisplay2), (MeterView{3, 0}));
 
   w.Feed(PeakBlock(32767, -32767));
-  EXPECT_EQ(w.form->PeakL, 32767);
-  EXPECT_EQ(w.form->PeakR, 32767);
+  EXPECT_EQ(w.form->Levels.PeakL, 32767);
+  EXPECT_EQ(w.form->Levels.PeakR, 32767);
 
   w.Feed(Silence);
-  EXPECT_EQ(w.form->PeakL, 0);
-  EXPECT_EQ(w.form->PeakR, 0);
+  EXPECT_EQ(w.form->Levels.PeakL, 0);
+  EXPECT_EQ(w.form->Levels.PeakR, 0);
 }
 
 TEST(Capture, HeldPeaksFallByAHundredPerBlock) {
@@ -72,10 +72,10 @@ TEST(Capture, HeldPeaksFallByAHundredPerBlock) {
     const int level = block == 0 ? 1000 : 0;
     const int holdL = block <= 10 ? 1000 - 100 * block : 0;
     const int holdR = block <= 10 ? 1050 - 100 * block : 0;
-    EXPECT_EQ(w.form->LedL.Level, level) << "block " << block;
-    EXPECT_EQ(w.form->LedL.Peak, holdL) << "block " << block;
-    EXPECT_EQ(w.form->LedR.Level, block == 0 ? 1050 : 0) << "block " << block;
-    EXPECT_EQ(w.form->LedR.Peak, holdR) << "block " << block;
+    EXPECT_EQ(w.form->Levels.LedL.Level, level) << "block " << block;
+    EXPECT_EQ(w.form->Levels.LedL.Peak, holdL) << "block " << block;
+    EXPECT_EQ(w.form->Levels.LedR.Level, block == 0 ? 1050 : 0) << "block " << block;
+    EXPECT_EQ(w.form->Levels.LedR.Peak, holdR) << "block " << block;
 
     // 83 blocks over 0..32767: 1000 and 1050 light two, a hold of 900 or 950
     // marks block 2, 700 or 750 block 1, and 300 or 350 none.
@@ -100,10 +100,10 @@ TEST(Capture, MetersFollowTheLedSwitchAndStayPutWhileStopIsDown) {
   w.form->Led->SetChecked(false);
   for (int block = 0; block < 2; ++block) {
     w.Feed(PeakBlock(32767, 32767));
-    EXPECT_EQ(w.form->LedL.Level, 0);
-    EXPECT_EQ(w.form->LedL.Peak, 0);
-    EXPECT_EQ(w.form->LedR.Level, 0);
-    EXPECT_EQ(w.form->LedR.Peak, 0);
+    EXPECT_EQ(w.form->Levels.LedL.Level, 0);
+    EXPECT_EQ(w.form->Levels.LedL.Peak, 0);
+    EXPECT_EQ(w.form->Levels.LedR.Level, 0);
+    EXPECT_EQ(w.form->Levels.LedR.Peak, 0);
     EXPECT_EQ(ReadMeter(*w.form->PeakLedDisplay1), (MeterView{0, 0}));
     EXPECT_EQ(ReadMeter(*w.form->PeakLedDisplay2), (MeterView{0, 0}));
   }
@@ -115,9 +115,9 @@ TEST(Capture, MetersFollowTheLedSwitchAndStayPutWhileStopIsDown) {
   const QString rightText = w.form->Rlevel->Caption();
   w.form->BtnStop->SetDown(true);
   w.Feed(PeakBlock(100, 200));
-  EXPECT_EQ(w.form->PeakL, 100);
-  EXPECT_EQ(w.form->LedL.Level, 16383);
-  EXPECT_EQ(w.form->LedR.Level, 30000);
+  EXPECT_EQ(w.form->Levels.PeakL, 100);
+  EXPECT_EQ(w.form->Levels.LedL.Level, 16383);
+  EXPECT_EQ(w.form->Levels.LedR.Level, 30000);
   EXPECT_EQ(ReadMeter(*w.form->PeakLedDisplay1), (MeterView{41, 0}));
   EXPECT_EQ(ReadMeter(*w.form->PeakLedDisplay2), (MeterView{75, 0}));
   EXPECT_EQ(w.form->Rlevel->Caption(), rightText);
@@ -193,7 +193,7 @@ TEST_P(CaptureOpenFailure, IsReportedOnceAndStartRecoversFromIt) {
   EXPECT_EQ(device.InOpensWhileOpen, 0);
   EXPECT_EQ(device.QueuedInBuffers(), 4u);
   w.Feed(PeakBlock(0, 77));
-  EXPECT_EQ(w.form->PeakR, 77);
+  EXPECT_EQ(w.form->Levels.PeakR, 77);
 
   // The stream is closed at shutdown, and nothing holds the window.
   EXPECT_TRUE(w.form->close());
@@ -246,7 +246,7 @@ TEST(Capture, FailedFormatQueryLeavesTheWindowStoppedUntilStart) {
   EXPECT_TRUE(w.form->Capture.Recording);
   EXPECT_FALSE(w.form->Stopped);
   w.Feed(PeakBlock(1, 2));
-  EXPECT_EQ(w.form->PeakR, 2);
+  EXPECT_EQ(w.form->Levels.PeakR, 2);
   EXPECT_EQ(Messages().size(), 2u);
 }
 
@@ -262,7 +262,7 @@ TEST(Capture, BufferThatCannotBeHandedBackIsLostAndTheOthersCirculate) {
   w.audio->InAddResult = 0;
   for (int block = 0; block < 6; ++block)
     w.Feed(PeakBlock(static_cast<int16_t>(block), 0));
-  EXPECT_EQ(w.form->PeakL, 5);
+  EXPECT_EQ(w.form->Levels.PeakL, 5);
   EXPECT_EQ(w.audio->QueuedInBuffers(), 3u);
   EXPECT_EQ(Messages().size(), 1u);
 }
@@ -299,7 +299,7 @@ TEST(Capture, LostDeviceIsReportedOnceAndStartOpensAgain) {
   EXPECT_EQ(w.audio->QueuedInBuffers(), 4u);
   EXPECT_TRUE(w.form->Capture.Recording);
   w.Feed(PeakBlock(0, 3000));
-  EXPECT_EQ(w.form->PeakR, 3000);
+  EXPECT_EQ(w.form->Levels.PeakR, 3000);
   EXPECT_EQ(Messages().size(), 1u);
 }
 

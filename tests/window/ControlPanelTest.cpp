@@ -72,9 +72,9 @@ TEST(StatusRefresh, SensitivityCaptionAndLabelFollowTheScale) {
   DeviceWindow w;
   TForm1& f = *w.form;
   EXPECT_EQ(f.SensGroup->Caption(), QStringLiteral("Sensitivity  "));
-  f.SensLog = 37;
-  f.SensSqrt = 12;
-  f.SensLinear = 3;
+  f.Spectrum.SensLog = 37;
+  f.Spectrum.SensSqrt = 12;
+  f.Spectrum.SensLinear = 3;
 
   f.AutoSensitivity->SetChecked(true);
   w.Feed(Loud);
@@ -93,7 +93,7 @@ TEST(StatusRefresh, SensitivityCaptionAndLabelFollowTheScale) {
   }
   // No scale selected: the label keeps its text.
   f.fLinear->SetChecked(false);
-  f.SensLinear = 99;
+  f.Spectrum.SensLinear = 99;
   w.Feed(Loud);
   EXPECT_EQ(f.LSensVal->Caption(), QStringLiteral("3%"));
 
@@ -180,9 +180,9 @@ TEST_P(StopButton, FreezesTheInputAndStartOpensAFreshStream) {
   EXPECT_TRUE(f.BtnStop->isEnabled());
   EXPECT_EQ(f.BtnReset->isEnabled(), resetEnabled);
 
-  EXPECT_EQ(f.LedL.Level, 0);
-  EXPECT_EQ(f.LedL.Peak, 0);
-  EXPECT_EQ(f.LedR.Peak, 0);
+  EXPECT_EQ(f.Levels.LedL.Level, 0);
+  EXPECT_EQ(f.Levels.LedL.Peak, 0);
+  EXPECT_EQ(f.Levels.LedR.Peak, 0);
   EXPECT_EQ(ReadMeter(*f.PeakLedDisplay1), (MeterView{0, 0}));
   EXPECT_EQ(ReadMeter(*f.PeakLedDisplay2), (MeterView{0, 0}));
   EXPECT_EQ(FontColorOf(f.LabelR), clBtnShadow);
@@ -194,7 +194,7 @@ TEST_P(StopButton, FreezesTheInputAndStartOpensAFreshStream) {
   for (int block = 0; block < 4; ++block)
     w.Feed(PeakBlock(1, 1));
   EXPECT_FALSE(w.audio->DeliverBlock(Loud));
-  EXPECT_EQ(f.PeakR, 20000);
+  EXPECT_EQ(f.Levels.PeakR, 20000);
   EXPECT_EQ(f.Rlevel->Caption(), rightText);
   EXPECT_EQ(ReadMeter(*f.PeakLedDisplay2), (MeterView{0, 0}));
   EXPECT_FALSE(f.ColorBox->isEnabled());

@@ -145,9 +145,9 @@ TEST(Settings, FirstRunDefaults) {
     }
   }
   EXPECT_EQ(w.form->RulerPanel->x(), 992);
-  EXPECT_EQ(w.form->SensLinear, 1);
-  EXPECT_EQ(w.form->SensSqrt, 1);
-  EXPECT_EQ(w.form->SensLog, 5);
+  EXPECT_EQ(w.form->Spectrum.SensLinear, 1);
+  EXPECT_EQ(w.form->Spectrum.SensSqrt, 1);
+  EXPECT_EQ(w.form->Spectrum.SensLog, 5);
   EXPECT_FALSE(QFile::exists(SettingsFile())) << "creation wrote the settings";
 }
 
@@ -202,9 +202,9 @@ TEST(Settings, EveryStoredControlRoundTripsThroughCloseAndANewWindow) {
       if (s.Name[0] == 'S') Control<SpinEdit>(w, s.Control)->SetValue(values.at(name));
     }
     w.form->RulerPanel->move(500, 1);
-    w.form->SensLinear = 11;
-    w.form->SensSqrt = 22;
-    w.form->SensLog = 33;
+    w.form->Spectrum.SensLinear = 11;
+    w.form->Spectrum.SensSqrt = 22;
+    w.form->Spectrum.SensLog = 33;
     w.Close();
   }
   const auto stored = StoredValues();
@@ -228,9 +228,9 @@ TEST(Settings, EveryStoredControlRoundTripsThroughCloseAndANewWindow) {
   }
   EXPECT_EQ(w.form->RulerPanel->x(), 500);
   EXPECT_FALSE(w.form->RulerPanel->isHidden());
-  EXPECT_EQ(w.form->SensLinear, 11);
-  EXPECT_EQ(w.form->SensSqrt, 22);
-  EXPECT_EQ(w.form->SensLog, 33);
+  EXPECT_EQ(w.form->Spectrum.SensLinear, 11);
+  EXPECT_EQ(w.form->Spectrum.SensSqrt, 22);
+  EXPECT_EQ(w.form->Spectrum.SensLog, 33);
 }
 
 TEST(Settings, SpinEditValueIsClampedOnLoadButSavedAsTyped) {
@@ -295,7 +295,7 @@ TEST(Settings, ValueOfAnotherTypeGivesTheDefault) {
   EXPECT_EQ(w.form->Sensitivity->Position(), 5);
   EXPECT_FALSE(w.form->ColorBox->Checked());
   EXPECT_EQ(w.form->RulerPanel->x(), 992);
-  EXPECT_EQ(w.form->SensLog, 5);
+  EXPECT_EQ(w.form->Spectrum.SensLog, 5);
 }
 
 TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndIsRewrittenWhole) {
@@ -387,14 +387,14 @@ TEST(Settings, HandlerDuringTheLoadSeesLowerIndicesLoadedAndHigherAtDesign) {
 
 TEST(Settings, StoredSensitivitiesWinOverTheSensitivityHandler) {
   // Loading the Sensitivity position runs its handler with fSqrt already
-  // selected; it sets SensSqrt to the old position 10 before the stored
+  // selected; it sets Spectrum.SensSqrt to the old position 10 before the stored
   // sensitivities are read.
   Store("RB13=1\nUD16=40\nSLN=7\nSLG=9\n");
   Window w;
   EXPECT_EQ(w.form->Sensitivity->Position(), 40);
-  EXPECT_EQ(w.form->SensLinear, 7);
-  EXPECT_EQ(w.form->SensSqrt, 1);
-  EXPECT_EQ(w.form->SensLog, 9);
+  EXPECT_EQ(w.form->Spectrum.SensLinear, 7);
+  EXPECT_EQ(w.form->Spectrum.SensSqrt, 1);
+  EXPECT_EQ(w.form->Spectrum.SensLog, 9);
 }
 
 namespace {

@@ -1,0 +1,40 @@
+#pragma once
+// The state of the two streams the window drives, and what the capture side
+// measured of the latest block.
+
+#include <array>
+#include <cstdint>
+
+#include "platform/WaveAudio.h"
+#include "widgets/Cmp_PeakLedDisplay.h"
+
+// The input: four buffers of 2048 stereo frames circulate through the device.
+struct CaptureStream {
+  static constexpr int BufferCount = 4;
+  static constexpr int BufferBytes = 8192;
+  WAVEFORMATEX* InFormat = nullptr; // allocated by FormCreate, freed by FormDestroy
+  HWAVEIN* WaveIn = nullptr;        // the handle cell, held while a device is open
+  std::array<WAVEHDR*, BufferCount> InHeaders{};
+  alignas(8) std::array<std::array<char, BufferBytes>, BufferCount> InBuffers{};
+  bool Recording = false; // blocks are processed and handed back
+  bool InClosed = false;  // no buffer outstanding: nothing to wait for at shutdown
+};
+
+// Each channel's peak in the latest block and what the meters were given.
+struct InputLevels {
+  int32_t PeakL = 0, PeakR = 0; // 0..32767
+  TLedLevel LedL, LedR;         // the pairs last passed to the meters
+  int16_t HoldL = 0, HoldR = 0; // the falling peak holds
+};
+
+// The generator's output: two buffers of 250 ms circulate.
+struct PlaybackStream {
+  static constexpr int BufferCount = 2;
+  static constexpr int BufferBytes = 48000;
+  HWAVEOUT WaveOut = nullptr;
+  WAVEFORMATEX OutFormat{};
+  WAVEHDR* OutHeaders = nullptr;               // two headers, freed with the window
+  std::array<char*, BufferCount> OutBuffers{}; // freed with the window
+  bool OutStop = false; // stop request: the next returned buffer closes the device
+  bool OutIdle = false; // the device may be opened
+};

@@ -1,0 +1,11 @@
+#include <gtest/gtest.h>
+
+#include "views/ScaleCaption.h"
+
+// The caption names the level of the oscilloscope's full height; the square
+// of the position is a 16-bit value.
+TEST(ScaleCaption, NamesTheFullHeightLevel) {
+  EXPECT_EQ(YScaleCaption(-181), QStringLiteral("-0.0 dB"));
+  EXPECT_EQ(YScaleCaption(-100), QStringLiteral("-10.3 dB"));
+  EXPECT_EQ(YScaleCaption(-1), QStringLiteral("-90.3 dB"));
+}
