@@ -18,7 +18,7 @@ const std::array<ComponentSpec, ComponentCount> Components = {{
     {7, "RB22K", K::RadioButton, 5, 8, 32, 80, 16, "0..24 kHz"},
     {8, "RB11K", K::RadioButton, 5, 8, 48, 80, 16, "0..12 kHz"},
     {9, "RB6K", K::RadioButton, 5, 8, 64, 80, 16, "0..6 kHz"},
-    {10, "SensGroup", K::GroupBox, 5, 100, 10, 96, 78, "Sensitivity  ", 0, 0, 0, 0, M::None},
+    {10, "SensGroup", K::GroupBox, 5, 100, 10, 96, 78, "Sensitivity  "},
     {11, "LSensVal", K::Label, 10, 56, 48, 36, 13, "100%", 0, 0, 0, 0, M::None},
     {12, "fLog", K::RadioButton, 10, 6, 14, 46, 15, "Log", 0, 0, 0, 0, M::None},
     {13, "fSqrt", K::RadioButton, 10, 6, 29, 46, 15, "Sqrt", 0, 0, 0, 0, M::None},

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include <QHBoxLayout>
+
 #include "app/Main.h"
 #include "platform/Appearance.h"
 
@@ -220,6 +222,14 @@ void TForm1::CreateComponents() {
   LSensVal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   LblNow->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   BtnStop->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  // The paint box fills the ruler inside its bevel, whatever size the ruler takes.
+  auto* rulerFill = new QHBoxLayout(RulerPanel);
+  rulerFill->setContentsMargins(1, 1, 1, 1);
+  rulerFill->setSpacing(0);
+  rulerFill->setSizeConstraint(QLayout::SetNoConstraint);
+  rulerFill->addWidget(PaintBox);
+  rulerFill->activate();
+  PaintBox->setCursor(Qt::SplitHCursor);
 }
 
 void TForm1::ConnectHandlers() {
@@ -277,6 +287,9 @@ void TForm1::ConnectHandlers() {
                                       int y) { FormMouseUp(s, b, m, x, y); };
   for (const ComponentSpec& entry : Components) {
     QWidget* control = components_[static_cast<size_t>(entry.Index)];
+    // A control's mouse events are its own: they never reach its container or
+    // the window's handlers in the container's coordinates.
+    control->setAttribute(Qt::WA_NoMousePropagation);
     const bool innerParts =
         entry.Kind == ComponentKind::SpinEdit || entry.Kind == ComponentKind::UpDown;
     if (entry.Mouse == MouseWiring::Window || entry.Mouse == MouseWiring::MoveOnly)

@@ -1,8 +1,10 @@
-// Painting the window from its bitmaps, the ruler, and the mouse.
+// Painting the window from its bitmaps, with the sunken frames, and the
+// ruler's labels on the paint box.
 
 #include <QPainter>
 
 #include "app/Main.h"
+#include "views/RulerDrawing.h"
 
 namespace {
 
@@ -17,10 +19,11 @@ void Line(QPainter& painter, QPoint from, QPoint to) {
 
 } // namespace
 
+// The window and the paint box are painted by their own paint events, so
+// each call paints only its sender: the paint box its labels, the window its
+// bitmaps and frames.
 void TForm1::FormPaint(QObject* Sender) {
   if (Sender == PaintBox) {
-    QPainter painter(PaintBox);
-    painter.fillRect(PaintBox->rect(), ToQColor(clBtnFace));
     if (RulerPanel->isVisible()) DrawRuler();
     return;
   }
@@ -43,12 +46,15 @@ void TForm1::FormPaint(QObject* Sender) {
   Line(painter, {1013, 720}, {693, 720});
 }
 
-void TForm1::DrawRuler() {}
-
-void TForm1::FormMouseDown(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}
-void TForm1::FormMouseMove(QObject*, Qt::KeyboardModifiers, int, int) {}
-void TForm1::FormMouseUp(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}
-void TForm1::GeneratorGroupMouseMove(QObject*, Qt::KeyboardModifiers, int, int) {}
-void TForm1::PaintBoxMouseDown(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}
-void TForm1::PaintBoxMouseMove(QObject*, Qt::KeyboardModifiers, int, int) {}
-void TForm1::PaintBoxMouseUp(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}
+// Runs inside the paint box's paint event: the labels go to a bitmap on the
+// button face, which then covers the paint box.
+void TForm1::DrawRuler() {
+  if (PaintBox->width() <= 0 || PaintBox->height() <= 0) return;
+  const RulerChoice choice{Ruler->Checked(), SpectralAmp->Checked(), RB22K->Checked(),
+                           RB11K->Checked(), RB6K->Checked(),        dB10->Checked(),
+                           dB30->Checked(),  dB60->Checked()};
+  Bitmap canvas(PaintBox->width(), PaintBox->height());
+  canvas.BrushColor = clBtnFace;
+  DrawRulerLabels(canvas, RulerLabels(choice));
+  QPainter(PaintBox).drawImage(0, 0, canvas.Image());
+}
