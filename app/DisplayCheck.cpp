@@ -25,14 +25,24 @@ std::string Platform(const std::vector<std::string>& args) {
   return given.empty() ? Environment("QT_QPA_PLATFORM") : given;
 }
 
+// Qt's default platform here, and the one DISPLAY is for.
+bool UsesX(const std::string& platform) {
+  return platform.empty() || platform.rfind("xcb", 0) == 0;
+}
+
+std::string Display(const std::vector<std::string>& args) {
+  const std::string given = QtOption(args, "display");
+  return given.empty() ? Environment("DISPLAY") : given;
+}
+
 // What is missing, for a platform that failed to start.
 std::string Explain(const std::vector<std::string>& args) {
-  if (const std::string platform = Platform(args); !platform.empty())
-    return "the Qt platform \"" + platform + "\" could not be started";
-  std::string display = QtOption(args, "display");
-  if (display.empty()) display = Environment("DISPLAY");
-  if (!display.empty()) return "the X display \"" + display + "\" does not answer";
-  if (const std::string wayland = Environment("WAYLAND_DISPLAY"); !wayland.empty())
+  const std::string platform = Platform(args);
+  if (!UsesX(platform)) return "the Qt platform \"" + platform + "\" could not be started";
+  if (const std::string display = Display(args); !display.empty())
+    return "the X display \"" + display + "\" does not answer";
+  if (const std::string wayland = Environment("WAYLAND_DISPLAY");
+      platform.empty() && !wayland.empty())
     return "DISPLAY is not set and the Wayland display \"" + wayland + "\" could not be used";
   return "DISPLAY is not set (start Veltrano in a desktop session, or set DISPLAY)";
 }
@@ -60,8 +70,9 @@ void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 } // namespace
 
 std::string MissingDisplay(const std::vector<std::string>& args) {
-  if (!Platform(args).empty() || !QtOption(args, "display").empty()) return "";
-  if (!Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty()) return "";
+  const std::string platform = Platform(args);
+  if (!UsesX(platform) || !Display(args).empty()) return "";
+  if (platform.empty() && !Environment("WAYLAND_DISPLAY").empty()) return "";
   return "cannot open the window: " + Explain(args);
 }
 

@@ -6,8 +6,9 @@
 #include <vector>
 
 // Before the application object exists: a one-line reason when no window can
-// be opened for sure (no platform chosen with QT_QPA_PLATFORM or -platform,
-// no -display, and neither DISPLAY nor WAYLAND_DISPLAY set); empty otherwise.
+// be opened for sure (X is the platform, by default or chosen with
+// QT_QPA_PLATFORM or -platform, and no display is given with -display or
+// DISPLAY, nor by default a WAYLAND_DISPLAY); empty otherwise.
 // args: the arguments after the program's name.
 std::string MissingDisplay(const std::vector<std::string>& args);
 
