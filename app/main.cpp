@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPointer>
+#include <QTimer>
 
 #include "app/CommandLine.h"
 #include "app/DisplayCheck.h"
@@ -49,17 +50,22 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* 
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.xpm")));
 
   // A signal closes the window as its close button does; one that arrives
-  // while a message box is up (even during start-up) first closes the box.
+  // while a message box is up (even during start-up) first closes the box. A
+  // close the window refuses leaves the program running as if no signal had
+  // come.
   QPointer<TForm1> window;
+  const auto closeWindow = [&] {
+    if (window && !window->close()) *stopSignal = 0;
+  };
   const StopSignalNotifier notifier([&](int signo) {
     *stopSignal = signo;
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
-    if (window) window->close();
+    closeWindow();
   });
   TForm1 form(WithNoInputHint(CreateSoundServerAudio("Veltrano")));
   window = &form;
   form.show();
-  if (*stopSignal != 0) QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
+  if (*stopSignal != 0) QTimer::singleShot(0, &form, closeWindow);
   return QApplication::exec();
 }
 
