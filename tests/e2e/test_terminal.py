@@ -8,82 +8,67 @@ with the program, as it does when the program is killed."""
 import os
 import re
 import signal
-import subprocess
 import time
 from pathlib import Path
 
 import layout
 import screen
-from session import Failure, check, log, main
+from session import check, log, main
 
-LEVEL_PERCENT = 25
-AMPLITUDE = 32767 * LEVEL_PERCENT // 100
-WARNING_TITLE = "^Warning"
+AMPLITUDE = 32767 * 25 // 100
 ADDRESS = re.compile(r"--loopback: .* at unix:(\S+)/native;")
 
 
-def output(session, name):
-    return (session.out / name).read_text(errors="replace")
-
-
-def server_folder(session, name):
-    """The private server's folder, as the program announced it."""
-    found = ADDRESS.search(output(session, name))
-    check(found, "the program did not say where its server runs: %r" % output(session, name))
-    return Path(found.group(1))
-
-
 def servers_in(folder):
-    """Pids of sound servers started on the folder's script."""
+    """Pids of the sound servers started on the folder's script."""
     pids = []
-    for entry in Path("/proc").iterdir():
+    for entry in Path("/proc").glob("[0-9]*"):
         try:
             args = (entry / "cmdline").read_bytes().split(b"\0")
         except OSError:
             continue
-        if args and args[0].endswith(b"pulseaudio") and str(folder).encode() in b" ".join(args):
+        if args[0].endswith(b"pulseaudio") and str(folder).encode() in b" ".join(args):
             pids.append(int(entry.name))
     return pids
 
 
-def wait_gone(folder, timeout=5):
-    deadline = time.monotonic() + timeout
-    while servers_in(folder) or folder.exists():
-        check(time.monotonic() < deadline,
-              "%.0f s after the program ended, server %s and folder %s (exists: %s) remain"
-              % (timeout, servers_in(folder), folder, folder.exists()))
+def start_loopback(session, name):
+    """Starts the program with --loopback; the folder of its server."""
+    session.start_program(args=["--loopback"], log_name=name + ".log")
+    session.attach_main_window()
+    found = ADDRESS.search((session.out / (name + ".log")).read_text())
+    check(found, "the program did not say where its sound server runs")
+    folder = Path(found.group(1))
+    check(servers_in(folder), "no sound server runs on %s" % folder)
+    return folder
+
+
+def end(session, signum, folder=None):
+    """Sends signum to the program's process group, as a terminal does, and
+    waits for the program and then its server to be gone."""
+    os.killpg(session.app.pid, signum)
+    status = session.app.wait(timeout=10)
+    check(status == -signum, "after signal %d the program ended with status %d" % (signum, status))
+    deadline = time.monotonic() + 5
+    while folder is not None and (servers_in(folder) or folder.exists()):
+        check(time.monotonic() < deadline, "the server on %s outlived the program" % folder)
         time.sleep(0.1)
 
 
-def wait_status(session, timeout=10):
-    try:
-        return session.app.wait(timeout=timeout)
-    except subprocess.TimeoutExpired:
-        raise Failure("the program did not end within %d s of the signal" % timeout)
-
-
 def test(session):
-    session.write_settings({"SE66": 1000, "SE67": LEVEL_PERCENT, "CB74": 1, "CB73": 0,
+    session.write_settings({"SE66": 1000, "SE67": 25, "CB74": 1, "CB73": 0,
                             "CB31": 1, "CB32": 1, "CB27": 1, "CB6": 0})
     session.start_display()
 
-    # No server anywhere: the warning box has a twin on the terminal, and a
-    # SIGTERM closes the box and then the window.
     session.start_program(log_name="no-server.log")
-    session.wait_window(WARNING_TITLE, timeout=10)
-    hint = [line for line in output(session, "no-server.log").splitlines() if "--loopback" in line]
-    log("without a server the terminal says: %s" % hint)
-    check(len(hint) == 1, "no single line on the terminal names --loopback")
-    os.kill(session.app.pid, signal.SIGTERM)
-    status = wait_status(session)
-    check(status == -signal.SIGTERM, "after SIGTERM the program ended with status %d" % status)
+    session.wait_window("^Warning", timeout=10)
+    text = (session.out / "no-server.log").read_text()
+    log("without a server the terminal says: %r" % text)
+    check(len([line for line in text.splitlines() if "--loopback" in line]) == 1,
+          "no single line on the terminal names --loopback")
+    end(session, signal.SIGTERM)
 
-    # --loopback: f1 comes back on the left meter.
-    session.start_program(args=["--loopback"], log_name="loopback.log")
-    session.attach_main_window()
-    folder = server_folder(session, "loopback.log")
-    check(servers_in(folder), "no sound server runs on %s" % folder)
-    check(not session.find_windows(WARNING_TITLE), "a warning is shown with --loopback")
+    folder = start_loopback(session, "loopback")
     session.click(layout.indicator_centre("Frq1"))
     want = screen.led_expected_lit(AMPLITUDE)
     deadline = time.monotonic() + 3
@@ -98,39 +83,20 @@ def test(session):
         % (left.describe(), want, right.describe()))
     check(left.is_bar() and abs(left.lit - want) <= 1, "the left meter shows %s" % left.describe())
     check(right.lit == 0, "the right meter shows %s" % right.describe())
-
-    # A setting changed in this run: the colour spectrogram.
+    # Settings changed in this run survive Ctrl+C and SIGHUP.
     session.click(layout.indicator_centre("ColorBox"))
     time.sleep(0.3)
-    # Ctrl+C on the terminal reaches the program's whole process group.
-    os.killpg(session.app.pid, signal.SIGINT)
-    status = wait_status(session)
-    check(status == -signal.SIGINT, "after Ctrl+C the program ended with status %d" % status)
+    end(session, signal.SIGINT, folder)
     check(session.read_settings().get("CB6") == "1", "the setting changed before Ctrl+C was lost")
-    wait_gone(folder)
-    log("after Ctrl+C the server and its folder are gone")
 
-    # The terminal goes away: SIGHUP.
-    session.start_program(args=["--loopback"], log_name="hangup.log")
-    session.attach_main_window()
-    folder = server_folder(session, "hangup.log")
+    folder = start_loopback(session, "hangup")
     session.click(layout.indicator_centre("Led"))
     time.sleep(0.3)
-    os.killpg(session.app.pid, signal.SIGHUP)
-    status = wait_status(session)
-    check(status == -signal.SIGHUP, "after SIGHUP the program ended with status %d" % status)
+    end(session, signal.SIGHUP, folder)
     check(session.read_settings().get("CB27") == "0", "the setting changed before SIGHUP was lost")
-    wait_gone(folder)
 
-    # A program that is killed takes its server along too.
-    session.start_program(args=["--loopback"], log_name="killed.log")
-    session.attach_main_window()
-    folder = server_folder(session, "killed.log")
-    check(servers_in(folder), "no sound server runs on %s" % folder)
-    session.app.kill()
-    session.app.wait()
-    wait_gone(folder)
-    log("after a kill of the program the server and its folder are gone")
+    folder = start_loopback(session, "killed")
+    end(session, signal.SIGKILL, folder)
 
 
 if __name__ == "__main__":
