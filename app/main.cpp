@@ -1,18 +1,117 @@
-// The program entry: one window, one message loop.
+// The program entry: the command line, then one window and one message loop.
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QIcon>
+#include <QPointer>
+#include <QTimer>
 
+#include "app/CommandLine.h"
+#include "app/DisplayCheck.h"
+#include "app/LoopbackServer.h"
 #include "app/Main.h"
+#include "app/NoInputHint.h"
+#include "app/SignalHandling.h"
+#include "app/Version.h"
 #include "platform/WindowStyle.h"
 
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
+namespace {
+
+constexpr int UsageError = 2;
+
+// Runs the window until it closes; the exit status, and in *stopSignal the
+// signal that closed it, if one did.
+int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* stopSignal) {
+  std::unique_ptr<QApplication> application;
+  {
+    const PlatformStartGuard guard(args);
+    application = std::make_unique<QApplication>(argc, argv);
+  }
+  // What Qt left of the arguments must all be ours.
+  std::vector<std::string> left;
+  for (const QString& arg : QCoreApplication::arguments().mid(1))
+    left.push_back(arg.toStdString());
+  if (const CommandLine line = ParseCommandLine(left); !line.Others.empty()) {
+    std::fprintf(stderr, "veltrano: unknown option '%s' (see veltrano --help)\n",
+                 line.Others.front().c_str());
+    return UsageError;
+  }
+
   QApplication::setApplicationName(QStringLiteral("Veltrano"));
+  QApplication::setApplicationVersion(QStringLiteral(VELTRANO_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("veltrano"));
   InstallWindowStyle();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.xpm")));
-  TForm1 form(CreateSoundServerAudio("Veltrano"));
+
+  // A signal closes the window as its close button does; one that arrives
+  // while a message box is up (even during start-up) first closes the box. A
+  // close the window refuses leaves the program running as if no signal had
+  // come.
+  QPointer<TForm1> window;
+  const auto closeWindow = [&] {
+    if (window && !window->close()) *stopSignal = 0;
+  };
+  const StopSignalNotifier notifier([&](int signo) {
+    *stopSignal = signo;
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    closeWindow();
+  });
+  TForm1 form(WithNoInputHint(CreateSoundServerAudio("Veltrano")));
+  window = &form;
   form.show();
+  if (*stopSignal != 0) QTimer::singleShot(0, &form, closeWindow);
   return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const CommandLine line = ParseCommandLine(args);
+  if (line.Help) {
+    std::fputs(HelpText().c_str(), stdout);
+    return 0;
+  }
+  if (line.Version) {
+    std::printf("veltrano %s\n", VELTRANO_VERSION);
+    return 0;
+  }
+  if (const std::string missing = MissingDisplay(args); !missing.empty()) {
+    std::fprintf(stderr, "veltrano: %s\n", missing.c_str());
+    return 1;
+  }
+
+  CatchStopSignals();
+  std::unique_ptr<LoopbackServer> loopback;
+  if (line.Loopback) {
+    std::string error;
+    loopback = LoopbackServer::Start(&error);
+    if (!loopback) {
+      std::fprintf(stderr, "veltrano: --loopback: %s\n", error.c_str());
+      return 1;
+    }
+    // Read by libpulse when it first connects, which is later.
+    setenv("PULSE_SERVER", loopback->Address().c_str(), 1);
+    setenv("PULSE_COOKIE", loopback->Cookie().c_str(), 1);
+    std::fprintf(stderr,
+                 "veltrano: --loopback: a private sound server runs for this session at %s; "
+                 "the output comes back as the input\n",
+                 loopback->Address().c_str());
+  }
+
+  int stopSignal = 0;
+  const int status = RunWindow(argc, argv, args, &stopSignal);
+  loopback.reset();
+  if (stopSignal != 0) {
+    // Ended by the signal, as the shell that sent it expects.
+    std::signal(stopSignal, SIG_DFL);
+    std::raise(stopSignal);
+  }
+  return status;
 }

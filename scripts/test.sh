@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Veltrano and runs every test: the whole suite on the release build,
 # then the unit and window tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, and the real program under them through two
+# end-to-end runs: a whole session with every view on (generator, STOP,
+# START, close), and the terminal's side (--loopback, stop signals).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -12,5 +14,6 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRANO_BENCH=OFF
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" -L 'unit|window'
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-asan --output-on-failure -j "$jobs" -L 'unit|window'
+ctest --test-dir build-asan --output-on-failure -L e2e -R '^e2e_(scenario|terminal)$'

@@ -220,10 +220,12 @@ class Session:
 
     # --- the program -------------------------------------------------------
 
-    def start_program(self, pulse_dir=None):
-        self.app_log = open(self.out / "veltrano.log", "wb")
+    def start_program(self, pulse_dir=None, args=(), log_name="veltrano.log"):
+        if self.app_log is not None:
+            self.app_log.close()
+        self.app_log = open(self.out / log_name, "wb")
         self.app = subprocess.Popen(
-            [self.program],
+            [self.program] + list(args),
             env=self.env(pulse_dir),
             stdout=self.app_log,
             stderr=subprocess.STDOUT,

@@ -1,0 +1,65 @@
+"""The command line: --version prints the project's version and --help the
+options; without a display, or with one that does not answer, the program
+says in one line what is missing and ends with status 1 instead of Qt's
+abort; an unknown option, or --loopback without the pulseaudio program, is one
+line and a failure status too, with nothing left behind."""
+
+import re
+import subprocess
+from pathlib import Path
+
+from session import check, log, main
+
+SOURCE = Path(__file__).resolve().parents[2]
+
+
+def project_version():
+    found = re.search(r"project\(\w+ VERSION ([0-9.]+)", (SOURCE / "CMakeLists.txt").read_text())
+    return found.group(1)
+
+
+def run(session, args, env):
+    result = subprocess.run([session.program] + args, env=env, capture_output=True, text=True,
+                            timeout=20)
+    log("veltrano %s -> status %d, stdout %r, stderr %r"
+        % (" ".join(args), result.returncode, result.stdout[:60], result.stderr))
+    return result
+
+
+def one_line(result, status, pattern):
+    lines = result.stderr.splitlines()
+    check(result.returncode == status, "status %d, expected %d" % (result.returncode, status))
+    check(len(lines) == 1 and re.search(pattern, lines[0]),
+          "stderr is %r, expected one line matching %r" % (result.stderr, pattern))
+
+
+def test(session):
+    env = session.env()
+    result = run(session, ["--version"], env)
+    check(result.returncode == 0 and result.stdout == "veltrano %s\n" % project_version(),
+          "--version printed %r" % result.stdout)
+
+    result = run(session, ["--help"], env)
+    check(result.returncode == 0, "--help ended with status %d" % result.returncode)
+    for option in ("--loopback", "--help", "--version"):
+        check(option in result.stdout, "--help does not list %s" % option)
+
+    # No display at all, and one that does not answer.
+    one_line(run(session, [], env), 1, r"^veltrano: .*DISPLAY is not set")
+    silent = next(n for n in range(90, 200) if not Path("/tmp/.X11-unix/X%d" % n).exists())
+    one_line(run(session, [], dict(env, DISPLAY=":%d" % silent)), 1,
+             r'^veltrano: .*":%d" does not answer' % silent)
+
+    session.start_display()
+    env = session.env()
+    one_line(run(session, ["--bogus"], env), 2, r"unknown option '--bogus'")
+
+    # --loopback where no pulseaudio can be found.
+    lonely = dict(env, PATH=str(session.tmp / "empty"))
+    one_line(run(session, ["--loopback"], lonely), 1, r"--loopback: .*pulseaudio was not found")
+    leftovers = list(session.runtime.glob("veltrano-loopback-*"))
+    check(not leftovers, "--loopback left %s behind" % leftovers)
+
+
+if __name__ == "__main__":
+    main(test)
