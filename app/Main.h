@@ -183,6 +183,7 @@ public:
   void SpectralAmpClick(QObject* Sender);
   void BtnResetClick(QObject* Sender);
   void LFBoxClick(QObject* Sender);
+  void ClearFFTGraph();
   void ScopeClick(QObject* Sender);
   void DrawScope();
   void ScopeXWChanging(QObject* Sender, bool& AllowChange);
