@@ -148,7 +148,8 @@ TEST(CaptureWindow, ThirtySecondsOfCaptureLoseNoBlock) {
   ClearMessages();
   AudioWindow w;
   w.show();
-  // The whole per-block path: meters, readouts, oscilloscope, spectrum view.
+  // Every per-block option on: meters, level readouts, oscilloscope and both
+  // channels, so whatever a block drives runs for the whole half minute.
   for (CheckBox* box : {w.Led, w.ShowLevels, w.Scope, w.RCnl, w.LCnl})
     box->SetChecked(true);
   ASSERT_TRUE(WaitFor([&] { return !w.blocks.empty(); }, 3000));
