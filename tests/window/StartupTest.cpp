@@ -107,11 +107,12 @@ TEST(Startup, ActivationWritesTheScaleLabelsAndClearsAnyChannel) {
   bottom.ShowAndActivate();
   EXPECT_EQ(bottom.form->LabelY->Caption(), "-0" + QLocale().decimalPoint() + "0 dB");
 
-  // Outside -181..-1 (5 on a first run) the label keeps its design text.
+  // Outside -181..-1 (5 on a first run) the label keeps its text: the one the
+  // changing handler wrote while loading, for the position before the load (-1).
   QFile::remove(SettingsFile());
   Window first;
   first.ShowAndActivate();
   EXPECT_EQ(first.form->ScopeYW->Position(), 5);
-  EXPECT_EQ(first.form->LabelY->Caption(), QStringLiteral("-0,00 dB"));
+  EXPECT_EQ(first.form->LabelY->Caption(), "-90" + QLocale().decimalPoint() + "3 dB");
   EXPECT_EQ(first.form->LabelX->Caption(), QStringLiteral("X Scale"));
 }
