@@ -80,9 +80,5 @@ void PaintColumn(Bitmap& column, const SpectrumState& spectrum, ChannelChoice ch
 }
 
 void ScrollInColumn(Bitmap& display, const Bitmap& column, int speed) {
-  if (speed < 1) return;
-  const int width = display.Width();
-  display.CopyRect(0, 0, width, display.Height(), display, speed, 0);
-  for (int k = 0; k < speed; ++k)
-    display.CopyRect(width - 1 - k, 0, 1, column.Height(), column, 0, 0);
+  display.ScrollLeft(speed, column);
 }

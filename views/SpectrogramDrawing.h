@@ -48,6 +48,5 @@ void PaintColumn(Bitmap& column, const SpectrumState& spectrum, ChannelChoice ch
                  SpectrogramRange range, bool colour);
 
 // Moves the picture left by speed pixels and fills the rightmost speed
-// columns with copies of the column: the same pixels as a self-copy followed
-// by speed pastes, in one pass. A speed below 1 changes nothing.
+// columns with copies of the column. A speed below 1 changes nothing.
 void ScrollInColumn(Bitmap& display, const Bitmap& column, int speed);
