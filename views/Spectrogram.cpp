@@ -6,7 +6,7 @@
 
 void TForm1::DrawSpectrogram() {
   TransformSettings transform;
-  SelectScale(transform, fLog->Checked(), fSqrt->Checked(), fLinear->Checked(), Spectrum);
+  transform.Scale = ChooseScale(fLog->Checked(), fSqrt->Checked(), fLinear->Checked(), Spectrum);
   transform.Filter = Filter->Checked();
   transform.Auto = AutoSensitivity->Checked();
   transform.Window = cbWnd->Checked();

@@ -20,25 +20,10 @@ double Bin(const SpectrumState& spectrum, ChannelChoice channels, int k) {
 
 } // namespace
 
-void SelectScale(TransformSettings& settings, bool log, bool sqrt, bool linear,
-                 const SpectrumState& spectrum) {
-  settings.Mode = ScaleLog;
-  settings.Gain = 0;
-  if (log) settings.Gain = spectrum.SensLog;
-  if (sqrt) {
-    settings.Mode = ScaleSqrt;
-    settings.Gain = spectrum.SensSqrt;
-  }
-  if (linear) {
-    settings.Mode = ScaleLinear;
-    settings.Gain = spectrum.SensLinear;
-  }
-}
-
 void TransformChannel(const int16_t* samples, int32_t peak, double* spectrum, uint16_t& peakBin,
                       const TransformSettings& settings) {
-  SpectrumFFT(Points, PointBits, samples, spectrum, peakBin, settings.Mode, settings.Gain, peak + 1,
-              settings.Filter, settings.Auto, settings.Window);
+  SpectrumFFT(Points, PointBits, samples, spectrum, peakBin, settings.Scale.Mode,
+              settings.Scale.Gain, peak + 1, settings.Filter, settings.Auto, settings.Window);
 }
 
 double ColumnLevel(const SpectrumState& spectrum, ChannelChoice channels, SpectrogramRange range,

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/Bitmap.h"
+#include "views/ScaleChoice.h"
 #include "views/SpectrumState.h"
 
 // The frequency span of the column's 512 rows: 0..24, 0..12 or 0..6 kHz.
@@ -16,19 +17,12 @@ struct ChannelChoice {
   bool Right = false, Left = false;
 };
 
-// What SpectrumFFT is told besides the samples: the scale mode of the Log,
-// Sqrt and Linear buttons with that mode's sensitivity as gain, and the
-// Filter, Auto and Wind switches.
+// What SpectrumFFT is told besides the samples: the checked scale button's
+// mode and sensitivity, and the Filter, Auto and Wind switches.
 struct TransformSettings {
-  uint8_t Mode = 0;
-  double Gain = 0;
+  ScaleChoice Scale;
   bool Filter = false, Auto = false, Window = false;
 };
-
-// Mode and gain of the checked scale button (Linear over Sqrt over Log);
-// mode 0 and gain 0 when none is checked.
-void SelectScale(TransformSettings& settings, bool log, bool sqrt, bool linear,
-                 const SpectrumState& spectrum);
 
 // Transforms one channel's 2048 samples into spectrum[0..1024] and its
 // strongest bin; peak is the block's largest sample magnitude.
