@@ -90,7 +90,8 @@ int AutoYScalePosition(int32_t peakR, int32_t peakL, bool right, bool left) {
 void DrawScopeTraces(Bitmap& scope, ScopeState& state, const SampleBlock& block, int32_t peakR,
                      int32_t peakL, const ScopeSettings& settings) {
   // The square is a 16-bit value, as the Y-scale caption takes it.
-  const int divisor = static_cast<int16_t>(settings.YScale * settings.YScale) + 10;
+  const int64_t p = settings.YScale;
+  const int divisor = static_cast<int16_t>(p * p) + 10;
   const int xScale = std::clamp(settings.XScale, LowestXScale, HighestXScale);
 
   state.ScopeShiftR = std::min(state.ScopeShiftR, 0);

@@ -112,6 +112,31 @@ TEST(ScopeDrawing, FullScaleAtTheLowestYScaleAndLeftOverRight) {
   EXPECT_EQ(scope.GetPixel(0, 50), clBlack);
 }
 
+// Scales and shifts far beyond the controls' ranges still draw from inside
+// the block (the sanitizer build checks every read).
+TEST(ScopeDrawing, SettingsBeyondTheRangesStayInsideTheBlock) {
+  SampleBlock block;
+  for (int i = 0; i < SampleBlock::Frames; ++i)
+    block.Right()[i] = static_cast<int16_t>(i % 3 == 0 ? -1 : 900);
+  for (int xScale : {-5, 0, 51, 30000})
+    for (int shift : {INT32_MIN, -5000, 5000})
+      for (bool sync : {false, true}) {
+        ScopeState state;
+        state.ScopeShiftR = shift;
+        state.TrigLevelR = -1;
+        const Bitmap scope = DrawRight(block, state, {xScale, 100000, sync, false, false, true});
+        EXPECT_LE(state.ScopeShiftR, 0);
+        if (!sync) {
+          EXPECT_GE(state.ScopeShiftR, -1880);
+        }
+        int traced = 0;
+        for (int x = 0; x < 320; ++x)
+          for (int y = 0; y < 200; ++y)
+            traced += scope.GetPixel(x, y) == clFuchsia;
+        EXPECT_GT(traced, 0) << xScale << " " << shift << " " << sync;
+      }
+}
+
 TEST(ScopeDrawing, AutoYScaleFollowsTheLouderSelectedChannel) {
   EXPECT_EQ(AutoYScalePosition(0, 0, true, true), -2);
   EXPECT_EQ(AutoYScalePosition(100, 32767, true, true), -181);
