@@ -26,6 +26,9 @@ TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
   setFixedSize(WindowClientWidth, WindowClientHeight);
   SetColor(this, clBtnFace);
   setAutoFillBackground(true);
+  // FormPaint covers every pixel of what it is asked to paint, so Qt need not
+  // fill the background under the bitmaps first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   CreateComponents();
   ConnectHandlers();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -144,7 +147,18 @@ void TForm1::FormDestroy(QObject*) {
 }
 
 void TForm1::CopyToWindow(const Geometry::Area& area) {
-  update(area.Left, area.Top, area.Width, area.Height);
+  const QRect rect(area.Left, area.Top, area.Width, area.Height);
+  // The ruler is opaque and keeps its own picture: the bands around it are
+  // enough, and spare repainting its labels with every block.
+  const QRect ruler = RulerPanel->isVisible() ? RulerPanel->geometry() & rect : QRect();
+  if (ruler.isEmpty()) {
+    update(rect);
+    return;
+  }
+  update(rect.left(), rect.top(), rect.width(), ruler.top() - rect.top());
+  update(rect.left(), ruler.top(), ruler.left() - rect.left(), ruler.height());
+  update(ruler.right() + 1, ruler.top(), rect.right() - ruler.right(), ruler.height());
+  update(rect.left(), ruler.bottom() + 1, rect.width(), rect.bottom() - ruler.bottom());
 }
 
 bool TForm1::event(QEvent* e) {
@@ -184,7 +198,8 @@ bool TForm1::event(QEvent* e) {
   return QWidget::event(e);
 }
 
-void TForm1::paintEvent(QPaintEvent*) {
+void TForm1::paintEvent(QPaintEvent* e) {
+  paintRegion_ = e->region();
   FormPaint(this);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include <QRegion>
 #include <QWidget>
 
 #include "app/Components.h"
@@ -241,6 +242,8 @@ private:
   GenSources Sources() const;
 
   std::vector<QWidget*> components_;
+  // What the paint event under way asks FormPaint to paint.
+  QRegion paintRegion_;
   bool shown_ = false;
   bool destroyed_ = false;
 };

@@ -1,6 +1,8 @@
 // Painting the window from its bitmaps, with the sunken frames, and the
 // ruler's labels on the paint box.
 
+#include <utility>
+
 #include <QPainter>
 
 #include "app/Main.h"
@@ -17,21 +19,12 @@ void Line(QPainter& painter, QPoint from, QPoint to) {
   painter.drawLine(from, last);
 }
 
-} // namespace
+QRect ToQRect(const Geometry::Area& area) {
+  return QRect(area.Left, area.Top, area.Width, area.Height);
+}
 
-// The window and the paint box are painted by their own paint events, so
-// each call paints only its sender: the paint box its labels, the window its
-// bitmaps and frames.
-void TForm1::FormPaint(QObject* Sender) {
-  if (Sender == PaintBox) {
-    if (RulerPanel->isVisible()) DrawRuler();
-    return;
-  }
-  QPainter painter(this);
-  if (DisplayBitmap)
-    painter.drawImage(Geometry::Display.Left, Geometry::Display.Top, DisplayBitmap->Image());
-  if (ScopeBitmap)
-    painter.drawImage(Geometry::Scope.Left, Geometry::Scope.Top, ScopeBitmap->Image());
+// The sunken frames around the display and the oscilloscope.
+void DrawFrames(QPainter& painter) {
   const QColor white = ToQColor(clWhite), shadow = ToQColor(clBtnShadow);
   painter.setPen(white);
   Line(painter, {2, 513}, {1013, 513});
@@ -44,6 +37,44 @@ void TForm1::FormPaint(QObject* Sender) {
   painter.setPen(white);
   Line(painter, {1013, 519}, {1013, 720});
   Line(painter, {1013, 720}, {693, 720});
+}
+
+} // namespace
+
+// The window and the paint box are painted by their own paint events, so
+// each call paints only its sender: the paint box its labels, the window its
+// bitmaps, background and frames.
+//
+// The window paints its region one rectangle at a time: with a one-rectangle
+// clip Qt copies a bitmap line by line, where a clip of several rectangles
+// sends every pixel through its span machinery and its thread pool. A
+// rectangle the bitmaps cover (what a block asks for) needs nothing else.
+void TForm1::FormPaint(QObject* Sender) {
+  if (Sender == PaintBox) {
+    if (RulerPanel->isVisible()) DrawRuler();
+    return;
+  }
+  QPainter painter(this);
+  const QBrush background = palette().brush(backgroundRole());
+  const std::pair<Geometry::Area, const Bitmap*> bitmaps[] = {
+      {Geometry::Display, DisplayBitmap.get()}, {Geometry::Scope, ScopeBitmap.get()}};
+  for (const QRect& rect : paintRegion_) {
+    painter.setClipRect(rect);
+    int covered = 0;
+    for (const auto& [area, bitmap] : bitmaps) {
+      const QRect part = rect & ToQRect(area);
+      if (bitmap == nullptr || part.isEmpty()) continue;
+      painter.drawImage(part.topLeft(), bitmap->Image(), part.translated(-area.Left, -area.Top));
+      covered += part.width() * part.height();
+    }
+    if (covered == rect.width() * rect.height()) continue;
+    QRegion rest(rect);
+    for (const auto& [area, bitmap] : bitmaps)
+      if (bitmap != nullptr) rest -= ToQRect(area);
+    for (const QRect& part : rest)
+      painter.fillRect(part, background);
+    DrawFrames(painter);
+  }
 }
 
 // Runs inside the paint box's paint event: the labels go to a bitmap on the
