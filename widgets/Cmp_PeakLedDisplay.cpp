@@ -1,5 +1,8 @@
 #include "widgets/Cmp_PeakLedDisplay.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -22,6 +25,12 @@ bool StoreBlockCount(int32_t& field, int32_t value) {
   if (field == value) return false;
   field = value <= 0 ? 1 : value;
   return true;
+}
+
+bool SamePalette(const LedPalette& a, const LedPalette& b) {
+  return std::equal(std::begin(a.active), std::end(a.active), std::begin(b.active)) &&
+         std::equal(std::begin(a.dead), std::end(a.dead), std::begin(b.dead)) && a.peak == b.peak &&
+         a.onePeakColor == b.onePeakColor;
 }
 
 } // namespace
@@ -117,18 +126,30 @@ void TPeakLedDisplay::PaintLEDs() {
                            {FDeadColor1, FDeadColor2, FDeadColor3},
                            FPeakColor,
                            FOnePeakColor};
+  // Only the blocks whose colour changes since the last drawing are filled
+  // and repainted: a steady level repaints nothing.
+  const bool every = !FDrawn || !SamePalette(palette, FDrawnPalette);
+  QRect changed;
   // 64-bit counter: n may be as large as INT32_MAX.
   for (int64_t k = 1; k <= n; ++k) {
     const auto block = static_cast<int32_t>(k);
-    FCanvas.BrushColor = LedBlockColor(block, zones, counts, palette);
+    const TColor colour = LedBlockColor(block, zones, counts, palette);
+    if (!every && colour == LedBlockColor(block, zones, FDrawnCounts, palette)) continue;
+    FCanvas.BrushColor = colour;
     const LedRect r = LedBlockRect(FOrientation, block, n, width(), height(), FSpacing);
     FCanvas.FillRect(r.left, r.top, r.right, r.bottom);
+    changed |= ToQRect(r);
   }
-  update();
+  FDrawn = true;
+  FDrawnCounts = counts;
+  FDrawnPalette = palette;
+  if (!changed.isEmpty()) update(changed);
 }
 
 void TPeakLedDisplay::Paint() {
   FitCanvas();
+  FDrawn = false;
+  update();
   FCanvas.BrushColor = ParentColor();
   FCanvas.FillRect(0, 0, FCanvas.Width(), FCanvas.Height());
   const int32_t n = LedBlockTotal(Zones());

@@ -6,9 +6,9 @@
 //
 // The control draws into a backing bitmap of its own size, which always holds
 // its current picture; the paint event only shows that bitmap. PaintLEDs
-// redraws the blocks into it at once (about 23 times a second per meter), a
-// full repaint also redraws the background, in the parent's colour, and the 3D
-// frames.
+// brings the blocks in it up to date at once (about 23 times a second per
+// meter) and repaints only the blocks that changed; a full repaint also
+// redraws the background, in the parent's colour, and the 3D frames.
 
 #include <cstdint>
 
@@ -73,8 +73,8 @@ public:
 
   // Stores level and peak and redraws the blocks, always.
   void SetLevel(TLedLevel pair);
-  // Redraws every block in its current colour into the backing bitmap at once
-  // and asks for the widget to be repainted.
+  // Brings every block to its current colour in the backing bitmap at once
+  // and asks for the blocks that changed to be repainted.
   void PaintLEDs();
 
   // The control's current picture, the size of the control.
@@ -112,4 +112,9 @@ private:
   bool FOnePeakColor = true;
 
   Bitmap FCanvas;
+  // What the blocks in FCanvas show; FDrawn is false after the background
+  // was redrawn, when every block needs drawing.
+  bool FDrawn = false;
+  LedCounts FDrawnCounts{};
+  LedPalette FDrawnPalette{};
 };
