@@ -6,9 +6,9 @@
 #include "platform/SoundServerFormat.h"
 
 namespace {
-// Blocks of at most this many frames arrive from the server, so that buffers
-// fill steadily rather than in bursts.
-constexpr size_t kFragmentFrames = 1024;
+// The server is asked for the input one block (2048 frames) at a time: the
+// audio thread then wakes about once per block, where the server allows it.
+constexpr size_t kFragmentFrames = 2048;
 } // namespace
 
 SoundServerCapture::SoundServerCapture(SoundServerConnection& link, QObject* target)
