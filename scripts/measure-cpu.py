@@ -5,12 +5,19 @@ sound server, read from /proc. Prints the CPU share of each process and of
 each of the program's threads, and their voluntary wake-ups per second.
 
     scripts/measure-cpu.py [--program build/veltrano] [--seconds 60]
+                           [--generator on|off] [--perf DIR]
+
+With the generator off nothing plays and the input is the silent monitor of
+the private server's sink; the views draw all the same. --perf records a
+call-graph profile of the program and of the X server into DIR, in a run of
+its own (the profiler's cost would spoil the figures).
 
 Nothing of the user's desktop, sound server or settings is touched.
 """
 
 import argparse
 import os
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -86,11 +93,26 @@ def measure(s, seconds):
     print("%-40s %10.2f" % ("together", program_share + xvfb_share))
 
 
+def profile(s, seconds, folder):
+    """perf record -g of the program and the X server side by side."""
+    folder.mkdir(parents=True, exist_ok=True)
+    recorders = [
+        subprocess.Popen(["perf", "record", "-q", "--call-graph", "dwarf,16384", "-F", "1999", "-o", str(folder / name), "-p", str(pid),
+                          "--", "sleep", str(seconds)])
+        for name, pid in (("veltrano.data", s.app.pid), ("xvfb.data", s.xvfb.pid))
+    ]
+    for recorder in recorders:
+        recorder.wait()
+    print("perf report -i %s/veltrano.data --no-children --sort comm,dso,sym" % folder)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", default=str(ROOT / "build" / "veltrano"))
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--out", default="/tmp/veltrano-measure-cpu")
+    parser.add_argument("--generator", choices=("on", "off"), default="on")
+    parser.add_argument("--perf", metavar="DIR", help="record perf profiles into DIR instead")
     options = parser.parse_args()
     args = argparse.Namespace(program=options.program, out=options.out,
                               pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
@@ -100,10 +122,15 @@ def main():
         s.start_sound_server()
         s.start_program()
         s.attach_main_window()
-        s.click(layout.indicator_centre("Frq1"))
+        if options.generator == "on":
+            s.click(layout.indicator_centre("Frq1"))
         time.sleep(3)  # the output opens and the views settle
         e2e.check(s.program_running(), "the program ended early")
-        measure(s, options.seconds)
+        print("generator %s" % options.generator)
+        if options.perf:
+            profile(s, options.seconds, Path(options.perf))
+        else:
+            measure(s, options.seconds)
         s.close_window(timeout=20)
     return 0
 
