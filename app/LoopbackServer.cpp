@@ -277,14 +277,17 @@ LoopbackServer::~LoopbackServer() {
 
 std::string LoopbackServerScript(const std::string& socketPath) {
   // A loopback from the monitor into a second null sink keeps the first one
-  // rendering in short blocks, so that capture starts at once.
+  // rendering in short blocks, so that capture starts at once. Its latency
+  // leaves the pace to the program, which asks for one block at a time: a
+  // shorter one would have the server deliver the input every few
+  // milliseconds and wake the program as often.
   return "load-module module-null-sink sink_name=veltrano_loopback rate=48000 channels=2 "
          "format=s16le sink_properties=device.description=Veltrano-loop-back\n"
          "suspend-sink veltrano_loopback 1\n"
          "load-module module-null-sink sink_name=veltrano_drain rate=48000 channels=2 "
          "format=s16le sink_properties=device.description=Veltrano-drain\n"
          "load-module module-loopback source=veltrano_loopback.monitor sink=veltrano_drain "
-         "latency_msec=20 source_dont_move=true sink_dont_move=true\n"
+         "latency_msec=200 source_dont_move=true sink_dont_move=true\n"
          "suspend-sink veltrano_loopback 0\n"
          "set-default-sink veltrano_loopback\n"
          "set-default-source veltrano_loopback.monitor\n"

@@ -5,7 +5,13 @@ sound server, read from /proc. Prints the CPU share of each process and of
 each of the program's threads, and their voluntary wake-ups per second.
 
     scripts/measure-cpu.py [--program build/veltrano] [--seconds 60]
-                           [--generator on|off] [--perf DIR]
+                           [--generator on|off] [--loopback-msec 200] [--perf DIR]
+
+The private server's sink feeds a loopback, which makes the sink render in
+blocks of a third of its latency or of what the program asks for (one block of
+2048 frames), whichever is shorter. At 200 ms the program's request sets the
+pace, as with a sound card; the tests' 20 ms makes the server deliver the input
+every 6.7 ms whatever the program asks for.
 
 With the generator off nothing plays and the input is the silent monitor of
 the private server's sink; the views draw all the same. --perf records a
@@ -112,10 +118,12 @@ def main():
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--out", default="/tmp/veltrano-measure-cpu")
     parser.add_argument("--generator", choices=("on", "off"), default="on")
+    parser.add_argument("--loopback-msec", type=int, default=200)
     parser.add_argument("--perf", metavar="DIR", help="record perf profiles into DIR instead")
     options = parser.parse_args()
     args = argparse.Namespace(program=options.program, out=options.out,
                               pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
+    os.environ["VELTRANO_LOOPBACK_MSEC"] = str(options.loopback_msec)
     with e2e.Session(args) as s:
         s.write_settings(EVERY_VIEW)
         s.start_display()
@@ -126,7 +134,7 @@ def main():
             s.click(layout.indicator_centre("Frq1"))
         time.sleep(3)  # the output opens and the views settle
         e2e.check(s.program_running(), "the program ended early")
-        print("generator %s" % options.generator)
+        print("generator %s, server loopback %d ms" % (options.generator, options.loopback_msec))
         if options.perf:
             profile(s, options.seconds, Path(options.perf))
         else:

@@ -8,6 +8,9 @@
 #        short blocks, so that capture starts at once. Clients reach it
 #        through PULSE_SERVER=unix:<dir>/native. Returns once it answers; the
 #        server's pid is in <dir>/pid and its log in <dir>/log.
+#        VELTRANO_LOOPBACK_MSEC sets the loopback's latency (default 20 ms); the
+#        sink renders in blocks of about a third of it, or of what a client
+#        asks for, whichever is shorter.
 # stop:  ends the server of <dir> by its pid and removes <dir>.
 set -eu
 
@@ -71,7 +74,7 @@ load-module module-native-protocol-unix socket=$socket auth-anonymous=1
 load-module module-null-sink sink_name=veltrano_test rate=48000 channels=2 format=s16le sink_properties=device.description=veltrano_test
 suspend-sink veltrano_test 1
 load-module module-null-sink sink_name=veltrano_drain rate=48000 channels=2 format=s16le sink_properties=device.description=veltrano_drain
-load-module module-loopback source=veltrano_test.monitor sink=veltrano_drain latency_msec=20 source_dont_move=true sink_dont_move=true
+load-module module-loopback source=veltrano_test.monitor sink=veltrano_drain latency_msec=${VELTRANO_LOOPBACK_MSEC:-20} source_dont_move=true sink_dont_move=true
 suspend-sink veltrano_test 0
 set-default-sink veltrano_test
 set-default-source veltrano_test.monitor
