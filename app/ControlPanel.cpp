@@ -57,16 +57,20 @@ void TForm1::UpdateStatus() {
   const bool spectralAmp = SpectralAmp->Checked();
   const bool fftMode = FFTMode->Checked();
 
-  LSpeed->SetCaption(QStringLiteral("Speed:") + QString::number(Speed->Position()));
+  LSpeed->SetCaption(QStringLiteral("Speed:") + QString::number(Speed->ClampedPosition()));
 
   if (AutoSensitivity->Checked()) {
     SensGroup->SetCaption(QStringLiteral("Auto Sensitivity "));
     LSensVal->SetCaption(QString());
   } else {
     SensGroup->SetCaption(QStringLiteral("Sensitivity "));
-    if (fLog->Checked()) LSensVal->SetCaption(QString::number(SensLog) + QStringLiteral("%"));
-    if (fSqrt->Checked()) LSensVal->SetCaption(QString::number(SensSqrt) + QStringLiteral("%"));
-    if (fLinear->Checked()) LSensVal->SetCaption(QString::number(SensLinear) + QStringLiteral("%"));
+    // A stored sensitivity beyond the up-down's range shows as its nearest bound.
+    const auto shown = [this](int32_t sensitivity) {
+      return QString::number(Sensitivity->Clamp(sensitivity)) + QStringLiteral("%");
+    };
+    if (fLog->Checked()) LSensVal->SetCaption(shown(SensLog));
+    if (fSqrt->Checked()) LSensVal->SetCaption(shown(SensSqrt));
+    if (fLinear->Checked()) LSensVal->SetCaption(shown(SensLinear));
   }
 
   Sensitivity->setEnabled(!spectralAmp && !AutoSensitivity->Checked() && c);
@@ -97,7 +101,7 @@ void TForm1::UpdateStatus() {
   RulerPanel->resize(spectralAmp ? 21 : 36, spectralAmp ? 493 : 512);
 
   if (AutoYScale->Checked() && Scope->Checked() && c) {
-    const int p = ScopeYW->Position();
+    const int p = ScopeYW->ClampedPosition();
     const auto square = static_cast<int16_t>(p * p);
     LabelY->SetCaption(FormatFloat("%2.1f", 20.0 * std::log10(square) - 90.309) +
                        QStringLiteral(" dB"));

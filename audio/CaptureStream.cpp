@@ -86,7 +86,7 @@ void TForm1::WimData(WAVEHDR* Header) {
   const ChannelPeaks peaks = SplitBlock(Header->lpData, Samples);
   PeakL = peaks.Left;
   PeakR = peaks.Right;
-  SpeedPos = Speed->Position();
+  SpeedPos = Speed->ClampedPosition();
 
   if (!BtnStop->Down()) {
     if (Led->Checked()) {

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -470,4 +471,31 @@ TEST(Settings, SettingsPathThatIsAFolderGivesDefaultsAndAMessage) {
   EXPECT_NE(errors.find("could not save"), std::string::npos) << errors;
   EXPECT_TRUE(QFileInfo(SettingsFile()).isDir());
   ClearSettings();
+}
+
+TEST(Settings, PositionsOutOfRangeShowAsTheNearestBoundAndAreKept) {
+  for (const auto& [stored, speed, yScale, sensitivity] :
+       {std::tuple{"UD28=30000\nUD42=200\nSLN=2147483647\n", "Speed:9", "-90.3 dB", "100%"},
+        std::tuple{"UD28=-7\nUD42=0\nSLN=-3\n", "Speed:1", "-90.3 dB", "1%"},
+        std::tuple{"UD28=4\nUD42=-30000\nSLN=40\n", "Speed:4", "-0.0 dB", "40%"}}) {
+    SCOPED_TRACE(stored);
+    // A channel, the oscilloscope and its automatic scale, so the refresh
+    // writes every caption.
+    Store(QByteArray(stored) + "CB31=1\nCB33=1\nCB45=1\n");
+    {
+      Window w;
+      w.form->UpdateStatus();
+      EXPECT_EQ(w.form->LSpeed->Caption(), QString::fromLatin1(speed));
+      EXPECT_EQ(w.form->LabelY->Caption(), QString::fromLatin1(yScale));
+      EXPECT_EQ(w.form->LSensVal->Caption(), QString::fromLatin1(sensitivity));
+      w.Close();
+    }
+    const auto values = StoredValues();
+    for (const QByteArray& line : QByteArray(stored).split('\n')) {
+      const qsizetype eq = line.indexOf('=');
+      if (eq > 0) {
+        EXPECT_EQ(values.at(line.left(eq).toStdString()), line.mid(eq + 1).toStdString());
+      }
+    }
+  }
 }
