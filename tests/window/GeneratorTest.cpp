@@ -1,9 +1,12 @@
 // The generator's controls: the edits' bounds as the user types, the
 // increment label, the sweep's restart and its sequence on the output, and the
-// overflow warning of the group box.
+// overflow warning of the group box, and the colours the box and its edits show.
+
+#include <algorithm>
 
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -36,6 +39,11 @@ int LeftZeroCrossings(const std::vector<int16_t>& buffer) {
     if (sign != 0) lastSign = sign;
   }
   return crossings;
+}
+
+// The drawn colour of a point of a control, in the window's picture.
+QRgb PixelOf(const QImage& window, const TForm1& form, const QWidget* control, QPoint at) {
+  return window.pixel(control->mapTo(&form, at));
 }
 
 } // namespace
@@ -157,4 +165,61 @@ TEST(Generator, GroupBoxTurnsRedWhileTheLevelsOfOneChannelCanWrapAround) {
   w.Play();
   EXPECT_EQ(ColorOf(f.GeneratorGroup), clInfoBk);
   EXPECT_TRUE(Messages().empty());
+}
+
+TEST(Generator, TheBoxColourStaysOnTheBoxAndSoundingLevelsArePaleBlue) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  f.show();
+  f.FormActivate(&f);
+  const std::vector<SpinEdit*> edits{f.FrqG1, f.FrqV1, f.FrqG2,   f.FrqV2, f.FrqVN,
+                                     f.FrqVF, f.FInc,  f.FrqFrom, f.FrqTo};
+  const std::vector<CheckBox*> boxes{f.Frq1,   f.Frq2,   f.Noise,  f.AutoG,  f.LcBox0, f.RcBox0,
+                                     f.LcBox1, f.RcBox1, f.LcBox2, f.RcBox2, f.LcBox3, f.RcBox3};
+  // Inside an edit's text field and on its frame; inside a check box's tick
+  // box and on its edge.
+  const auto field = [](const QWidget* e) { return QPoint(2, e->height() / 2); };
+  const auto frame = [](const QWidget* e) { return QPoint(0, e->height() / 2); };
+  const auto tickBox = [](const QWidget* b) { return QPoint(1, b->height() / 2); };
+  const auto tickEdge = [](const QWidget* b) { return QPoint(0, b->height() / 2); };
+  const QImage before = f.grab().toImage();
+  const QRgb indicator = PixelOf(before, f, f.Frq1, tickBox(f.Frq1));
+  const QRgb indicatorEdge = PixelOf(before, f, f.Frq1, tickEdge(f.Frq1));
+  const QRgb editFrame = PixelOf(before, f, f.FrqG1, frame(f.FrqG1));
+
+  // box: the group box's own colour; sounding: the level edits that are pale blue.
+  const auto expect = [&](const char* when, QRgb box, const std::vector<SpinEdit*>& sounding) {
+    SCOPED_TRACE(when);
+    const QImage image = f.grab().toImage();
+    EXPECT_EQ(PixelOf(image, f, f.GeneratorGroup, QPoint(150, 5)), box);
+    for (SpinEdit* e : edits) {
+      const bool pale = std::find(sounding.begin(), sounding.end(), e) != sounding.end();
+      EXPECT_EQ(PixelOf(image, f, e, field(e)), pale ? qRgb(213, 234, 255) : qRgb(255, 255, 255))
+          << qPrintable(e->objectName());
+      EXPECT_EQ(PixelOf(image, f, e, frame(e)), editFrame) << qPrintable(e->objectName());
+    }
+    for (CheckBox* b : boxes) {
+      EXPECT_EQ(PixelOf(image, f, b, tickBox(b)), indicator) << qPrintable(b->objectName());
+      EXPECT_EQ(PixelOf(image, f, b, tickEdge(b)), indicatorEdge) << qPrintable(b->objectName());
+    }
+  };
+
+  const QRgb buttonFace = PixelOf(before, f, f.GeneratorGroup, QPoint(150, 5));
+  f.FrqV1->SetValue(60);
+  f.FrqV2->SetValue(50);
+  f.Frq1->SetChecked(true);
+  f.LcBox0->SetChecked(true);
+  ProcessEvents();
+  expect("open", qRgb(255, 255, 220), {});
+  w.Play();
+  expect("playing", qRgb(255, 255, 220), {f.FrqV1});
+  f.Frq2->SetChecked(true);
+  f.LcBox1->SetChecked(true);
+  w.Play();
+  expect("overflow", qRgb(255, 0, 0), {f.FrqV1, f.FrqV2});
+  f.Frq1->SetChecked(false);
+  f.Frq2->SetChecked(false);
+  w.Play();
+  ProcessEvents();
+  expect("stopped", buttonFace, {});
 }
