@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QToolButton>
 
 #include "platform/Appearance.h"
 #include "tests/window/DeviceWindow.h"
@@ -222,4 +224,39 @@ TEST(Generator, TheBoxColourStaysOnTheBoxAndSoundingLevelsArePaleBlue) {
   w.Play();
   ProcessEvents();
   expect("stopped", buttonFace, {});
+}
+
+TEST(Generator, SpinEditButtonsKeepTheirMouseToThemselvesAndTheFieldPassesItOn) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  for (SpinEdit* edit : {f.FrqG1, f.FrqV1, f.FInc, f.FrqTo}) {
+    SCOPED_TRACE(edit->objectName().toStdString());
+    int moves = 0, releases = 0;
+    MouseEvents& events = MouseEvents::Of(edit);
+    events.OnMouseMove = [&](QObject*, Qt::KeyboardModifiers, int, int) { ++moves; };
+    events.OnMouseUp = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+      ++releases;
+    };
+    // A hover, then a click with a small drag.
+    const auto moveAndRelease = [](QWidget* part) {
+      const auto send = [part](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
+        const QPointF at(2, 2);
+        QMouseEvent event(type, at, part->mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(part, &event);
+      };
+      send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
+      send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+      send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton);
+      send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+    };
+    const QList<QToolButton*> buttons = edit->findChildren<QToolButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    for (QToolButton* button : buttons)
+      moveAndRelease(button);
+    EXPECT_EQ(moves, 0);
+    EXPECT_EQ(releases, 0);
+    moveAndRelease(edit->Editor());
+    EXPECT_EQ(moves, 2);
+    EXPECT_EQ(releases, 1);
+  }
 }
