@@ -87,6 +87,7 @@ TEST(Generator, LevelAndIncrementEditsAreKeptInRangeAsTheyAreTyped) {
   Type(f.FInc, QStringLiteral("0"));
   EXPECT_EQ(f.FInc->Text(), QStringLiteral("0"));
   EXPECT_EQ(f.LabelInc->Caption(), QStringLiteral("RandomFrq"));
+  EXPECT_LE(f.LabelInc->sizeHint().width(), f.LabelInc->width()) << "the caption is clipped";
   Type(f.FInc, QStringLiteral("25"));
   EXPECT_EQ(f.LabelInc->Caption(), QStringLiteral("Increment:"));
 }
