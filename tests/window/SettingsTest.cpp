@@ -299,12 +299,12 @@ TEST(Settings, ValueOfAnotherTypeGivesTheDefault) {
   EXPECT_EQ(w.form->SensLog, 5);
 }
 
-TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndIsRewrittenWhole) {
+TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndAWholeSectionAtTheNextClose) {
   QByteArray garbage;
   for (int i = 0; i < 4096; ++i)
     garbage += static_cast<char>((i * 7919 + 13) % 256);
   const QByteArray files[] = {
-      "[Velt", "[Veltrano]\nCB6=1\nRB", "[Veltrano",
+      "[Velt", "[Veltrano]\nCB6=x\nRB", "[Veltrano",
       garbage, QByteArray(1000, '\0'),  "\xEF\xBB\xBF[Veltrano]\nSE66=\xFF\xFE\n"};
   for (const QByteArray& content : files) {
     SCOPED_TRACE(content.left(20).toHex().toStdString());
@@ -322,7 +322,7 @@ TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndIsRewrittenWhole) {
     }
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(errors.find("could not save"), std::string::npos) << errors;
-    // The next close writes a whole, good file.
+    // The next close writes a whole, good section.
     const auto values = StoredValues();
     EXPECT_EQ(values.size(), 57u);
     EXPECT_EQ(values.count("SE66") ? values.at("SE66") : "", "50");
@@ -471,6 +471,62 @@ TEST(Settings, SettingsPathThatIsAFolderGivesDefaultsAndAMessage) {
   EXPECT_NE(errors.find("could not save"), std::string::npos) << errors;
   EXPECT_TRUE(QFileInfo(SettingsFile()).isDir());
   ClearSettings();
+}
+
+TEST(Settings, OneLineThatCannotBeReadCostsOnlyThatLine) {
+  // Every stored control away from its default (the four sources are saved
+  // unticked, as they always start), the ruler and the sensitivities.
+  QByteArray values;
+  const std::map<std::string, int> numbers{
+      {"UD16", 37},   {"UD28", 3},  {"UD41", 12},    {"UD42", -77}, {"SE64", 11},
+      {"SE66", 1234}, {"SE67", 12}, {"SE69", 23456}, {"SE70", 13},  {"SE72", 0},
+      {"SE79", 100},  {"SE82", 0},  {"SE83", 24000}};
+  const std::set<std::string> selected{"RB9", "RB12", "RB85", "RB91"};
+  for (const Stored& s : Table) {
+    const std::string name = s.Name;
+    const int value = numbers.count(name) ? numbers.at(name)
+                      : name[0] == 'R'    ? int(selected.count(name))
+                                          : int(!IsSource(s.Control));
+    values += QByteArray(s.Name) + '=' + QByteArray::number(value) + '\n';
+    if (name == "CB29") values += "this line is no value\n";
+  }
+  Store(values + "RP=500\nSLN=11\nSSQ=22\nSLG=33\n");
+  const auto before = StoredValues();
+  ASSERT_EQ(before.size(), 57u);
+
+  testing::internal::CaptureStderr();
+  {
+    Window w;
+    EXPECT_TRUE(w.form->ColorBox->Checked());
+    EXPECT_EQ(w.form->FrqG2->Value(), 23456);
+    w.Close();
+  }
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find("line 19 of the settings file"), std::string::npos) << errors;
+  EXPECT_EQ(StoredValues(), before);
+  EXPECT_TRUE(ReadSettingsFile().contains("\nthis line is no value\n"));
+}
+
+TEST(Settings, TheSaveKeepsOtherSectionsCommentsAndUnknownNames) {
+  Store("; written by hand\n"
+        "Theme=dark\n"
+        "CB6=1\n"
+        "\n"
+        "[Other]\n"
+        "# another program's\n"
+        "CB6=7\n");
+  {
+    Window w;
+    EXPECT_TRUE(w.form->ColorBox->Checked());
+    w.form->ColorBox->SetChecked(false);
+    w.Close();
+  }
+  const QByteArray text = ReadSettingsFile();
+  EXPECT_TRUE(text.startsWith("[Veltrano]\n; written by hand\nTheme=dark\nCB6=0\nRB7=1\n"))
+      << text.toStdString();
+  EXPECT_TRUE(text.endsWith("SLG=5\n\n[Other]\n# another program's\nCB6=7\n"))
+      << text.toStdString();
+  EXPECT_EQ(StoredValues().size(), 57u + 1u);
 }
 
 TEST(Settings, PositionsOutOfRangeShowAsTheNearestBoundAndAreKept) {
