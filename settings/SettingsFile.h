@@ -1,8 +1,14 @@
 #pragma once
-// The settings file on disk.
+// The settings file on disk. It is read and replaced only when it is a
+// regular file of at most MaxSettingsFileBytes, or a symbolic link that leads
+// to one: then the file it leads to is replaced and the link stays a link.
+// Anything else at the path (a FIFO, a device, a folder, a link that leads
+// nowhere) is never opened for writing, and a FIFO is never waited on.
 
 #include <QByteArray>
 #include <QString>
+
+inline constexpr qint64 MaxSettingsFileBytes = 1024 * 1024;
 
 struct SettingsFileText {
   enum class State { Missing, Regular, Refused } Check = State::Missing;

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <map>
 #include <set>
 #include <tuple>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -457,19 +459,76 @@ TEST(Settings, SaveThatFailsHalfwayKeepsTheEarlierFile) {
       });
 }
 
-TEST(Settings, SettingsPathThatIsAFolderGivesDefaultsAndAMessage) {
+TEST(Settings, AnythingButARegularFileIsReportedAndNeitherReadNorSavedOver) {
+  // A file beyond 1 MiB is not a settings file, whatever it holds.
+  const QByteArray large = "[Veltrano]\nCB6=1\n;" + QByteArray(1024 * 1024, 'x') + "\n";
+  const QString elsewhere = ConfigHome() + QStringLiteral("/elsewhere");
+  const struct {
+    const char* What;
+    std::function<void()> Make;
+    std::function<bool()> StillThere;
+  } cases[] = {
+      {"a folder", [] { QDir().mkpath(SettingsFile()); },
+       [] { return QFileInfo(SettingsFile()).isDir(); }},
+      // A FIFO would keep an open() waiting for a writer for ever.
+      {"a FIFO", [] { mkfifo(QFile::encodeName(SettingsFile()).constData(), 0600); },
+       [] {
+         struct stat st {};
+         return lstat(QFile::encodeName(SettingsFile()).constData(), &st) == 0 &&
+                S_ISFIFO(st.st_mode);
+       }},
+      {"a link to a device", [] { QFile::link(QStringLiteral("/dev/null"), SettingsFile()); },
+       [] {
+         struct stat st {};
+         return QFileInfo(SettingsFile()).symLinkTarget() == QStringLiteral("/dev/null") &&
+                stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode);
+       }},
+      {"a link that leads nowhere", [&] { QFile::link(elsewhere, SettingsFile()); },
+       [&] { return QFileInfo(SettingsFile()).isSymLink() && !QFile::exists(elsewhere); }},
+      {"a file of more than 1 MiB", [&] { StoreRaw(large); },
+       [&] { return ReadSettingsFile() == large; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    ClearSettings();
+    c.Make();
+    testing::internal::CaptureStderr();
+    {
+      Window w;
+      EXPECT_FALSE(w.form->ColorBox->Checked());
+      EXPECT_EQ(w.form->FrqG1->Value(), 50);
+      w.Close();
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("the defaults are used"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("could not save"), std::string::npos) << errors;
+    EXPECT_TRUE(c.StillThere());
+    EXPECT_EQ(QDir(ZenkoFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              QStringList{QStringLiteral("Veltrano.conf")});
+  }
   ClearSettings();
-  ASSERT_TRUE(QDir().mkpath(SettingsFile()));
-  testing::internal::CaptureStderr();
+}
+
+TEST(Settings, ALinkToARegularFileIsFollowedAndStaysALink) {
+  ClearSettings();
+  const QString target = ConfigHome() + QStringLiteral("/dotfiles/Veltrano.conf");
+  QDir().mkpath(QFileInfo(target).absolutePath());
+  {
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Veltrano]\nCB6=1\nSE66=440\n");
+  }
+  ASSERT_TRUE(QFile::link(target, SettingsFile()));
   {
     Window w;
-    EXPECT_EQ(w.form->FrqG1->Value(), 50);
-    EXPECT_TRUE(w.form->RB22K->Checked());
+    EXPECT_TRUE(w.form->ColorBox->Checked());
+    EXPECT_EQ(w.form->FrqG1->Value(), 440);
+    w.form->FrqG1->SetValue(880);
     w.Close();
   }
-  const std::string errors = testing::internal::GetCapturedStderr();
-  EXPECT_NE(errors.find("could not save"), std::string::npos) << errors;
-  EXPECT_TRUE(QFileInfo(SettingsFile()).isDir());
+  EXPECT_EQ(QFileInfo(SettingsFile()).symLinkTarget(), target);
+  EXPECT_EQ(StoredValues().at("SE66"), "880");
+  EXPECT_EQ(StoredValues().size(), 57u);
   ClearSettings();
 }
 
