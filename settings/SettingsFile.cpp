@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
@@ -36,7 +37,8 @@ QString TooLarge() {
   return QStringLiteral("is larger than 1 MiB, so it is not a settings file");
 }
 
-// Reads all of a regular file that is open as fd, up to one byte beyond the limit.
+// Reads a regular file that is open as fd, to its end or until the text is
+// past the limit.
 bool ReadAll(int fd, QByteArray* text) {
   char chunk[65536];
   for (;;) {
@@ -47,6 +49,24 @@ bool ReadAll(int fd, QByteArray* text) {
     text->append(chunk, n);
   }
 }
+
+// While it lives, a write beyond the file-size limit fails with a short
+// write, which the save detects, instead of ending the program.
+class FileSizeSignalIgnored {
+public:
+  FileSizeSignalIgnored() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &previous_);
+  }
+  ~FileSizeSignalIgnored() { sigaction(SIGXFSZ, &previous_, nullptr); }
+  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+
+private:
+  struct sigaction previous_ {};
+};
 
 } // namespace
 
@@ -90,6 +110,7 @@ SettingsFileText ReadSettingsFile(const QString& path) {
 
 bool ReplaceSettingsFile(const QString& target, const QByteArray& text) {
   if (!QDir().mkpath(QFileInfo(target).absolutePath())) return false;
+  const FileSizeSignalIgnored ignored;
   // The text goes out unbuffered, so that a short write (a full disk, a
   // file-size limit) is seen here and cancels the rename.
   QSaveFile file(target);

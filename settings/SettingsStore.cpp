@@ -2,8 +2,12 @@
 
 #include <cstdio>
 
-#include <QSettings>
 #include <QStandardPaths>
+#ifdef Q_OS_WIN
+#include <memory>
+
+#include <QSettings>
+#endif
 
 #include "platform/IntParse.h"
 #include "settings/IniDocument.h"

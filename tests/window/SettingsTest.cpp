@@ -443,20 +443,19 @@ TEST(Settings, SaveIntoAFolderThatCannotBeWrittenKeepsTheEarlierFile) {
 TEST(Settings, SaveThatFailsHalfwayKeepsTheEarlierFile) {
   // The file-size limit stops the write part of the way through, as a full
   // disk or a crash would; it also stops root.
+  // The limit's signal keeps its default action, which ends the program
+  // unless the save ignores it.
   struct rlimit saved {};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  void (*handler)(int) = SIG_DFL;
+  void (*handler)(int) = std::signal(SIGXFSZ, SIG_DFL);
   ExpectFailedSaveKeepsTheEarlierFile(
       [&] {
-        handler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit small = saved;
         small.rlim_cur = 200;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
       },
-      [&] {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-      });
+      [&] { setrlimit(RLIMIT_FSIZE, &saved); });
+  std::signal(SIGXFSZ, handler);
 }
 
 TEST(Settings, AnythingButARegularFileIsReportedAndNeitherReadNorSavedOver) {
