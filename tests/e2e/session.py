@@ -170,7 +170,7 @@ class Session:
 
     # --- servers -----------------------------------------------------------
 
-    def start_display(self):
+    def start_display(self, size=SCREEN_SIZE):
         read_end, write_end = os.pipe()
         self.xvfb_log = open(self.out / "xvfb.log", "wb")
         self.xvfb = subprocess.Popen(
@@ -180,7 +180,7 @@ class Session:
                 str(write_end),
                 "-screen",
                 "0",
-                "%dx%dx24" % SCREEN_SIZE,
+                "%dx%dx24" % size,
                 "-nolisten",
                 "tcp",
                 "-noreset",
