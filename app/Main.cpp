@@ -137,6 +137,7 @@ void TForm1::FormCloseQuery(QObject*, bool& CanClose) {
   ShutDownCapture();
   CanClose = Capture.InClosed;
   Playback.OutStop = true;
+  Playback.OutResume = false; // the window is closing: nothing is opened again
 }
 
 void TForm1::FormDestroy(QObject*) {

@@ -234,6 +234,7 @@ private:
   void ConnectHandlers();
   template <class T> T* Bind(std::string_view name);
   GenSources Sources() const;
+  bool AnySourceActive() const; // a source is switched on and routed
 
   std::vector<QWidget*> components_;
   bool shown_ = false;

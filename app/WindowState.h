@@ -43,6 +43,8 @@ struct PlaybackStream {
   std::array<char*, BufferCount> OutBuffers{}; // never freed
   bool OutStop = false; // stop request: the next returned buffer closes the device
   bool OutIdle = false; // the device may be opened
+  // A stop the user asked for: its close reopens the device if a source is on again.
+  bool OutResume = false;
 };
 
 struct ScopeState {

@@ -45,6 +45,7 @@ void TForm1::OpenOutput() {
   FillStreamFormat(format);
 
   Playback.OutStop = false;
+  Playback.OutResume = false;
   const MMRESULT result =
       Audio->WaveOutOpen(&Playback.WaveOut, 0, &format, this, 0, CALLBACK_WINDOW);
   if (result != 0) {
@@ -124,9 +125,12 @@ void TForm1::WomClose() {
   Playback.OutIdle = true;
   for (SpinEdit* level : {FrqV1, FrqV2, FrqVN, FrqVF})
     SetColor(level, clWindow);
+  // The stop is complete; a source switched on meanwhile is heard again.
+  if (Playback.OutResume && AnySourceActive()) OpenOutput();
 }
 
 void TForm1::WomLost(MMRESULT Code) {
+  Playback.OutResume = false;
   // The device is gone: let it go as a stop would, so the box returns to
   // button face when its close arrives, and say why.
   ResetAndClose(*Audio, Playback.WaveOut);

@@ -4,14 +4,15 @@
 #include "app/Main.h"
 
 void TForm1::Frq1Click(QObject*) {
-  const bool active = ((RcBox0->Checked() || LcBox0->Checked()) && Frq1->Checked()) ||
-                      ((RcBox1->Checked() || LcBox1->Checked()) && Frq2->Checked()) ||
-                      ((RcBox2->Checked() || LcBox2->Checked()) && Noise->Checked()) ||
-                      ((RcBox3->Checked() || LcBox3->Checked()) && AutoG->Checked());
-  if (active && Playback.OutIdle)
+  const bool active = AnySourceActive();
+  if (active && Playback.OutIdle) {
     OpenOutput();
-  else if (!active)
+  } else if (!active) {
     Playback.OutStop = true;
+    // A source switched on again before the stop completes does not cancel
+    // it; the close then opens the output again.
+    Playback.OutResume = true;
+  }
   Gen.TablesValid = false;
 }
 

@@ -13,6 +13,12 @@ GenSources TForm1::Sources() const {
   }};
 }
 
+bool TForm1::AnySourceActive() const {
+  for (const GenSource& source : Sources())
+    if (source.On && (source.Left || source.Right)) return true;
+  return false;
+}
+
 void TForm1::BuildTables() {
   const std::optional<GenOverflow> built = ::BuildTables(Gen, Sources());
   // The box turns red while the levels routed to one channel can wrap around.

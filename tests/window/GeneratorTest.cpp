@@ -261,3 +261,26 @@ TEST(Generator, SpinEditButtonsKeepTheirMouseToThemselvesAndTheFieldPassesItOn) 
     EXPECT_EQ(releases, 1);
   }
 }
+
+TEST(Generator, ASourceSwitchedOnWhileTheOutputStopsIsHeardOnceTheStopCompletes) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  f.show();
+  f.FormActivate(&f);
+  f.FrqG1->SetValue(1000);
+  f.LcBox0->SetChecked(true);
+  // On, off and on again before the output has even opened.
+  f.Frq1->SetChecked(true);
+  f.Frq1->SetChecked(false);
+  f.Frq1->SetChecked(true);
+  // The open is reported, then the close, then the second open; each open
+  // first waits 100 ms.
+  ProcessEvents(500);
+  // The stop completed, and then the output opened again.
+  EXPECT_EQ(w.audio->OutCloses, 1);
+  EXPECT_EQ(w.audio->OutOpens, 2);
+  EXPECT_EQ(PixelOf(f.grab().toImage(), f, f.GeneratorGroup, QPoint(150, 5)), qRgb(255, 255, 220));
+  w.Play();
+  ASSERT_EQ(w.audio->Played.size(), 1u);
+  EXPECT_NEAR(LeftZeroCrossings(w.audio->Played[0]), 500, 1) << "f1 is not heard";
+}
