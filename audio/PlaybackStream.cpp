@@ -129,10 +129,10 @@ void TForm1::WomClose() {
   if (Playback.OutResume && AnySourceActive()) OpenOutput();
 }
 
-void TForm1::WomLost(MMRESULT Code) {
-  Playback.OutResume = false;
+void TForm1::WomLost(MMRESULT) {
   // The device is gone: let it go as a stop would, so the box returns to
   // button face when its close arrives, and say why.
+  Playback.OutResume = false;
   ResetAndClose(*Audio, Playback.WaveOut);
-  WarnCode(this, QString(), Code);
+  ReportLoss(false);
 }

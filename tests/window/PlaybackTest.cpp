@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "audio/mmErrMsg.h"
 #include "platform/Appearance.h"
 #include "tests/window/DeviceWindow.h"
 
@@ -261,15 +260,16 @@ TEST(Playback, FailedOpenIsReportedAndRetriedAfterTheNextActivation) {
   EXPECT_EQ(Messages().size(), 1u);
 }
 
-TEST(Playback, LostOutputIsReportedWithItsCodeAndCanBeStartedAgain) {
+TEST(Playback, LostOutputIsReportedInPlainWordsAndCanBeStartedAgain) {
   PlayingWindow w;
   TForm1& f = *w.form;
   w.Play();
   w.audio->LoseOutput(6);
   ProcessEvents(20);
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0].Text, QString::fromLatin1(MMErrorText(6)));
-  EXPECT_EQ(Messages()[0].Text, QStringLiteral("no device driver present"));
+  EXPECT_EQ(Messages()[0].Text,
+            QStringLiteral("The generator's output was lost: the sound server went away.\n"
+                           "Switch the generator off and on again to play."));
   EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Warning"));
   EXPECT_FALSE(w.audio->OutOpen());
   EXPECT_EQ(w.audio->QueuedOutBuffers(), 0u);
@@ -282,6 +282,21 @@ TEST(Playback, LostOutputIsReportedWithItsCodeAndCanBeStartedAgain) {
   ProcessEvents();
   EXPECT_EQ(ColorOf(f.GeneratorGroup), clInfoBk);
   EXPECT_EQ(w.audio->OutWrites, writes + 2);
+}
+
+TEST(Playback, InputAndOutputLostTogetherGiveOneWarning) {
+  PlayingWindow w;
+  w.Play();
+  w.audio->LoseInput();
+  w.audio->LoseOutput();
+  ProcessEvents(20);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].Text,
+            QStringLiteral("The audio input and the generator's output were lost: the sound "
+                           "server went away.\nRelease STOP to try again, and switch the "
+                           "generator off and on again to play."));
+  EXPECT_TRUE(w.form->Stopped);
+  EXPECT_EQ(ColorOf(w.form->GeneratorGroup), clBtnFace);
 }
 
 TEST(Playback, KeepsPlayingWhileTheInputIsStopped) {
