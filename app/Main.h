@@ -164,6 +164,8 @@ public:
   void WomClose();
   void WomLost(MMRESULT Code);
   void FillAndWrite(WAVEHDR* Header);
+  // One warning for the streams one failure took down (audio/StreamLoss.cpp).
+  void ReportLoss(bool Input);
 
   // Waveform synthesis and generator controls (generator/).
   void BuildTables();
@@ -240,10 +242,12 @@ private:
   void ConnectHandlers();
   template <class T> T* Bind(std::string_view name);
   GenSources Sources() const;
+  bool AnySourceActive() const; // a source is switched on and routed
 
   std::vector<QWidget*> components_;
   // What the paint event under way asks FormPaint to paint.
   QRegion paintRegion_;
   bool shown_ = false;
   bool destroyed_ = false;
+  unsigned lostToReport_ = 0; // streams lost since the last warning, not yet shown
 };

@@ -30,6 +30,10 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+# The end-to-end helpers place the controls from the program's component
+# table, which the build prints as JSON.
+if not any(arg.startswith("--layout") for arg in sys.argv):
+    sys.argv += ["--layout", str(ROOT / "build" / "tests" / "e2e" / "layout.json")]
 
 import layout  # noqa: E402
 import session as e2e  # noqa: E402
@@ -120,6 +124,7 @@ def main():
     parser.add_argument("--generator", choices=("on", "off"), default="on")
     parser.add_argument("--loopback-msec", type=int, default=200)
     parser.add_argument("--perf", metavar="DIR", help="record perf profiles into DIR instead")
+    parser.add_argument("--layout", help="the component table as JSON (default: the build's)")
     options = parser.parse_args()
     args = argparse.Namespace(program=options.program, out=options.out,
                               pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
