@@ -56,7 +56,7 @@ void TForm1::UpdateStatus() {
   const bool spectralAmp = SpectralAmp->Checked();
   const bool fftMode = FFTMode->Checked();
 
-  LSpeed->SetCaption(QStringLiteral("Speed:") + QString::number(Speed->ClampedPosition()));
+  LSpeed->SetCaption(CaptionText().Append("Speed:").AppendInt(Speed->ClampedPosition()));
 
   if (AutoSensitivity->Checked()) {
     SensGroup->SetCaption(QStringLiteral("Auto Sensitivity "));
@@ -65,7 +65,7 @@ void TForm1::UpdateStatus() {
     SensGroup->SetCaption(QStringLiteral("Sensitivity "));
     // A stored sensitivity beyond the up-down's range shows as its nearest bound.
     const auto shown = [this](int32_t sensitivity) {
-      return QString::number(Sensitivity->Clamp(sensitivity)) + QStringLiteral("%");
+      return CaptionText().AppendInt(Sensitivity->Clamp(sensitivity)).Append("%");
     };
     if (fLog->Checked()) LSensVal->SetCaption(shown(Spectrum.SensLog));
     if (fSqrt->Checked()) LSensVal->SetCaption(shown(Spectrum.SensSqrt));

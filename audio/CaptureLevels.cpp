@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/Format.h"
-
 ChannelPeaks SplitBlock(const char* data, SampleBlock& block) {
   ChannelPeaks peaks;
   int16_t* left = block.Left();
@@ -22,8 +20,7 @@ ChannelPeaks SplitBlock(const char* data, SampleBlock& block) {
   return peaks;
 }
 
-QString LevelReadout(char channel, int32_t peak) {
+CaptionText LevelReadout(char channel, int32_t peak) {
   const double v = -(90.309 - 20.0 * std::log10(peak + 1.0));
-  return QString(QLatin1Char(channel)) + QStringLiteral(" : ") + FormatFloat("%2.2f", v) +
-         QStringLiteral(" dB");
+  return CaptionText().Append(channel).Append(" : ").AppendFixed(v, 2, 2).Append(" dB");
 }

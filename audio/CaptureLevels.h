@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include <QString>
+#include "platform/Format.h"
 
 #include "audio/SampleBlock.h"
 
@@ -19,4 +19,4 @@ ChannelPeaks SplitBlock(const char* data, SampleBlock& block);
 
 // "R : -90.31 dB": the peak's level in dB below full scale, with the user's
 // decimal separator.
-QString LevelReadout(char channel, int32_t peak);
+CaptionText LevelReadout(char channel, int32_t peak);

@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "platform/ControlEvents.h"
+#include "platform/Format.h"
 
 enum class BevelCut { None, Lowered, Raised };
 
@@ -47,6 +48,7 @@ public:
   explicit Label(QWidget* parent);
   QString Caption() const { return text(); }
   void SetCaption(const QString& caption) { setText(caption); }
+  void SetCaption(const CaptionText& caption) { ::SetCaption(this, caption); }
 };
 
 // A static text: centred, with a sunken border.
@@ -56,6 +58,7 @@ public:
   explicit StaticText(QWidget* parent);
   QString Caption() const { return text(); }
   void SetCaption(const QString& caption) { setText(caption); }
+  void SetCaption(const CaptionText& caption) { ::SetCaption(this, caption); }
 };
 
 class PaintBox : public QWidget {

@@ -1,6 +1,39 @@
 #pragma once
-#include <QString>
+// Captions built on the stack, for the texts that follow every block: one is
+// compared with a label's text and becomes a QString only when the label
+// changes, so a steady readout allocates nothing. GUI thread (numbers take the
+// default locale's decimal separator).
 
-// printf-style formatting of one number with the user's decimal separator
-// ("%2.2f" of -90.309 is "-90.31", or "-90,31" under a locale with a comma).
-QString FormatFloat(const char* format, double value);
+#include <array>
+
+#include <QLabel>
+#include <QString>
+#include <QStringView>
+
+class CaptionText {
+public:
+  // Up to Capacity characters; more are cut off.
+  static constexpr qsizetype Capacity = 47;
+
+  // Latin-1 text as it stands.
+  CaptionText& Append(const char* latin1);
+  CaptionText& Append(char latin1);
+  CaptionText& AppendInt(long long value);
+  // A number as printf's "%<width>.<precision>f" writes it in the C locale,
+  // with the user's decimal separator (-90.309 at 2.2 is "-90.31", or
+  // "-90,31" under a locale with a comma).
+  CaptionText& AppendFixed(double value, int width, int precision);
+
+  QStringView View() const { return {chars_.data(), size_}; }
+  QString ToString() const { return View().toString(); }
+
+private:
+  void Put(char16_t c);
+
+  std::array<char16_t, Capacity> chars_{};
+  qsizetype size_ = 0;
+};
+
+// Sets the label's text when it differs from text: an unchanged caption costs
+// neither an allocation nor a repaint.
+void SetCaption(QLabel* label, const CaptionText& text);

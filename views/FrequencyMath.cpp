@@ -1,7 +1,5 @@
 #include "views/FrequencyMath.h"
 
-#include "platform/Format.h"
-
 std::optional<double> InterpolatedFrequency(std::span<const double> values, int bin) {
   if (bin <= 0 || static_cast<std::size_t>(bin) + 1 >= values.size()) return std::nullopt;
   const double a = values[static_cast<std::size_t>(bin) - 1];
@@ -15,9 +13,11 @@ std::optional<double> InterpolatedFrequency(std::span<const double> values, int 
   return (bin + (r1 / r2) / 2) * BinWidthHz - 11.7187;
 }
 
-QString FrequencyCaption(char channel, double hz) {
-  const QString prefix = channel == 'L' ? QStringLiteral("LFrq : ") : QStringLiteral("RFrq : ");
-  return prefix + FormatFloat("%2.0f", hz) + QStringLiteral(" Hz");
+CaptionText FrequencyCaption(char channel, double hz) {
+  return CaptionText()
+      .Append(channel == 'L' ? "LFrq : " : "RFrq : ")
+      .AppendFixed(hz, 2, 0)
+      .Append(" Hz");
 }
 
 int BinAtColumn(int column, bool lowFrqTrace) {

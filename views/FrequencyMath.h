@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include <QString>
+#include "platform/Format.h"
 
 // Hz per bin of the 2048-point transform at 48 000 frames per second.
 inline constexpr double BinWidthHz = 23.4375;
@@ -17,7 +17,7 @@ std::optional<double> InterpolatedFrequency(std::span<const double> values, int 
 
 // "RFrq : 1008 Hz" for channel 'R', "LFrq : ..." for 'L': whole hertz, at
 // least two characters.
-QString FrequencyCaption(char channel, double hz);
+CaptionText FrequencyCaption(char channel, double hz);
 
 // The bin drawn in a display column: one column per bin, except in the
 // amplitude trace with "Low Frq", which draws bin k in column 5k.

@@ -1,8 +1,8 @@
 #pragma once
 // The oscilloscope's Y-scale caption.
 
-#include <QString>
+#include "platform/Format.h"
 
 // "-0.0 dB" for position -181 ... "-90.3 dB" for -1: the level of the trace's
 // full height, position squared, in dB below full scale, as "%2.1f dB".
-QString YScaleCaption(int position);
+CaptionText YScaleCaption(int position);

@@ -1,18 +1,7 @@
 // The oscilloscope.
 
-#include <cstdio>
-
 #include "app/Main.h"
 #include "views/ScaleCaption.h"
-
-namespace {
-
-// Sets the caption only when it changes, so a steady block allocates nothing.
-void SetLatin1Caption(Label* label, const char* text) {
-  if (label->Caption() != QLatin1StringView(text)) label->SetCaption(QString::fromLatin1(text));
-}
-
-} // namespace
 
 void TForm1::ScopeClick(QObject*) {
   DrawScopeGrid(*ScopeBitmap);
@@ -35,9 +24,7 @@ void TForm1::DrawScope() {
     ScopeYW->SetPosition(static_cast<int16_t>(
         AutoYScalePosition(Levels.PeakR, Levels.PeakL, settings.Right, settings.Left)));
 
-  char caption[24];
-  std::snprintf(caption, sizeof caption, "X Scale: %d", settings.XScale);
-  SetLatin1Caption(LabelX, caption);
+  LabelX->SetCaption(CaptionText().Append("X Scale: ").AppendInt(settings.XScale));
 
   DrawScopeTraces(*ScopeBitmap, ScopeS, Samples, Levels.PeakR, Levels.PeakL, settings);
   CopyToWindow(Geometry::Scope);

@@ -5,7 +5,7 @@
 // The caption names the level of the oscilloscope's full height; the square
 // of the position is a 16-bit value.
 TEST(ScaleCaption, NamesTheFullHeightLevel) {
-  EXPECT_EQ(YScaleCaption(-181), QStringLiteral("-0.0 dB"));
-  EXPECT_EQ(YScaleCaption(-100), QStringLiteral("-10.3 dB"));
-  EXPECT_EQ(YScaleCaption(-1), QStringLiteral("-90.3 dB"));
+  EXPECT_EQ(YScaleCaption(-181).ToString(), QStringLiteral("-0.0 dB"));
+  EXPECT_EQ(YScaleCaption(-100).ToString(), QStringLiteral("-10.3 dB"));
+  EXPECT_EQ(YScaleCaption(-1).ToString(), QStringLiteral("-90.3 dB"));
 }

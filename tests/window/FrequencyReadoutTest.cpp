@@ -60,5 +60,5 @@ TEST(FrequencyReadout, FFTModeBarAndAutomaticCounter) {
   const auto hz = InterpolatedFrequency(f.Spectrum.SpectrumR, 43);
   ASSERT_TRUE(hz);
   EXPECT_NEAR(*hz, 1000.0, 11.7);
-  EXPECT_EQ(f.RFrq->Caption(), FrequencyCaption('R', *hz));
+  EXPECT_EQ(f.RFrq->Caption(), FrequencyCaption('R', *hz).ToString());
 }
