@@ -115,6 +115,10 @@ void TForm1::CreateComponents() {
     control->setObjectName(
         QString::fromLatin1(entry.Name.data(), static_cast<int>(entry.Name.size())));
     control->setGeometry(entry.Left, entry.Top, entry.Width, entry.Height);
+    // Readouts change their text with every block; at a fixed size a new text
+    // asks the window for no layout pass.
+    if (entry.Kind == ComponentKind::Label || entry.Kind == ComponentKind::StaticText)
+      control->setFixedSize(entry.Width, entry.Height);
     components_.push_back(control);
   }
 
