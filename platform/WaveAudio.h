@@ -6,6 +6,7 @@
 // DeviceEvent to the target object given at the open and so arrive on its
 // thread, in the order the device produced them.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -84,6 +85,12 @@ using HWAVEOUT = WaveOutStream*;
 class DeviceEvent : public QEvent {
 public:
   DeviceEvent(uint32_t message, void* device, WAVEHDR* header, MMRESULT code = MMSYSERR_NOERROR);
+  // Notifications live in a fixed set of slots, so the one posted per buffer
+  // allocates nothing: any thread may take a slot, and the receiver's delete
+  // frees it. When every slot is taken the heap stands in.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* event, std::size_t size) noexcept;
+
   uint32_t Message;
   void* Device;    // the HWAVEIN or HWAVEOUT that sent it
   WAVEHDR* Header; // the buffer it refers to (data and done), else null
