@@ -1,11 +1,11 @@
 // Cost of handling one captured block in the window, as a fraction of the
 // block's 42.67 ms and against a baseline measured in the same run. Without a
 // channel ticked no view draws, and the baseline only copies the block and
-// finds its peaks. With both channels, the spectrogram (colour, speed 9) and
-// the oscilloscope (both traces, Sync) drawing, the baseline is the least any
-// such view could do: two FFTW real transforms of 2048 points and one copy of
-// the 1011 x 512 display. Blocks come from the in-process device, as in the
-// window tests; a counting allocator shows what each block allocates.
+// finds its peaks. With both channels, the spectrogram (colour, speed 9), the
+// oscilloscope (both traces, Sync) and the frequency counter drawing, the
+// baseline is the least any such view could do: two FFTW real transforms of
+// 2048 points and one copy of the 1011 x 512 display. Blocks come from the in-process device, as in
+// the window tests; a counting allocator shows what each block allocates.
 
 #include <algorithm>
 #include <array>
@@ -103,7 +103,8 @@ struct CapturingWindow {
     form->Led->SetChecked(true);
     form->ShowLevels->SetChecked(true);
     if (views) {
-      for (CheckBox* box : {form->RCnl, form->LCnl, form->ColorBox, form->Scope, form->Sync})
+      for (CheckBox* box :
+           {form->RCnl, form->LCnl, form->ColorBox, form->Scope, form->Sync, form->AutoFrqCount})
         box->SetChecked(true);
       form->Speed->SetPosition(9);
       // The design's X scale, and a Y scale that fits a full-scale sine.
