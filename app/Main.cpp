@@ -151,19 +151,31 @@ void TForm1::FormDestroy(QObject*) {
   ColumnBitmap.reset();
 }
 
-void TForm1::CopyToWindow(const Geometry::Area& area) {
+namespace {
+
+// An area of the window without the ruler over it: the ruler is opaque and
+// keeps its own picture, so the bands around it are enough and spare
+// repainting its labels with every block. Bands may be empty.
+std::array<QRect, 4> BandsAroundRuler(const Geometry::Area& area, const QWidget* ruler) {
   const QRect rect(area.Left, area.Top, area.Width, area.Height);
-  // The ruler is opaque and keeps its own picture: the bands around it are
-  // enough, and spare repainting its labels with every block.
-  const QRect ruler = RulerPanel->isVisible() ? RulerPanel->geometry() & rect : QRect();
-  if (ruler.isEmpty()) {
-    update(rect);
-    return;
-  }
-  update(rect.left(), rect.top(), rect.width(), ruler.top() - rect.top());
-  update(rect.left(), ruler.top(), ruler.left() - rect.left(), ruler.height());
-  update(ruler.right() + 1, ruler.top(), rect.right() - ruler.right(), ruler.height());
-  update(rect.left(), ruler.bottom() + 1, rect.width(), rect.bottom() - ruler.bottom());
+  const QRect hole = ruler->isVisible() ? ruler->geometry() & rect : QRect();
+  if (hole.isEmpty()) return {rect};
+  return {QRect(rect.left(), rect.top(), rect.width(), hole.top() - rect.top()),
+          QRect(rect.left(), hole.top(), hole.left() - rect.left(), hole.height()),
+          QRect(hole.right() + 1, hole.top(), rect.right() - hole.right(), hole.height()),
+          QRect(rect.left(), hole.bottom() + 1, rect.width(), rect.bottom() - hole.bottom())};
+}
+
+} // namespace
+
+void TForm1::CopyToWindow(const Geometry::Area& area) {
+  for (const QRect& band : BandsAroundRuler(area, RulerPanel))
+    if (!band.isEmpty()) update(band);
+}
+
+void TForm1::ScrollWindow(const Geometry::Area& area, int dx) {
+  for (const QRect& band : BandsAroundRuler(area, RulerPanel))
+    if (!band.isEmpty()) scroll(dx, 0, band);
 }
 
 bool TForm1::event(QEvent* e) {

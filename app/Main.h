@@ -212,6 +212,9 @@ public:
 
   // Marks an area of the window for repaint from the bitmaps.
   void CopyToWindow(const Geometry::Area& area);
+  // Moves what the window shows of an area dx pixels sideways, as its bitmap
+  // moved, and marks only the uncovered columns for repaint from the bitmap.
+  void ScrollWindow(const Geometry::Area& area, int dx);
 
   // State.
   std::unique_ptr<WaveAudio> Audio;

@@ -28,8 +28,11 @@ void TForm1::DrawSpectrogram() {
   PaintColumn(*ColumnBitmap, Spectrum, channels, range, ColorBox->Checked());
   // The scroll and the pastes touch only the display, so they run together
   // once the column is ready.
-  ScrollInColumn(*DisplayBitmap, *ColumnBitmap, Speed->Clamp(SpeedPos));
-  CopyToWindow(Geometry::Display);
+  const int speed = Speed->Clamp(SpeedPos);
+  ScrollInColumn(*DisplayBitmap, *ColumnBitmap, speed);
+  // The window's picture moves as the bitmap did, and only the new columns
+  // are painted.
+  if (speed > 0) ScrollWindow(Geometry::Display, -speed);
 }
 
 // Copies the position before the step: the new scale's value takes effect

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include <QScreen>
+
 #include "tests/support/DeviceWindow.h"
 #include "tests/window/CaptureBlocks.h"
 
@@ -41,4 +43,35 @@ TEST(Views, BlocksDrawUntilStopAndTheScopeRescalesWhileStopped) {
   EXPECT_EQ(f.LabelX->Caption(), QStringLiteral("X Scale: 50"));
   // Points 45 pixels apart: sample 2, 14142, at y = 100 + 43.
   EXPECT_EQ(f.ScopeBitmap->GetPixel(45, 143), clFuchsia);
+}
+
+// The window scrolls its own picture along with the display bitmap and paints
+// only the new columns: after blocks of changing tones the screen shows the
+// bitmap pixel for pixel on both sides of the ruler.
+TEST(Views, TheScreenFollowsTheScrollingDisplayAroundTheRuler) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  f.RCnl->SetChecked(true);
+  f.Ruler->SetChecked(true);
+  f.Speed->SetPosition(9);
+  w.ShowAndActivate();
+  f.RulerPanel->move(500, f.RulerPanel->y());
+  for (int block = 0; block < 12; ++block)
+    w.Feed(MakeBlock([](int) { return int16_t{0}; },
+                     [=](int i) {
+                       return static_cast<int16_t>(
+                           std::lround(20000 * std::sin(std::numbers::pi * (block + 1) * i / 64)));
+                     }));
+  ProcessEvents(20);
+  const QImage screen = f.screen()->grabWindow(f.winId()).toImage();
+  const Bitmap& display = *f.DisplayBitmap;
+  const QRect ruler = f.RulerPanel->geometry();
+  int differing = 0;
+  for (int y = 0; y < display.Height(); ++y)
+    for (int x = 0; x < display.Width(); ++x) {
+      const QPoint at(x + Geometry::Display.Left, y + Geometry::Display.Top);
+      if (ruler.contains(at)) continue;
+      differing += FromQRgb(screen.pixel(at)) != display.GetPixel(x, y);
+    }
+  EXPECT_EQ(differing, 0);
 }
