@@ -232,6 +232,9 @@ public:
   DragState Drag;
   GeneratorState Gen;
   std::unique_ptr<Bitmap> DisplayBitmap, ColumnBitmap, ScopeBitmap;
+  // The oscilloscope as last handed to the window: only the rows of
+  // ScopeBitmap that differ from it are repainted.
+  std::unique_ptr<Bitmap> ScopeShown;
 
 protected:
   bool event(QEvent* e) override;

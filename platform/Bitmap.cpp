@@ -161,6 +161,20 @@ void Bitmap::ScrollLeft(int distance, const Bitmap& edge) {
   }
 }
 
+Bitmap::RowSpan Bitmap::TakeChangedRows(const Bitmap& source) {
+  if (source.Width() != Width() || source.Height() != Height()) return {};
+  const auto bytes = static_cast<size_t>(Width()) * sizeof(QRgb);
+  int first = -1, last = -1;
+  for (int y = 0; y < Height(); ++y) {
+    const uchar* from = source.image_.constScanLine(y);
+    if (std::memcmp(image_.constScanLine(y), from, bytes) == 0) continue;
+    std::memcpy(image_.scanLine(y), from, bytes);
+    if (first < 0) first = y;
+    last = y;
+  }
+  return first < 0 ? RowSpan{} : RowSpan{first, last - first + 1};
+}
+
 void Bitmap::TextOut(int x, int y, const QString& text) {
   QPainter painter(&image_);
   const QFont font = WindowFont();

@@ -3,9 +3,22 @@
 #include "app/Main.h"
 #include "views/ScaleCaption.h"
 
+namespace {
+
+// Hands the window only the rows of the oscilloscope that changed since it
+// last got them: a steady, triggered trace repaints nothing.
+void ShowScope(TForm1& form) {
+  const Bitmap::RowSpan rows = form.ScopeShown->TakeChangedRows(*form.ScopeBitmap);
+  if (rows.Count > 0)
+    form.CopyToWindow({Geometry::Scope.Left, Geometry::Scope.Top + rows.First,
+                       Geometry::Scope.Width, rows.Count});
+}
+
+} // namespace
+
 void TForm1::ScopeClick(QObject*) {
   DrawScopeGrid(*ScopeBitmap);
-  if (!Scope->Checked()) CopyToWindow(Geometry::Scope);
+  if (!Scope->Checked()) ShowScope(*this);
 }
 
 void TForm1::DrawScope() {
@@ -27,7 +40,7 @@ void TForm1::DrawScope() {
   LabelX->SetCaption(CaptionText().Append("X Scale: ").AppendInt(settings.XScale));
 
   DrawScopeTraces(*ScopeBitmap, ScopeS, Samples, Levels.PeakR, Levels.PeakL, settings);
-  CopyToWindow(Geometry::Scope);
+  ShowScope(*this);
 }
 
 // Runs before the position moves, so the caption and a redraw show the

@@ -45,33 +45,38 @@ TEST(Views, BlocksDrawUntilStopAndTheScopeRescalesWhileStopped) {
   EXPECT_EQ(f.ScopeBitmap->GetPixel(45, 143), clFuchsia);
 }
 
-// The window scrolls its own picture along with the display bitmap and paints
-// only the new columns: after blocks of changing tones the screen shows the
-// bitmap pixel for pixel on both sides of the ruler.
-TEST(Views, TheScreenFollowsTheScrollingDisplayAroundTheRuler) {
+// Where the views change, the window repaints only part of them: the
+// display's picture scrolls and gets only its new columns, the oscilloscope
+// only the rows that changed. After blocks of changing tones the screen shows
+// both bitmaps pixel for pixel, on both sides of the ruler.
+TEST(Views, TheScreenShowsTheBitmapsAfterPartialRepaints) {
   DeviceWindow w;
   TForm1& f = *w.form;
-  f.RCnl->SetChecked(true);
-  f.Ruler->SetChecked(true);
+  for (CheckBox* box : {f.RCnl, f.Ruler, f.Scope, f.Sync})
+    box->SetChecked(true);
   f.Speed->SetPosition(9);
+  f.ScopeYW->SetPosition(-181);
   w.ShowAndActivate();
   f.RulerPanel->move(500, f.RulerPanel->y());
   for (int block = 0; block < 12; ++block)
     w.Feed(MakeBlock([](int) { return int16_t{0}; },
                      [=](int i) {
                        return static_cast<int16_t>(
-                           std::lround(20000 * std::sin(std::numbers::pi * (block + 1) * i / 64)));
+                           std::lround((block % 3 + 1) * 8000 *
+                                       std::sin(std::numbers::pi * (block / 3 + 1) * i / 64)));
                      }));
   ProcessEvents(20);
   const QImage screen = f.screen()->grabWindow(f.winId()).toImage();
-  const Bitmap& display = *f.DisplayBitmap;
   const QRect ruler = f.RulerPanel->geometry();
-  int differing = 0;
-  for (int y = 0; y < display.Height(); ++y)
-    for (int x = 0; x < display.Width(); ++x) {
-      const QPoint at(x + Geometry::Display.Left, y + Geometry::Display.Top);
-      if (ruler.contains(at)) continue;
-      differing += FromQRgb(screen.pixel(at)) != display.GetPixel(x, y);
-    }
-  EXPECT_EQ(differing, 0);
+  const auto differing = [&](const Bitmap& bitmap, const Geometry::Area& area) {
+    int count = 0;
+    for (int y = 0; y < bitmap.Height(); ++y)
+      for (int x = 0; x < bitmap.Width(); ++x) {
+        const QPoint at(x + area.Left, y + area.Top);
+        if (!ruler.contains(at)) count += FromQRgb(screen.pixel(at)) != bitmap.GetPixel(x, y);
+      }
+    return count;
+  };
+  EXPECT_EQ(differing(*f.DisplayBitmap, Geometry::Display), 0);
+  EXPECT_EQ(differing(*f.ScopeBitmap, Geometry::Scope), 0);
 }
