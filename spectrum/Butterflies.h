@@ -93,16 +93,27 @@ void Stages(double* re, double* im, const double* twRe, const double* twIm, std:
 }
 
 // re[k] = |re[k] + i im[k]| for k < count, lanes at a time, then one by one;
-// Sqrt takes the square root of every lane, correctly rounded.
-template <class V, V (*Sqrt)(V)> void Moduli(double* re, const double* im, std::size_t count) {
+// Sqrt takes the square root of every lane, correctly rounded. Gives the
+// largest magnitude, or 0 for none (magnitudes are never NaN: the samples are
+// integers).
+template <class V, V (*Sqrt)(V)> double Moduli(double* re, const double* im, std::size_t count) {
   constexpr std::size_t W = sizeof(V) / sizeof(double);
+  V largest{};
   std::size_t k = 0;
   for (; k + W <= count; k += W) {
     const V r = Get<V>(re + k), i = Get<V>(im + k);
-    Put(re + k, Sqrt(r * r + i * i));
+    const V m = Sqrt(r * r + i * i);
+    Put(re + k, m);
+    largest = m > largest ? m : largest;
   }
-  for (; k < count; ++k)
+  double maximum = 0.0;
+  for (std::size_t lane = 0; lane < W; ++lane)
+    maximum = largest[lane] > maximum ? largest[lane] : maximum;
+  for (; k < count; ++k) {
     re[k] = __builtin_sqrt(re[k] * re[k] + im[k] * im[k]);
+    maximum = re[k] > maximum ? re[k] : maximum;
+  }
+  return maximum;
 }
 
 } // namespace

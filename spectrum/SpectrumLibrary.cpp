@@ -107,29 +107,31 @@ void LoadFirstStage(std::size_t n, const int16_t* samples, bool useWindow) {
   const int shift = std::countr_zero(FFTCapacity) - std::countr_zero(n);
   const std::size_t middle = n / 2;
   const uint16_t* reversed = Reversed.data();
-  for (std::size_t p = 0; p < n; p += 2) {
-    const std::size_t i = reversed[p] >> shift;
-    double a;
-    double b;
-    if (useWindow) {
-      a = samples[i] * window[i];
-      b = samples[i + middle] * window[i + middle];
-    } else {
-      a = rise[i] * samples[i];
-      b = (i == 0 ? rise[middle] : fall[i - 1]) * samples[i + middle];
+  // The imaginary parts are written in the same pass: zero under the window,
+  // the real parts again under the taper.
+  if (useWindow) {
+    for (std::size_t p = 0; p < n; p += 2) {
+      const std::size_t i = reversed[p] >> shift;
+      const double a = samples[i] * window[i];
+      const double b = samples[i + middle] * window[i + middle];
+      re[p] = a + b;
+      re[p + 1] = a - b;
+      im[p] = im[p + 1] = 0.0;
     }
-    re[p] = a + b;
-    re[p + 1] = a - b;
+  } else {
+    for (std::size_t p = 0; p < n; p += 2) {
+      const std::size_t i = reversed[p] >> shift;
+      const double a = rise[i] * samples[i];
+      const double b = (i == 0 ? rise[middle] : fall[i - 1]) * samples[i + middle];
+      re[p] = im[p] = a + b;
+      re[p + 1] = im[p + 1] = a - b;
+    }
   }
-  if (useWindow)
-    std::fill(im, im + n, 0.0);
-  else
-    std::copy(re, re + n, im);
 }
 
 struct Kernels {
   void (*Stages)(double*, double*, const double*, const double*, std::size_t);
-  void (*Moduli)(double*, const double*, std::size_t);
+  double (*Moduli)(double*, const double*, std::size_t);
 };
 
 // The widest kernels this processor runs; all give the same bits.
@@ -152,17 +154,12 @@ void Transform(std::size_t n, const int16_t* samples, bool useWindow) {
                                      n);
 }
 
-// Magnitudes of bins 0..n/2 into FFTRe, with the strongest bin.
+// Magnitudes of bins 0..n/2 into FFTRe, with the strongest bin: the first one
+// that holds the largest magnitude, left as it was when every bin is 0.
 void Magnitudes(std::size_t n, uint16_t& peakBin) {
   double* re = FFTRe.data();
-  Widest().Moduli(re, FFTIm.data(), n / 2 + 1);
-  double maximum = 0.0;
-  for (std::size_t k = 0; k <= n / 2; ++k) {
-    if (re[k] > maximum) {
-      maximum = re[k];
-      peakBin = static_cast<uint16_t>(k);
-    }
-  }
+  const double maximum = Widest().Moduli(re, FFTIm.data(), n / 2 + 1);
+  if (maximum > 0.0) peakBin = static_cast<uint16_t>(std::find(re, re + n / 2 + 1, maximum) - re);
 }
 
 void Scale(std::size_t n, double* values, uint8_t mode, double gain, int32_t blockPeak,
@@ -242,8 +239,8 @@ void StagesNarrow(double* re, double* im, const double* twRe, const double* twIm
   Stages<Lanes2, Lanes2>(re, im, twRe, twIm, n);
 }
 
-void ModuliNarrow(double* re, const double* im, std::size_t count) {
-  Moduli<Lanes2, Sqrt2>(re, im, count);
+double ModuliNarrow(double* re, const double* im, std::size_t count) {
+  return Moduli<Lanes2, Sqrt2>(re, im, count);
 }
 
 void BuildWindow(uint8_t WindowType, uint16_t Count) {

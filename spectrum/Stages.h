@@ -11,7 +11,8 @@ void StagesWide(double* re, double* im, const double* twRe, const double* twIm, 
 // Eight lanes: only where the processor has AVX-512.
 void StagesWidest(double* re, double* im, const double* twRe, const double* twIm, std::size_t n);
 
-// re[k] becomes the magnitude of bin k for k < count, with two, four or eight lanes.
-void ModuliNarrow(double* re, const double* im, std::size_t count);
-void ModuliWide(double* re, const double* im, std::size_t count);
-void ModuliWidest(double* re, const double* im, std::size_t count);
+// re[k] becomes the magnitude of bin k for k < count, with two, four or eight
+// lanes; gives the largest magnitude, or 0 for none.
+double ModuliNarrow(double* re, const double* im, std::size_t count);
+double ModuliWide(double* re, const double* im, std::size_t count);
+double ModuliWidest(double* re, const double* im, std::size_t count);

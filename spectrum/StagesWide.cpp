@@ -18,6 +18,6 @@ void StagesWide(double* re, double* im, const double* twRe, const double* twIm, 
   Stages<Lanes2, Lanes4>(re, im, twRe, twIm, n);
 }
 
-void ModuliWide(double* re, const double* im, std::size_t count) {
-  Moduli<Lanes4, Sqrt4>(re, im, count);
+double ModuliWide(double* re, const double* im, std::size_t count) {
+  return Moduli<Lanes4, Sqrt4>(re, im, count);
 }

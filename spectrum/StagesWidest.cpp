@@ -23,6 +23,6 @@ void StagesWidest(double* re, double* im, const double* twRe, const double* twIm
   Stages<Lanes2, Lanes8>(re, im, twRe, twIm, n);
 }
 
-void ModuliWidest(double* re, const double* im, std::size_t count) {
-  Moduli<Lanes8, Sqrt8>(re, im, count);
+double ModuliWidest(double* re, const double* im, std::size_t count) {
+  return Moduli<Lanes8, Sqrt8>(re, im, count);
 }
