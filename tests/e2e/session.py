@@ -170,7 +170,7 @@ class Session:
 
     # --- servers -----------------------------------------------------------
 
-    def start_display(self):
+    def start_display(self, size=SCREEN_SIZE):
         read_end, write_end = os.pipe()
         self.xvfb_log = open(self.out / "xvfb.log", "wb")
         self.xvfb = subprocess.Popen(
@@ -180,7 +180,7 @@ class Session:
                 str(write_end),
                 "-screen",
                 "0",
-                "%dx%dx24" % SCREEN_SIZE,
+                "%dx%dx24" % size,
                 "-nolisten",
                 "tcp",
                 "-noreset",
@@ -220,13 +220,15 @@ class Session:
 
     # --- the program -------------------------------------------------------
 
-    def start_program(self, pulse_dir=None, args=(), log_name="veltrano.log"):
+    def start_program(self, pulse_dir=None, args=(), log_name="veltrano.log", env=None):
+        """Starts the program; `env` adds variables (QT_SCALE_FACTOR) to the
+        clean environment."""
         if self.app_log is not None:
             self.app_log.close()
         self.app_log = open(self.out / log_name, "wb")
         self.app = subprocess.Popen(
             [self.program] + list(args),
-            env=self.env(pulse_dir),
+            env={**self.env(pulse_dir), **(env or {})},
             stdout=self.app_log,
             stderr=subprocess.STDOUT,
             start_new_session=True,
