@@ -38,7 +38,7 @@ const std::array<ComponentSpec, ComponentCount> Components = {{
     {27, "Led", K::CheckBox, 24, 195, 8, 40, 16, "Led"},
     {28, "Speed", K::UpDown, 24, 520, 5, 16, 20, "", 1, 9, 9},
     {29, "Ruler", K::CheckBox, 24, 141, 8, 50, 16, "Ruler"},
-    // Narrower than its design width of 124 so that it does not lie under LFBox.
+    // 66 wide, so that it ends before LFBox at 72 rather than lying under it.
     {30, "SpectralAmp", K::CheckBox, 24, 5, 8, 66, 16, "Sp. Amp", 0, 0, 0, 0, M::MoveOnly},
     {31, "RCnl", K::CheckBox, 24, 395, 8, 70, 16, "RChannel"},
     {32, "LCnl", K::CheckBox, 24, 325, 8, 70, 16, "LChannel"},

@@ -2,6 +2,7 @@
 // runs after every captured block.
 
 #include "app/Main.h"
+#include "generator/SourceTable.h"
 #include "platform/Appearance.h"
 #include "platform/Cursors.h"
 #include "views/ScaleCaption.h"
@@ -27,10 +28,10 @@ void TForm1::BtnStopClick(QObject*) {
   for (QWidget* control :
        std::initializer_list<QWidget*>{LSpeed, YScaleLbl, LabelY, Rlevel, Llevel, LabelX})
     control->setEnabled(false);
-  for (QWidget* control :
-       std::initializer_list<QWidget*>{Frq1, Frq2, AutoG, BtnStop, Noise, RcBox0, RcBox1, RcBox2,
-                                       RcBox3, LcBox0, LcBox1, LcBox2, LcBox3})
-    control->setEnabled(true);
+  BtnStop->setEnabled(true);
+  for (const GenSourceRow& row : GenSourceRows)
+    for (CheckBox* TForm1::*box : {row.Switch, row.Left, row.Right})
+      (this->*box)->setEnabled(true);
   Levels.LedL = TLedLevel{0, 0};
   Levels.LedR = TLedLevel{0, 0};
   PeakLedDisplay1->SetLevel(Levels.LedL);

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 
 #include "app/Main.h"
+#include "generator/SourceTable.h"
 #include "platform/Appearance.h"
 
 namespace {
@@ -256,17 +257,19 @@ void TForm1::ConnectHandlers() {
   }
 
   const NotifyEvent sourceClick = [this](QObject* s) { Frq1Click(s); };
-  for (CheckBox* b :
-       {Frq1, Frq2, Noise, LcBox0, LcBox1, LcBox2, LcBox3, RcBox0, RcBox1, RcBox2, RcBox3})
-    b->OnClick = sourceClick;
+  const NotifyEvent levelChange = [this](QObject* s) { FrqV1Change(s); };
+  for (const GenSourceRow& row : GenSourceRows) {
+    for (CheckBox* TForm1::*box : {row.Switch, row.Left, row.Right})
+      (this->*box)->OnClick = sourceClick;
+    (this->*row.Level)->OnChange = levelChange;
+  }
+  // The sweep's switch also restarts the sweep; AutoGClick runs Frq1Click first.
   AutoG->OnClick = [this](QObject* s) { AutoGClick(s); };
+  FInc->OnChange = levelChange;
   const NotifyEvent frequencyChange = [this](QObject* s) { FrqG1Change(s); };
   for (SpinEdit* e : {FrqG1, FrqG2, FrqTo})
     e->OnChange = frequencyChange;
   FrqFrom->OnChange = [this](QObject* s) { FrqFromChange(s); };
-  const NotifyEvent levelChange = [this](QObject* s) { FrqV1Change(s); };
-  for (SpinEdit* e : {FrqV1, FrqV2, FrqVN, FrqVF, FInc})
-    e->OnChange = levelChange;
 
   PaintBox->OnPaint = [this](QObject* s) { FormPaint(s); };
   MouseEvents& ruler = MouseEvents::Of(PaintBox);

@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "generator/Random.h"
+#include "generator/SourceTable.h"
 #include "platform/Appearance.h"
 #include "platform/Cursors.h"
 #include "platform/Format.h"
@@ -80,10 +81,8 @@ void TForm1::FormCreate(QObject*) {
   LoadSettings();
 
   // The generator never starts by itself, whatever was stored.
-  Frq1->SetChecked(false);
-  Frq2->SetChecked(false);
-  Noise->SetChecked(false);
-  AutoG->SetChecked(false);
+  for (const GenSourceRow& row : GenSourceRows)
+    (this->*row.Switch)->SetChecked(false);
 
   if (!RB22K->Checked() && !RB11K->Checked() && !RB6K->Checked()) RB22K->SetChecked(true);
   if (!dB10->Checked() && !dB30->Checked() && !dB60->Checked()) dB30->SetChecked(true);

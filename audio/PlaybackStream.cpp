@@ -7,6 +7,7 @@
 #include "app/Main.h"
 #include "audio/StreamFormat.h"
 #include "audio/mmErrMsg.h"
+#include "generator/SourceTable.h"
 #include "platform/Appearance.h"
 #include "platform/MessageBox.h"
 
@@ -81,8 +82,9 @@ void TForm1::WomOpen() {
 
 void TForm1::FillAndWrite(WAVEHDR* Header) {
   if (Playback.OutStop) return;
-  Gen.GenFreq[0] = FrqG1->Value();
-  Gen.GenFreq[1] = FrqG2->Value();
+  for (size_t j = 0; j < GenSourceRows.size(); ++j)
+    if (const GenSourceRow& row = GenSourceRows[j]; row.Frequency != nullptr)
+      Gen.GenFreq[j] = (this->*row.Frequency)->Value();
   if (AutoG->Checked()) {
     StepSweep();
     Gen.GenFreq[3] = Gen.SweepFreq;
@@ -103,27 +105,16 @@ void TForm1::WomDone(WAVEHDR* Header) {
     return;
   }
   FillAndWrite(Header);
-  const struct {
-    CheckBox* source;
-    SpinEdit* level;
-    CheckBox* left;
-    CheckBox* right;
-  } rows[] = {{Frq1, FrqV1, LcBox0, RcBox0},
-              {Frq2, FrqV2, LcBox1, RcBox1},
-              {Noise, FrqVN, LcBox2, RcBox2},
-              {AutoG, FrqVF, LcBox3, RcBox3}};
-  for (const auto& row : rows) {
-    const bool sounding = row.source->Checked() && (row.left->Checked() || row.right->Checked());
-    SetColor(row.level, sounding ? PaleBlue : clWindow);
-  }
+  for (const GenSourceRow& row : GenSourceRows)
+    SetColor(this->*row.Level, Sounding(*this, row) ? PaleBlue : clWindow);
 }
 
 void TForm1::WomClose() {
   SetColor(GeneratorGroup, clBtnFace);
   Playback.WaveOut = nullptr;
   Playback.OutIdle = true;
-  for (SpinEdit* level : {FrqV1, FrqV2, FrqVN, FrqVF})
-    SetColor(level, clWindow);
+  for (const GenSourceRow& row : GenSourceRows)
+    SetColor(this->*row.Level, clWindow);
 }
 
 void TForm1::WomLost(MMRESULT Code) {

@@ -1,13 +1,14 @@
 // The generator's handlers: they start and stop the output, invalidate the
 // tables and keep the edits within their bounds.
 
+#include <algorithm>
+
 #include "app/Main.h"
+#include "generator/SourceTable.h"
 
 void TForm1::Frq1Click(QObject*) {
-  const bool active = ((RcBox0->Checked() || LcBox0->Checked()) && Frq1->Checked()) ||
-                      ((RcBox1->Checked() || LcBox1->Checked()) && Frq2->Checked()) ||
-                      ((RcBox2->Checked() || LcBox2->Checked()) && Noise->Checked()) ||
-                      ((RcBox3->Checked() || LcBox3->Checked()) && AutoG->Checked());
+  const bool active = std::any_of(GenSourceRows.begin(), GenSourceRows.end(),
+                                  [this](const GenSourceRow& row) { return Sounding(*this, row); });
   if (active && Playback.OutIdle)
     OpenOutput();
   else if (!active)
@@ -36,11 +37,10 @@ void TForm1::FrqFromChange(QObject*) {
 }
 
 void TForm1::FrqV1Change(QObject*) {
-  const std::initializer_list<SpinEdit*> levels{FrqV1, FrqV2, FrqVN, FrqVF};
-  for (SpinEdit* edit : levels)
-    if (edit->Value() > 100) edit->SetValue(100);
-  for (SpinEdit* edit : levels)
-    if (edit->Value() <= 0) edit->SetValue(1);
+  for (const GenSourceRow& row : GenSourceRows)
+    if (SpinEdit* edit = this->*row.Level; edit->Value() > 100) edit->SetValue(100);
+  for (const GenSourceRow& row : GenSourceRows)
+    if (SpinEdit* edit = this->*row.Level; edit->Value() <= 0) edit->SetValue(1);
   LabelInc->SetCaption(FInc->Value() <= 0 ? QStringLiteral("RandomFrq")
                                           : QStringLiteral("Increment:"));
   Gen.TablesValid = false;

@@ -2,15 +2,17 @@
 // shows the results.
 
 #include "app/Main.h"
+#include "generator/SourceTable.h"
 #include "platform/Appearance.h"
 
 GenSources TForm1::Sources() const {
-  return GenSources{{
-      {Frq1->Checked(), FrqV1->Value(), LcBox0->Checked(), RcBox0->Checked()},
-      {Frq2->Checked(), FrqV2->Value(), LcBox1->Checked(), RcBox1->Checked()},
-      {Noise->Checked(), FrqVN->Value(), LcBox2->Checked(), RcBox2->Checked()},
-      {AutoG->Checked(), FrqVF->Value(), LcBox3->Checked(), RcBox3->Checked()},
-  }};
+  GenSources sources{};
+  for (size_t j = 0; j < sources.size(); ++j) {
+    const GenSourceRow& row = GenSourceRows[j];
+    sources[j] = {(this->*row.Switch)->Checked(), (this->*row.Level)->Value(),
+                  (this->*row.Left)->Checked(), (this->*row.Right)->Checked()};
+  }
+  return sources;
 }
 
 void TForm1::BuildTables() {

@@ -1,6 +1,6 @@
 #pragma once
-// The run-time's random generator: one linear congruential sequence shared by
-// the noise source and the random sweep. GUI thread only.
+// A linear congruential random generator: one sequence, shared by the noise
+// source and the random sweep. GUI thread only.
 
 #include <cstdint>
 

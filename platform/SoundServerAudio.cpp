@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -65,99 +66,103 @@ public:
 
   MMRESULT WaveInOpen(HWAVEIN* phwi, uint32_t deviceId, const WAVEFORMATEX* format, QObject* target,
                       uintptr_t, uint32_t flags) override {
-    SoundServerCapture* stream = nullptr;
-    const MMRESULT code =
-        Open(deviceId, format, target, flags, phwi != nullptr, captures_, &stream);
-    if (code == MMSYSERR_NOERROR && stream != nullptr) {
-      *phwi = HandleOf<HWAVEIN>(stream);
-      stream->Post(MM_WIM_OPEN, nullptr);
-    }
-    return code;
+    return Open(deviceId, format, target, flags, phwi, captures_, MM_WIM_OPEN);
   }
 
   MMRESULT WaveInPrepareHeader(HWAVEIN hwi, WAVEHDR* header, uint32_t) override {
-    if (Find(captures_, hwi) == nullptr) return MMSYSERR_INVALHANDLE;
-    return Prepare(header);
+    return OnDevice(captures_, hwi, Guard::None,
+                    [&](SoundServerCapture&) { return Prepare(header); });
   }
 
   MMRESULT WaveInAddBuffer(HWAVEIN hwi, WAVEHDR* header, uint32_t) override {
-    SoundServerCapture* stream = Find(captures_, hwi);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    if (const MMRESULT code = CheckHeader(header)) return code;
-    SoundServerLock lock(link_.Loop());
-    if (stream->Lost()) return MMSYSERR_BADDEVICEID;
-    header->dwBytesRecorded = 0;
-    stream->Enqueue(header);
-    return MMSYSERR_NOERROR;
+    return OnDevice(
+        captures_, hwi, Guard::LiveDevice, [&](SoundServerCapture&) { return CheckHeader(header); },
+        [&](SoundServerCapture& stream) {
+          header->dwBytesRecorded = 0;
+          stream.Enqueue(header);
+          return MMSYSERR_NOERROR;
+        });
   }
 
   MMRESULT WaveInStart(HWAVEIN hwi) override {
-    SoundServerCapture* stream = Find(captures_, hwi);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    SoundServerLock lock(link_.Loop());
-    if (stream->Lost()) return MMSYSERR_BADDEVICEID;
-    stream->Start();
-    return MMSYSERR_NOERROR;
+    return OnDevice(captures_, hwi, Guard::LiveDevice, [](SoundServerCapture& stream) {
+      stream.Start();
+      return MMSYSERR_NOERROR;
+    });
   }
 
-  MMRESULT WaveInReset(HWAVEIN hwi) override {
-    SoundServerCapture* stream = Find(captures_, hwi);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    SoundServerLock lock(link_.Loop());
-    stream->Reset();
-    return MMSYSERR_NOERROR;
-  }
+  MMRESULT WaveInReset(HWAVEIN hwi) override { return Reset(captures_, hwi); }
 
   MMRESULT WaveInClose(HWAVEIN hwi) override { return Close(captures_, hwi, MM_WIM_CLOSE); }
 
   MMRESULT WaveOutOpen(HWAVEOUT* phwo, uint32_t deviceId, const WAVEFORMATEX* format,
                        QObject* target, uintptr_t, uint32_t flags) override {
-    SoundServerPlayback* stream = nullptr;
-    const MMRESULT code =
-        Open(deviceId, format, target, flags, phwo != nullptr, playbacks_, &stream);
-    if (code == MMSYSERR_NOERROR && stream != nullptr) {
-      *phwo = HandleOf<HWAVEOUT>(stream);
-      stream->Post(MM_WOM_OPEN, nullptr);
-    }
-    return code;
+    return Open(deviceId, format, target, flags, phwo, playbacks_, MM_WOM_OPEN);
   }
 
   MMRESULT WaveOutPrepareHeader(HWAVEOUT hwo, WAVEHDR* header, uint32_t) override {
-    if (Find(playbacks_, hwo) == nullptr) return MMSYSERR_INVALHANDLE;
-    return Prepare(header);
+    return OnDevice(playbacks_, hwo, Guard::None,
+                    [&](SoundServerPlayback&) { return Prepare(header); });
   }
 
   MMRESULT WaveOutUnprepareHeader(HWAVEOUT hwo, WAVEHDR* header, uint32_t) override {
-    if (Find(playbacks_, hwo) == nullptr) return MMSYSERR_INVALHANDLE;
-    if (header == nullptr) return MMSYSERR_INVALPARAM;
-    if ((header->dwFlags & WHDR_INQUEUE) != 0) return WAVERR_STILLPLAYING;
-    header->dwFlags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return OnDevice(playbacks_, hwo, Guard::None, [&](SoundServerPlayback&) {
+      if (header == nullptr) return MMSYSERR_INVALPARAM;
+      if ((header->dwFlags & WHDR_INQUEUE) != 0) return WAVERR_STILLPLAYING;
+      header->dwFlags &= ~WHDR_PREPARED;
+      return MMSYSERR_NOERROR;
+    });
   }
 
   MMRESULT WaveOutWrite(HWAVEOUT hwo, WAVEHDR* header, uint32_t) override {
-    SoundServerPlayback* stream = Find(playbacks_, hwo);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    if (const MMRESULT code = CheckHeader(header)) return code;
-    if (header->dwBufferLength % pa_frame_size(&stream->SampleSpec()) != 0)
-      return MMSYSERR_INVALPARAM;
-    SoundServerLock lock(link_.Loop());
-    if (stream->Lost()) return MMSYSERR_BADDEVICEID;
-    stream->Write(header);
-    return MMSYSERR_NOERROR;
+    return OnDevice(
+        playbacks_, hwo, Guard::LiveDevice,
+        [&](SoundServerPlayback& stream) {
+          if (const MMRESULT code = CheckHeader(header)) return code;
+          if (header->dwBufferLength % pa_frame_size(&stream.SampleSpec()) != 0)
+            return MMSYSERR_INVALPARAM;
+          return MMSYSERR_NOERROR;
+        },
+        [&](SoundServerPlayback& stream) {
+          stream.Write(header);
+          return MMSYSERR_NOERROR;
+        });
   }
 
-  MMRESULT WaveOutReset(HWAVEOUT hwo) override {
-    SoundServerPlayback* stream = Find(playbacks_, hwo);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    SoundServerLock lock(link_.Loop());
-    stream->Reset();
-    return MMSYSERR_NOERROR;
-  }
+  MMRESULT WaveOutReset(HWAVEOUT hwo) override { return Reset(playbacks_, hwo); }
 
   MMRESULT WaveOutClose(HWAVEOUT hwo) override { return Close(playbacks_, hwo, MM_WOM_CLOSE); }
 
 private:
+  // What a call on an open device needs around its action: nothing more than
+  // the handle, the audio thread's lock, or the lock and a device the server
+  // has not lost.
+  enum class Guard { None, Lock, LiveDevice };
+
+  // The start of every call on an open device, in this order: an unknown
+  // handle gives MMSYSERR_INVALHANDLE; check(stream) may refuse the call;
+  // with Guard::LiveDevice a device the server lost gives MMSYSERR_BADDEVICEID;
+  // then action(stream) gives the result. Check and action run under the
+  // lock when the guard takes one.
+  template <class Stream, class Handle, class Check, class Action>
+  MMRESULT OnDevice(const std::vector<std::unique_ptr<Stream>>& streams, Handle handle, Guard guard,
+                    Check check, Action action) {
+    Stream* stream = Find(streams, handle);
+    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
+    std::optional<SoundServerLock> lock;
+    if (guard != Guard::None) lock.emplace(link_.Loop());
+    if (const MMRESULT code = check(*stream)) return code;
+    if (guard == Guard::LiveDevice && stream->Lost()) return MMSYSERR_BADDEVICEID;
+    return action(*stream);
+  }
+
+  template <class Stream, class Handle, class Action>
+  MMRESULT OnDevice(const std::vector<std::unique_ptr<Stream>>& streams, Handle handle, Guard guard,
+                    Action action) {
+    return OnDevice(
+        streams, handle, guard, [](Stream&) { return MMSYSERR_NOERROR; }, action);
+  }
+
   // A format query: can the server's default source (capture) or sink take
   // the format at all (mapped), or does that device itself offer it. The
   // server converts, so the device offers whatever it can take.
@@ -173,9 +178,12 @@ private:
     return link_.CheckDevice(context, capture, device, deadline);
   }
 
-  template <class Stream>
+  // Opens a device, or answers a format query; an opened device's handle goes
+  // to *handle and its open is reported.
+  template <class Stream, class Handle>
   MMRESULT Open(uint32_t deviceId, const WAVEFORMATEX* format, QObject* target, uint32_t flags,
-                bool handleWanted, std::vector<std::unique_ptr<Stream>>& streams, Stream** opened) {
+                Handle* handle, std::vector<std::unique_ptr<Stream>>& streams,
+                uint32_t openMessage) {
     if (deviceId != 0) return MMSYSERR_BADDEVICEID;
     if (format == nullptr) return MMSYSERR_INVALPARAM;
     pa_sample_spec sampleSpec;
@@ -184,7 +192,7 @@ private:
     constexpr bool capture = std::is_same_v<Stream, SoundServerCapture>;
     if ((flags & WAVE_FORMAT_QUERY) != 0) return Query(capture, (flags & WAVE_MAPPED) != 0);
 
-    if (!handleWanted) return MMSYSERR_INVALPARAM;
+    if (handle == nullptr) return MMSYSERR_INVALPARAM;
     const uint32_t callback = flags & kCallbackTypeMask;
     if (callback != 0 && callback != CALLBACK_WINDOW) return MMSYSERR_INVALPARAM;
     if (callback == CALLBACK_WINDOW && target == nullptr) return MMSYSERR_INVALPARAM;
@@ -198,23 +206,32 @@ private:
       stream.reset();
       return code;
     }
-    *opened = stream.get();
+    *handle = HandleOf<Handle>(stream.get());
+    stream->Post(openMessage, nullptr);
     streams.push_back(std::move(stream));
     return MMSYSERR_NOERROR;
+  }
+
+  // Every queued buffer comes back, each with its own notification.
+  template <class Stream, class Handle>
+  MMRESULT Reset(const std::vector<std::unique_ptr<Stream>>& streams, Handle handle) {
+    return OnDevice(streams, handle, Guard::Lock, [](Stream& stream) {
+      stream.Reset();
+      return MMSYSERR_NOERROR;
+    });
   }
 
   // The close notification is posted with the lock held and the device then
   // detached, so no buffer notification of the device can follow it.
   template <class Stream, class Handle>
   MMRESULT Close(std::vector<std::unique_ptr<Stream>>& streams, Handle handle, uint32_t message) {
-    Stream* stream = Find(streams, handle);
-    if (stream == nullptr) return MMSYSERR_INVALHANDLE;
-    SoundServerLock lock(link_.Loop());
-    if (!stream->Idle()) return WAVERR_STILLPLAYING;
-    stream->Post(message, nullptr);
-    streams.erase(std::find_if(streams.begin(), streams.end(),
-                               [&](const auto& item) { return item.get() == stream; }));
-    return MMSYSERR_NOERROR;
+    return OnDevice(streams, handle, Guard::Lock, [&](Stream& stream) {
+      if (!stream.Idle()) return WAVERR_STILLPLAYING;
+      stream.Post(message, nullptr);
+      streams.erase(std::find_if(streams.begin(), streams.end(),
+                                 [&](const auto& item) { return item.get() == &stream; }));
+      return MMSYSERR_NOERROR;
+    });
   }
 
   SoundServerConnection link_;

@@ -2,5 +2,6 @@
 #include <QFont>
 
 // The window font: "MS Sans Serif" at 11 pixels where it exists, otherwise the
-// closest sans font at the same pixel height, so the captions fit as designed.
+// closest sans font at the same pixel height, so the captions fit the sizes
+// of the component table.
 QFont WindowFont();

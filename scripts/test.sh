@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# Builds Veltrano and runs every test: the whole suite on the release build,
-# then the unit and window tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the real program under them through two
-# end-to-end runs: a whole session with every view on (generator, STOP,
-# START, close), and the terminal's side (--loopback, stop signals).
+# Checks the formatting, builds Veltrano with warnings as errors and runs
+# every test: the whole suite on the release build, then the unit and window
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# real program under them through two end-to-end runs: a whole session with
+# every view on (generator, STOP, START, close), and the terminal's side
+# (--loopback, stop signals).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# First, so that a formatting slip fails in seconds rather than after the build.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANO_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRANO_BENCH=OFF
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRANO_BENCH=OFF -DVELTRANO_WERROR=ON
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -L 'unit|window'

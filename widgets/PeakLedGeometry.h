@@ -2,8 +2,8 @@
 // The LED bar's arithmetic, free of any widget: how many blocks a level
 // lights, where each block and its 3D cell lie, and which colour a block gets.
 // Blocks are numbered k = 1..n from the left (horizontal) or the bottom
-// (vertical). Products and sums wrap in 32 bits, as the control's integer
-// arithmetic always has; they are computed in 64 bits so nothing is undefined.
+// (vertical). Products and sums wrap around in 32 bits, so a huge level can
+// light nothing; they are computed in 64 bits so nothing is undefined.
 
 #include <cstdint>
 

@@ -95,7 +95,7 @@ TEST_F(CaptureTest, TonesComeBackPerChannelInFullBlocks) {
   ASSERT_TRUE(player.Start(tone));
   ASSERT_TRUE(WaitFor([&] { return !player.Running(); }, 15000));
   ASSERT_TRUE(player.Succeeded());
-  Pump(300);
+  ProcessEvents(300);
   running = false;
 
   for (const EventLog::Entry& entry : log.entries) {
@@ -123,7 +123,7 @@ TEST_F(CaptureTest, TonesComeBackPerChannelInFullBlocks) {
 TEST_F(CaptureTest, InputWithNoBufferQueuedIsDroppedAndCounted) {
   ASSERT_NO_FATAL_FAILURE(Open(false, 0));
   ASSERT_EQ(audio->WaveInStart(in), MMSYSERR_NOERROR);
-  Pump(400);
+  ProcessEvents(400);
   EXPECT_GT(DroppedCaptureFrames(in), 4800u);
   EXPECT_EQ(log.Count(MM_WIM_DATA), 0u);
 }
@@ -133,7 +133,7 @@ TEST_F(CaptureTest, ThirtySecondsWithFourBuffersLoseNoBlock) {
   QElapsedTimer clock;
   clock.start();
   ASSERT_EQ(audio->WaveInStart(in), MMSYSERR_NOERROR);
-  Pump(30000);
+  ProcessEvents(30000);
   const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
   running = false;
 

@@ -68,7 +68,7 @@ TEST(PlaybackTest, QueuedBuffersPlayGaplesslyInOrder) {
   };
   ASSERT_EQ(audio->WaveOutOpen(&out, 0, &format, &outLog, 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
   ASSERT_TRUE(WaitFor([&] { return outLog.Count(MM_WOM_DONE) == kWritten; }, 5000));
-  Pump(600); // the server's own buffer and the monitor's latency
+  ProcessEvents(600); // the server's own buffer and the monitor's latency
   recording = false;
 
   EXPECT_EQ(writes, std::vector<MMRESULT>(kWritten, MMSYSERR_NOERROR));

@@ -40,7 +40,7 @@ TEST_F(ResetTest, CaptureReturnsQueuedBuffersInOrderThenCloses) {
   EXPECT_EQ(audio->WaveInReset(in), MMSYSERR_NOERROR);
   EXPECT_EQ(audio->WaveInClose(in), MMSYSERR_NOERROR);
   ASSERT_TRUE(WaitFor([&] { return log.Count(MM_WIM_CLOSE) == 1; }, 2000));
-  Pump(300);
+  ProcessEvents(300);
 
   EXPECT_EQ(Returned(MM_WIM_DATA, buffers), (std::vector<int>{0, 1, 2, 3}));
   ASSERT_FALSE(log.entries.empty());
@@ -65,7 +65,7 @@ TEST_F(ResetTest, CaptureNeverStartedReturnsEmptyBuffers) {
     ASSERT_EQ(audio->WaveInAddBuffer(in, buffers[i], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
   }
   EXPECT_EQ(audio->WaveInAddBuffer(in, buffers[0], sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
-  Pump(200);
+  ProcessEvents(200);
   EXPECT_EQ(log.Count(MM_WIM_DATA), 0u);
   audio->WaveInReset(in);
   EXPECT_EQ(audio->WaveInClose(in), MMSYSERR_NOERROR);
@@ -91,7 +91,7 @@ TEST_F(ResetTest, PlaybackReturnsQueuedBuffersInOrderThenCloses) {
   }
   EXPECT_EQ(audio->WaveOutWrite(out, buffers[1], sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
   EXPECT_EQ(audio->WaveOutUnprepareHeader(out, buffers[2], sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
-  Pump(150);
+  ProcessEvents(150);
 
   EXPECT_EQ(audio->WaveOutClose(out), WAVERR_STILLPLAYING);
   EXPECT_EQ(audio->WaveOutReset(out), MMSYSERR_NOERROR);
@@ -101,7 +101,7 @@ TEST_F(ResetTest, PlaybackReturnsQueuedBuffersInOrderThenCloses) {
   }
   EXPECT_EQ(audio->WaveOutClose(out), MMSYSERR_NOERROR);
   ASSERT_TRUE(WaitFor([&] { return log.Count(MM_WOM_CLOSE) == 1; }, 2000));
-  Pump(300);
+  ProcessEvents(300);
 
   EXPECT_EQ(Returned(MM_WOM_DONE, buffers), (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(log.entries.front().message, MM_WOM_OPEN);
@@ -142,7 +142,7 @@ TEST_F(ResetTest, DestroyingTheServiceWithOpenDevicesPostsNothingMore) {
   audio.reset();
   QCoreApplication::sendPostedEvents(); // whatever was posted before the end
   const size_t seen = log.entries.size();
-  Pump(300);
+  ProcessEvents(300);
   EXPECT_EQ(log.entries.size(), seen);
 }
 

@@ -77,7 +77,7 @@ TEST(ServerLossTest, KilledServerIsReportedOnceAndDevicesStillClose) {
   ASSERT_TRUE(server.Signal(SIGKILL));
   ASSERT_TRUE(WaitFor(
       [&] { return inLog.Count(MM_WIM_LOST) == 1 && outLog.Count(MM_WOM_LOST) == 1; }, 3000));
-  Pump(500);
+  ProcessEvents(500);
   EXPECT_EQ(inLog.Count(MM_WIM_LOST), 1u);
   EXPECT_EQ(outLog.Count(MM_WOM_LOST), 1u);
   for (const EventLog* log : {&inLog, &outLog})

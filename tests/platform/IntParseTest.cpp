@@ -1,4 +1,4 @@
-// The run-time's integer parser as the settings store and the spin edits use it.
+// The integer parser that the settings store and the spin edits use.
 
 #include <gtest/gtest.h>
 

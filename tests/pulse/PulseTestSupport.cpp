@@ -3,26 +3,7 @@
 #include <csignal>
 #include <cstring>
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
-
-void Pump(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() >= timeoutMs) return false;
-    Pump(10);
-  }
-  return true;
-}
 
 ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
     : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {

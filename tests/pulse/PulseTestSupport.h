@@ -1,10 +1,9 @@
 #pragma once
-// Helpers of the tests on a real sound server: waiting on the event loop,
-// scoped environment variables, servers of the tests' own, and pacat/parecord
-// on the default sink and its monitor. Test thread only.
+// Helpers of the tests on a real sound server: scoped environment variables,
+// servers of the tests' own, and pacat/parecord on the default sink and its
+// monitor; waiting on the event loop comes with them. Test thread only.
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include <QByteArray>
@@ -12,10 +11,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Runs the event loop (sleeping, not spinning) for ms milliseconds.
-void Pump(int ms);
-// Runs the event loop until done() holds or timeoutMs passes; returns done().
-bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+#include "tests/support/EventPump.h"
 
 // Sets an environment variable for a scope and restores it afterwards.
 class ScopedEnv {

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include "tests/support/EventPump.h"
+
 struct RecordedMessage {
   QString Text;
   QString Caption;
@@ -20,6 +22,3 @@ void ClearMessages();
 QString ConfigHome();
 // The settings file the window reads and writes there.
 QString SettingsFile();
-
-// Runs the event loop for the given time, handling posted device events.
-void ProcessEvents(int milliseconds = 0);

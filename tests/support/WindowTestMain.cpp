@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include "platform/MessageBox.h"
@@ -39,14 +38,6 @@ QString ConfigHome() {
 }
 QString SettingsFile() {
   return ConfigHome() + QStringLiteral("/Zenko/Veltrano.conf");
-}
-
-void ProcessEvents(int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  do {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  } while (timer.elapsed() < milliseconds);
 }
 
 int main(int argc, char** argv) {

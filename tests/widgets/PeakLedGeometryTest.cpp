@@ -48,7 +48,7 @@ TEST(PeakLedCounts, WindowMeterThresholds) {
 
 TEST(PeakLedCounts, ProductsWrapInThirtyTwoBits) {
   // 83 * 2^30 = 20.75 * 2^32: the 32-bit product is -2^30, so a huge level
-  // lights nothing, as the control's integer arithmetic has always done.
+  // lights nothing.
   EXPECT_EQ(Lit(1 << 30), -32769);
   // 83 * (2^31 - 1) wraps to 2^31 - 83, still positive, capped at n.
   EXPECT_EQ(Lit(INT32_MAX), kN);

@@ -6,7 +6,8 @@
 
 #include <QLocale>
 
-#include "tests/window/DeviceWindow.h"
+#include "tests/support/DeviceWindow.h"
+#include "tests/window/CaptureBlocks.h"
 
 namespace {
 

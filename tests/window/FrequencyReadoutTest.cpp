@@ -4,7 +4,8 @@
 #include <cmath>
 
 #include "platform/Appearance.h"
-#include "tests/window/DeviceWindow.h"
+#include "tests/support/DeviceWindow.h"
+#include "tests/window/CaptureBlocks.h"
 #include "views/FrequencyMath.h"
 
 // Only the exact channel colour under the pointer updates that readout; any

@@ -8,7 +8,8 @@
 #include <QLineEdit>
 
 #include "platform/Appearance.h"
-#include "tests/window/DeviceWindow.h"
+#include "tests/support/DeviceWindow.h"
+#include "tests/support/ZeroCrossings.h"
 
 namespace {
 
@@ -25,17 +26,6 @@ void Type(SpinEdit* edit, const QString& digits) {
 void LoseFocus(SpinEdit* edit) {
   QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
   QCoreApplication::sendEvent(edit->Editor(), &out);
-}
-
-// Sign changes of the left channel of an interleaved buffer, zeros skipped.
-int LeftZeroCrossings(const std::vector<int16_t>& buffer) {
-  int crossings = 0, lastSign = 0;
-  for (size_t n = 0; n < buffer.size(); n += 2) {
-    const int sign = (buffer[n] > 0) - (buffer[n] < 0);
-    if (sign != 0 && lastSign != 0 && sign != lastSign) ++crossings;
-    if (sign != 0) lastSign = sign;
-  }
-  return crossings;
 }
 
 } // namespace
@@ -108,7 +98,7 @@ TEST(Generator, SweepPlaysItsTriangleOneFrequencyPerBuffer) {
   // Each buffer carries its frequency: 250 ms of f Hz crosses zero f / 2 times.
   ASSERT_EQ(w.audio->Played.size(), sequence.size() - 2);
   for (size_t played = 0; played < w.audio->Played.size(); ++played)
-    EXPECT_NEAR(LeftZeroCrossings(w.audio->Played[played]), sequence[played] / 2, 1)
+    EXPECT_NEAR(ZeroCrossings(w.audio->Played[played], 0, 2), sequence[played] / 2, 1)
         << "buffer " << played;
 
   // Switching the sweep off and on restarts it at its start, rising.

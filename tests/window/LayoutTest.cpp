@@ -6,7 +6,7 @@
 #include <QLineEdit>
 
 #include "app/Main.h"
-#include "tests/support/FakeWaveAudio.h"
+#include "tests/support/DeviceWindow.h"
 #include "tests/support/WindowTest.h"
 
 namespace {
@@ -145,15 +145,6 @@ bool IsOfKind(QWidget* w, ComponentKind kind) {
   return false;
 }
 
-struct Window {
-  FakeWaveAudio* audio = new FakeWaveAudio;
-  std::unique_ptr<TForm1> form;
-  Window() {
-    QFile::remove(SettingsFile());
-    form.reset(new TForm1(std::unique_ptr<WaveAudio>(audio)));
-  }
-};
-
 QString NameOf(int index) {
   return QString::fromLatin1(Order[index].Name);
 }
@@ -178,7 +169,7 @@ bool SameParent(const Expected& a, const Expected& b) {
 } // namespace
 
 TEST(Layout, ComponentsInCreationOrderWithTheirKindsAndContainers) {
-  Window w;
+  DeviceWindow w;
   for (int i = 0; i < ComponentCount; ++i) {
     SCOPED_TRACE(testing::Message() << "index " << i << " " << Order[i].Name);
     const ComponentSpec& entry = Components[static_cast<size_t>(i)];
@@ -200,7 +191,7 @@ TEST(Layout, ComponentsInCreationOrderWithTheirKindsAndContainers) {
 }
 
 TEST(Layout, ControlsLieInsideTheirContainersAndSiblingsDoNotOverlap) {
-  Window w;
+  DeviceWindow w;
   w.form->show();
   ProcessEvents();
   QStringList outside, overlaps;
@@ -234,7 +225,7 @@ TEST(Layout, ControlsLieInsideTheirContainersAndSiblingsDoNotOverlap) {
 }
 
 TEST(Layout, TopLevelContainersWhereTheWindowPutsThem) {
-  Window w;
+  DeviceWindow w;
   const struct {
     QWidget* Control;
     QRect Geometry;
@@ -260,7 +251,7 @@ TEST(Layout, TopLevelContainersWhereTheWindowPutsThem) {
 }
 
 TEST(Layout, RangesOfTheUpDownsAndSpinEdits) {
-  Window w;
+  DeviceWindow w;
   const struct {
     UpDown* Control;
     int Min, Max;

@@ -4,23 +4,10 @@
 
 #include <QFile>
 
-#include "app/Main.h"
-#include "tests/support/FakeWaveAudio.h"
-#include "tests/support/WindowTest.h"
-
-namespace {
-
-struct Window {
-  FakeWaveAudio* audio = new FakeWaveAudio;
-  std::unique_ptr<TForm1> form{new TForm1(std::unique_ptr<WaveAudio>(audio))};
-};
-
-} // namespace
+#include "tests/support/DeviceWindow.h"
 
 TEST(Lifecycle, StartsRecordingAndClosesCleanly) {
-  QFile::remove(SettingsFile());
-  ClearMessages();
-  Window w;
+  DeviceWindow w;
   w.form->show();
   ProcessEvents(50);
   EXPECT_TRUE(Messages().empty());
@@ -39,10 +26,8 @@ TEST(Lifecycle, StartsRecordingAndClosesCleanly) {
 }
 
 TEST(Lifecycle, WindowDestroyedWithoutClosingSavesNothing) {
-  QFile::remove(SettingsFile());
-  ClearMessages();
   {
-    Window w;
+    DeviceWindow w;
     w.form->show();
     ProcessEvents(20);
     w.form->ColorBox->SetChecked(true);

@@ -4,7 +4,8 @@
 
 #include "platform/Appearance.h"
 #include "platform/Cursors.h"
-#include "tests/window/DeviceWindow.h"
+#include "tests/support/DeviceWindow.h"
+#include "tests/window/CaptureBlocks.h"
 
 namespace {
 constexpr QPoint InDisplay(100, 100), InScope(900, 600), OffBoth(800, 516);

@@ -17,7 +17,7 @@
 #include "app/Main.h"
 #include "generator/Synthesis.h"
 #include "settings/SettingsMapping.h"
-#include "tests/support/FakeWaveAudio.h"
+#include "tests/support/DeviceWindow.h"
 #include "tests/support/WindowTest.h"
 
 namespace {
@@ -63,13 +63,8 @@ std::map<std::string, std::string> StoredValues() {
   return values;
 }
 
-struct Window {
-  FakeWaveAudio* audio = new FakeWaveAudio;
-  std::unique_ptr<TForm1> form{new TForm1(std::unique_ptr<WaveAudio>(audio))};
-
-  // Closes the window as the user does; the settings are written.
-  void Close() { ASSERT_TRUE(form->close()); }
-};
+// Every window here is made from the settings file as the test left it.
+using Window = StoredWindow;
 
 struct Stored {
   const char* Name;

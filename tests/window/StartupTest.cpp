@@ -7,7 +7,7 @@
 #include <QLocale>
 
 #include "app/Main.h"
-#include "tests/support/FakeWaveAudio.h"
+#include "tests/support/DeviceWindow.h"
 #include "tests/support/WindowTest.h"
 
 namespace {
@@ -21,22 +21,11 @@ void Store(const char* values) {
   file.write(values);
 }
 
-struct Window {
-  FakeWaveAudio* audio = new FakeWaveAudio;
-  std::unique_ptr<TForm1> form{new TForm1(std::unique_ptr<WaveAudio>(audio))};
-
-  void ShowAndActivate() {
-    form->show();
-    form->activateWindow();
-    ProcessEvents(20);
-  }
-};
-
 } // namespace
 
 TEST(Startup, RadioDefaultsOnlyForGroupsWithoutASelection) {
   Store("RB9=1\nRB91=1\n");
-  Window w;
+  StoredWindow w;
   EXPECT_TRUE(w.form->RB6K->Checked());
   EXPECT_FALSE(w.form->RB22K->Checked());
   EXPECT_TRUE(w.form->DotMode->Checked());
@@ -53,7 +42,7 @@ TEST(Startup, RulerEdgeOutside2To992MovesTo2) {
        {std::pair{"1", 2}, std::pair{"993", 2}, std::pair{"992", 992}, std::pair{"2", 2},
         std::pair{"-28", 2}, std::pair{"500", 500}}) {
     Store((std::string("RP=") + stored + "\n").c_str());
-    Window w;
+    StoredWindow w;
     EXPECT_EQ(w.form->RulerPanel->x(), left) << stored;
     EXPECT_EQ(w.form->RulerPanel->y(), 1);
   }
@@ -61,17 +50,17 @@ TEST(Startup, RulerEdgeOutside2To992MovesTo2) {
 
 TEST(Startup, RulerShownExactlyWhenTicked) {
   Store("CB29=1\n");
-  Window ticked;
+  StoredWindow ticked;
   EXPECT_FALSE(ticked.form->RulerPanel->isHidden());
   Store("CB29=0\n");
-  Window unticked;
+  StoredWindow unticked;
   EXPECT_TRUE(unticked.form->RulerPanel->isHidden());
 }
 
 TEST(Startup, GeneratorSourcesStoredTickedStartUntickedAndSilent) {
   Store("CB63=1\nCB65=1\nCB68=1\nCB71=1\nCB73=1\nCB74=1\nCB75=1\nCB76=1\nCB77=1\nCB78=1\n"
         "CB80=1\nCB81=1\n");
-  Window w;
+  StoredWindow w;
   for (CheckBox* source : {w.form->Frq1, w.form->Frq2, w.form->Noise, w.form->AutoG})
     EXPECT_FALSE(source->Checked()) << source->objectName().toStdString();
   // The routing boxes keep what was stored.
@@ -92,7 +81,7 @@ TEST(Startup, ActivationWritesTheScaleLabelsAndClearsAnyChannel) {
     const QString point = locale.decimalPoint();
     // A ticked channel sets AnyChannel while the values are loaded.
     Store("UD42=-10\nCB31=1\n");
-    Window w;
+    StoredWindow w;
     EXPECT_TRUE(w.form->AnyChannel);
     w.ShowAndActivate();
     EXPECT_EQ(w.form->LabelY->Caption(), "-50" + point + "3 dB");
@@ -103,13 +92,13 @@ TEST(Startup, ActivationWritesTheScaleLabelsAndClearsAnyChannel) {
 
   // The full 16-bit square at the bottom of the range.
   Store("UD42=-181\n");
-  Window bottom;
+  StoredWindow bottom;
   bottom.ShowAndActivate();
   EXPECT_EQ(bottom.form->LabelY->Caption(), "-0" + QLocale().decimalPoint() + "0 dB");
 
   // Outside -181..-1 (5 on a first run) the label keeps its design text.
   QFile::remove(SettingsFile());
-  Window first;
+  StoredWindow first;
   first.ShowAndActivate();
   EXPECT_EQ(first.form->ScopeYW->Position(), 5);
   EXPECT_EQ(first.form->LabelY->Caption(), QStringLiteral("-0,00 dB"));

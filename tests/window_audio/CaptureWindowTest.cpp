@@ -15,6 +15,7 @@
 #include "AudioWindow.h"
 #include "platform/SoundServerAudio.h"
 #include "tests/support/WindowTest.h"
+#include "tests/support/ZeroCrossings.h"
 
 namespace {
 
@@ -33,18 +34,6 @@ std::vector<int16_t> StereoTone(double seconds, int leftAmplitude, double leftHz
         std::lround(rightAmplitude * std::sin(2 * std::numbers::pi * rightHz * t)));
   }
   return tone;
-}
-
-// How often the sign of a row's first 2048 entries changes, zeros skipped.
-int SignChanges(const std::vector<int16_t>& row) {
-  int changes = 0, sign = 0;
-  for (size_t i = 0; i < 2048; ++i) {
-    const int s = (row[i] > 0) - (row[i] < 0);
-    if (s == 0) continue;
-    if (sign != 0 && s != sign) ++changes;
-    sign = s;
-  }
-  return changes;
 }
 
 QString Readout(const char* prefix, const char* whole, const char* hundredths) {
@@ -69,7 +58,7 @@ TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
   ASSERT_TRUE(player.Start(StereoTone(2.0, kLeft, 1000, kRight, 3000)));
   ASSERT_TRUE(WaitFor([&] { return !player.Running(); }, 10000));
   ASSERT_TRUE(player.Succeeded());
-  Pump(300);
+  ProcessEvents(300);
 
   std::vector<size_t> tone;
   for (size_t i = before; i < w.blocks.size(); ++i)
@@ -88,8 +77,10 @@ TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
     EXPECT_NEAR(block.peakL, kLeft, 2) << "block " << k;
     EXPECT_NEAR(block.peakR, kRight, 2) << "block " << k;
     // 1 kHz changes sign 2048 / 24 = 85.3 times a block, 3 kHz 256 times.
-    EXPECT_NEAR(SignChanges(block.left), 85.3, 2) << "left row, block " << k;
-    EXPECT_NEAR(SignChanges(block.right), 256, 2) << "right row, block " << k;
+    EXPECT_NEAR(ZeroCrossings(std::span(block.left).first(2048)), 85.3, 2)
+        << "left row, block " << k;
+    EXPECT_NEAR(ZeroCrossings(std::span(block.right).first(2048)), 256, 2)
+        << "right row, block " << k;
     EXPECT_EQ(block.left[2048], 0);
     EXPECT_EQ(block.right[2048], 0);
     EXPECT_EQ(block.llevel, Readout("L : ", "-6", "02")) << "block " << k;
@@ -118,7 +109,7 @@ TEST(CaptureWindow, StopFreezesAndStartRecordsAgainFromOneStream) {
     w.BtnStop->Click();
     EXPECT_TRUE(w.Stopped);
     const size_t handled = w.blocks.size(), arrived = w.dataEvents;
-    Pump(400);
+    ProcessEvents(400);
     // No buffer is handed back: the device runs dry after the four it holds.
     EXPECT_EQ(w.blocks.size(), handled) << "round " << round;
     EXPECT_LE(w.dataEvents - arrived, 4u) << "round " << round;
@@ -128,7 +119,7 @@ TEST(CaptureWindow, StopFreezesAndStartRecordsAgainFromOneStream) {
     const size_t restarted = w.blocks.size();
     ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= restarted + 8; }, 3000))
         << "round " << round;
-    Pump(200);
+    ProcessEvents(200);
     // One stream delivers: its four buffers in turn, at the block rate.
     for (size_t i = restarted + 1; i < w.blocks.size(); ++i)
       EXPECT_EQ(w.blocks[i].header, (w.blocks[i - 1].header + 1) % 4) << "round " << round;
@@ -148,11 +139,12 @@ TEST(CaptureWindow, ThirtySecondsOfCaptureLoseNoBlock) {
   ClearMessages();
   AudioWindow w;
   w.show();
-  // The whole per-block path: meters, readouts, oscilloscope, spectrum view.
+  // Every per-block option on: meters, level readouts, oscilloscope and both
+  // channels, so whatever a block drives runs for the whole half minute.
   for (CheckBox* box : {w.Led, w.ShowLevels, w.Scope, w.RCnl, w.LCnl})
     box->SetChecked(true);
   ASSERT_TRUE(WaitFor([&] { return !w.blocks.empty(); }, 3000));
-  Pump(30000);
+  ProcessEvents(30000);
   ASSERT_TRUE(w.Capture.WaveIn != nullptr);
   const uint64_t dropped = DroppedCaptureFrames(*w.Capture.WaveIn);
   const std::vector<HandledBlock> blocks = w.blocks;

@@ -64,17 +64,17 @@ TEST(GeneratorWindow, ToneHasItsFrequencyPeakAndLeadAndStopsWithinABuffer) {
   w->FormActivate(w.get());
   MonitorRecorder recorder;
   ASSERT_TRUE(recorder.Start());
-  Pump(300);
+  ProcessEvents(300);
 
   w->Frq1->SetChecked(true);
-  Pump(2500);
+  ProcessEvents(2500);
   EXPECT_EQ(ColorOf(w->GeneratorGroup), clInfoBk);
   EXPECT_EQ(ColorOf(w->FrqV1), kPaleBlue);
   const size_t atClick = w->blocks.size();
   const qint64 click = w->Elapsed();
   w->Frq1->SetChecked(false);
   EXPECT_TRUE(WaitFor([&] { return OutputClosed(*w); }, 2000));
-  Pump(500);
+  ProcessEvents(500);
   const Recording recording = recorder.Stop();
   EXPECT_TRUE(Messages().empty());
 
@@ -144,13 +144,13 @@ TEST(GeneratorWindow, SweepPlaysItsSequenceBufferByBuffer) {
   w->FormActivate(w.get());
   MonitorRecorder recorder;
   ASSERT_TRUE(recorder.Start());
-  Pump(300);
+  ProcessEvents(300);
 
   w->AutoG->SetChecked(true);
-  Pump(3300);
+  ProcessEvents(3300);
   w->AutoG->SetChecked(false);
   EXPECT_TRUE(WaitFor([&] { return OutputClosed(*w); }, 2000));
-  Pump(300);
+  ProcessEvents(300);
   const Recording recording = recorder.Stop();
   EXPECT_TRUE(Messages().empty());
 
@@ -234,7 +234,7 @@ TEST(GeneratorWindow, NoServerWarnsOnOpenAndARetryAfterActivationPlays) {
     w = std::make_unique<AudioWindow>();
     w->show();
     // Showing activates the window, which arms the output once.
-    Pump(200);
+    ProcessEvents(200);
     ASSERT_EQ(Messages().size(), 1u); // the capture's "Wrong Format. Try Again."
     ClearMessages();
 
@@ -243,7 +243,7 @@ TEST(GeneratorWindow, NoServerWarnsOnOpenAndARetryAfterActivationPlays) {
     w->LcBox0->SetChecked(true);
     w->FormActivate(w.get());
     w->Frq1->SetChecked(true);
-    Pump(200);
+    ProcessEvents(200);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].Text,
               QStringLiteral("Can`t open audio device !\r\ndevice ID out of range"));
@@ -253,7 +253,7 @@ TEST(GeneratorWindow, NoServerWarnsOnOpenAndARetryAfterActivationPlays) {
 
     // Until the window is activated again a click does not try again.
     w->RcBox0->SetChecked(true);
-    Pump(200);
+    ProcessEvents(200);
     EXPECT_EQ(Messages().size(), 1u);
   }
 

@@ -97,7 +97,7 @@ TEST(ServerLossWindow, NoServerStartsStoppedWithAWarningAndStartRecordsOnceItIsB
     w = std::make_unique<AudioWindow>();
     EXPECT_LT(clock.elapsed(), 3000);
     w->show();
-    Pump(200);
+    ProcessEvents(200);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].Text, QStringLiteral("Wrong Format. Try Again."));
     EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Warning"));
@@ -106,7 +106,7 @@ TEST(ServerLossWindow, NoServerStartsStoppedWithAWarningAndStartRecordsOnceItIsB
 
     // START with the server still missing says so again and leaves STOP down.
     PressStart(*w);
-    Pump(200);
+    ProcessEvents(200);
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[1].Text, QStringLiteral("Wrong Format. Try Again."));
     EXPECT_TRUE(w->BtnStop->Down());
@@ -129,7 +129,7 @@ TEST(ServerLossWindow, StalledServerDoesNotHangTheWindow) {
   const qint64 created = clock.elapsed();
   EXPECT_LT(created, 5000);
   w->show();
-  Pump(200);
+  ProcessEvents(200);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].Text, QStringLiteral("Wrong Format. Try Again."));
   ExpectStopped(*w);
@@ -150,7 +150,7 @@ TEST(ServerLossWindow, ServerStalledWhileStreamingNeverFreezesTheWindow) {
   ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 2; }, 3000));
   PlayGenerator(w);
   ASSERT_TRUE(WaitFor([&] { return ColorOf(w.GeneratorGroup) == clInfoBk; }, 3000));
-  Pump(300);
+  ProcessEvents(300);
 
   // While the server stands still the loop keeps turning: the longest pause
   // between two ticks of a 10 ms timer stays far below the server timeout.
@@ -164,9 +164,9 @@ TEST(ServerLossWindow, ServerStalledWhileStreamingNeverFreezesTheWindow) {
     last = clock.elapsed();
   });
   ticker.start(10);
-  Pump(500);
+  ProcessEvents(500);
   w.Frq1->SetChecked(false);
-  Pump(1000);
+  ProcessEvents(1000);
   ticker.stop();
   EXPECT_LT(longest, 500);
 
@@ -191,7 +191,7 @@ void KillWhileRecording(PrivateServer& server, AudioWindow& w) {
   EXPECT_TRUE(WaitFor([&] { return !Messages().empty() && w.Stopped; }, 3000));
   const qint64 noticed = clock.elapsed();
   const size_t handled = w.blocks.size();
-  Pump(1000);
+  ProcessEvents(1000);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Warning"));
   ExpectStopped(w);
@@ -246,7 +246,7 @@ TEST(ServerLossWindow, ServerKilledWhileTheGeneratorPlaysLetsTheOutputGoAndItPla
 
   ASSERT_TRUE(server.Signal(SIGKILL));
   EXPECT_TRUE(WaitFor([&] { return w.Stopped && ColorOf(w.GeneratorGroup) == clBtnFace; }, 3000));
-  Pump(1000);
+  ProcessEvents(1000);
   // One warning for each stream that was running.
   ASSERT_EQ(Messages().size(), 2u);
   int outputWarnings = 0;

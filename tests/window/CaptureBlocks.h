@@ -1,45 +1,13 @@
 #pragma once
-// A main window on the in-process device, as the capture, control-panel,
-// playback and generator tests use it: fresh defaults (no stored settings),
-// no recorded messages, and helpers that feed blocks, play buffers and read
-// the LED meters' pixels.
+// What the capture and control-panel tests feed the window and read back:
+// capture blocks, and the LED meters' pixels.
 
 #include <functional>
-#include <memory>
+#include <ostream>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include <QFile>
-
-#include "app/Main.h"
-#include "tests/support/FakeWaveAudio.h"
-#include "tests/support/WindowTest.h"
+#include "widgets/Cmp_PeakLedDisplay.h"
 #include "widgets/PeakLedGeometry.h"
-
-struct DeviceWindow {
-  // setup runs on the device before the window opens the capture stream.
-  explicit DeviceWindow(const std::function<void(FakeWaveAudio&)>& setup = {}) {
-    QFile::remove(SettingsFile());
-    ClearMessages();
-    if (setup) setup(*audio);
-    form.reset(new TForm1(std::unique_ptr<WaveAudio>(audio)));
-  }
-
-  // Feeds one capture block and lets the window handle it.
-  void Feed(const std::vector<int16_t>& interleaved) {
-    ASSERT_TRUE(audio->DeliverBlock(interleaved)) << "no capture buffer was queued";
-    ProcessEvents();
-  }
-  // Plays the buffer at the head of the output queue and lets the window refill it.
-  void Play() {
-    ASSERT_TRUE(audio->PlayNext()) << "no output buffer was queued";
-    ProcessEvents();
-  }
-
-  FakeWaveAudio* audio = new FakeWaveAudio; // owned by form
-  std::unique_ptr<TForm1> form;
-};
 
 // Interleaved block whose left and right samples come from the two functions
 // of the frame index 0..2047.
