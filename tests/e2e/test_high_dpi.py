@@ -105,20 +105,20 @@ def tallest_bar(view, colour):
     return column, row
 
 
-def readout_colour(session, screen_point, name):
-    """Moves the pointer to a screen pixel of the window and returns the number
-    of aqua and grey pixels of the LFrq caption once it has settled."""
+def readout_colours(session, screen_point, on_bar, name):
+    """Moves the pointer to a screen pixel of the window and returns how many
+    pixels of the LFrq caption are aqua and grey, once they show what is
+    expected there or after a few seconds."""
     x, y = session.origin[0] + screen_point[0], session.origin[1] + screen_point[1]
     session.xdotool("mousemove", "--sync", str(x), str(y))
-    deadline = time.monotonic() + 2
-    previous = None
+    deadline = time.monotonic() + 3
     while True:
         view = Logical(session.screenshot(name))
-        counts = (view.count_close(*LFRQ, screen.AQUA, 40),
-                  view.count_close(*LFRQ, screen.BUTTON_SHADOW, 40))
-        if counts == previous or time.monotonic() > deadline:
-            return counts
-        previous = counts
+        aqua = view.count_close(*LFRQ, screen.AQUA, 40)
+        grey = view.count_close(*LFRQ, screen.BUTTON_SHADOW, 40)
+        shows = (aqua >= 20 and grey == 0) if on_bar else (aqua == 0 and grey >= 20)
+        if shows or time.monotonic() > deadline:
+            return aqua, grey
         time.sleep(0.1)
 
 
@@ -136,17 +136,23 @@ def test(session):
     tone = session.tmp / "tone.raw"
     sound.write_tone(tone, FREQUENCY, amplitude, 0, 30)
     session.keep(sound.Player(tone, session.env()))
-    time.sleep(1.5)
-    image = session.screenshot("running")
-    meter = screen.Meter(Logical(image), layout.METER_LEFT)
     want = screen.led_expected_lit(amplitude)
+    deadline = time.monotonic() + 3
+    while True:
+        image = session.screenshot("running")
+        meter = screen.Meter(Logical(image), layout.METER_LEFT)
+        if abs(meter.lit - want) <= 1 or time.monotonic() > deadline:
+            break
+        time.sleep(0.1)
     log("left meter %s (expected about %d)" % (meter.describe(), want))
     check(meter.is_bar() and abs(meter.lit - want) <= 1, "left meter %s" % meter.describe())
     for origin in (layout.METER_LEFT, layout.METER_RIGHT):
         check(not blurred_rows(image, origin + (screen.METER_WIDTH, screen.METER_HEIGHT)),
               "the meters' pixels are not sharp %dx%d blocks" % (SCALE, SCALE))
 
-    # Stopped, the display holds still while the pointer reads it.
+    # Stopped, the display holds still while the pointer reads it; the bars
+    # have had a second of the tone.
+    time.sleep(1)
     stop = screen.centre(layout.BTN_STOP)
     session.xdotool("mousemove", "--sync", str(session.origin[0] + stop[0] * SCALE),
                     str(session.origin[1] + stop[1] * SCALE), "click", "1")
@@ -165,7 +171,7 @@ def test(session):
     y = row * SCALE + SCALE - 1
     for x, on_bar in ((column * SCALE, True), (column * SCALE + SCALE - 1, True),
                       (column * SCALE - 1, False), ((column + 1) * SCALE, False)):
-        aqua, grey = readout_colour(session, (x, y), "pointer_%d_%d" % (x, y))
+        aqua, grey = readout_colours(session, (x, y), on_bar, "pointer_%d_%d" % (x, y))
         log("pointer on screen pixel (%d, %d): LFrq has %d aqua, %d grey pixels"
             % (x, y, aqua, grey))
         if on_bar:
