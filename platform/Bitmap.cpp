@@ -20,10 +20,14 @@ void Bitmap::FillRect(int left, int top, int right, int bottom) {
   bottom = std::min(bottom, Height());
   if (left >= right || top >= bottom) return;
   const QRgb rgb = ToQRgb(BrushColor);
-  for (int y = top; y < bottom; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-    std::fill(line + left, line + right, rgb);
-  }
+  // The first row is filled pixel by pixel, the others are block copies of it.
+  uchar* const bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  auto* const first = reinterpret_cast<QRgb*>(bits + top * stride) + left;
+  std::fill(first, first + (right - left), rgb);
+  const size_t bytes = static_cast<size_t>(right - left) * sizeof(QRgb);
+  for (int y = top + 1; y < bottom; ++y)
+    std::memcpy(reinterpret_cast<QRgb*>(bits + y * stride) + left, first, bytes);
 }
 
 void Bitmap::MoveTo(int x, int y) {
@@ -65,6 +69,10 @@ void Bitmap::LineTo(int x, int y) {
     last = std::min<int64_t>(n - 1, major0);
   }
   if (first > last) return;
+  // One detach for the whole line rather than one per pixel.
+  auto* const bits = reinterpret_cast<QRgb*>(image_.bits());
+  const qsizetype stride = image_.bytesPerLine() / qsizetype{sizeof(QRgb)};
+  const int64_t width = Width(), height = Height();
   // 2 i |dminor| needs up to 66 bits for lines across the whole int range, so
   // the first visible step is placed in 128 bits and the walk goes on with a
   // remainder below 2n.
@@ -74,11 +82,9 @@ void Bitmap::LineTo(int x, int y) {
   int64_t remainder = static_cast<int64_t>(start % (2 * n));
   for (int64_t i = first; i <= last; ++i) {
     const int64_t major = major0 + i * majorStep;
-    const int64_t minor = std::clamp<int64_t>(minor0 + minorStep * offset, -1, INT32_MAX);
-    if (xMajor)
-      Plot(static_cast<int>(major), static_cast<int>(minor), rgb);
-    else
-      Plot(static_cast<int>(minor), static_cast<int>(major), rgb);
+    const int64_t minor = minor0 + minorStep * offset;
+    const int64_t px = xMajor ? major : minor, py = xMajor ? minor : major;
+    if (px >= 0 && py >= 0 && px < width && py < height) bits[py * stride + px] = rgb;
     remainder += 2 * minorAbs;
     if (remainder >= 2 * n) {
       remainder -= 2 * n;
@@ -123,13 +129,35 @@ void Bitmap::CopyRect(int dx, int dy, int width, int height, const Bitmap& src, 
   if (width <= 0 || height <= 0) return;
   const bool sameImage = &src == this;
   const size_t bytes = static_cast<size_t>(width) * sizeof(QRgb);
+  // The destination detaches first, so a source sharing its pixels is read
+  // from its own copy; then both are walked by row without further detaches.
+  uchar* const toBits = image_.bits();
+  const uchar* const fromBits = src.image_.constBits();
+  const qsizetype toStride = image_.bytesPerLine(), fromStride = src.image_.bytesPerLine();
   // Rows are walked away from the overlap so a self-copy reads before it writes.
   const bool bottomUp = sameImage && dy > sy;
   for (int k = 0; k < height; ++k) {
     const int row = bottomUp ? height - 1 - k : k;
-    const auto* from = reinterpret_cast<const QRgb*>(src.image_.constScanLine(sy + row)) + sx;
-    auto* to = reinterpret_cast<QRgb*>(image_.scanLine(dy + row)) + dx;
+    const auto* from = fromBits + (sy + row) * fromStride + sx * qsizetype{sizeof(QRgb)};
+    auto* to = toBits + (dy + row) * toStride + dx * qsizetype{sizeof(QRgb)};
     std::memmove(to, from, bytes);
+  }
+}
+
+void Bitmap::ScrollLeft(int distance, const Bitmap& edge) {
+  if (distance <= 0) return;
+  const int width = Width();
+  const int kept = std::max(width - distance, 0);
+  uchar* const bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  for (int y = 0; y < Height(); ++y) {
+    auto* const row = reinterpret_cast<QRgb*>(bits + y * stride);
+    std::memmove(row, row + (width - kept), static_cast<size_t>(kept) * sizeof(QRgb));
+    if (y < edge.Height() && edge.Width() > 0) {
+      // Read after the move, as the paste that follows a self-copy would.
+      const QRgb pixel = reinterpret_cast<const QRgb*>(edge.image_.constScanLine(y))[0];
+      std::fill(row + kept, row + width, pixel);
+    }
   }
 }
 

@@ -33,6 +33,11 @@ public:
   TColor GetPixel(int x, int y) const;
   // Copies width x height pixels of src at (sx, sy) to (dx, dy); src may be this bitmap.
   void CopyRect(int dx, int dy, int width, int height, const Bitmap& src, int sx, int sy);
+  // Gives the pixels of a self-copy of the whole bitmap from (distance, 0) to
+  // (0, 0) followed by pasting column 0 of edge at x = Width - 1 ... Width -
+  // distance, in one pass: every row moves left and the freed columns repeat
+  // that row's edge pixel. Rows below edge's height keep their old right part.
+  void ScrollLeft(int distance, const Bitmap& edge);
   void TextOut(int x, int y, const QString& text);
   // A 3D frame of one pixel: topLeft along the top and left edges, bottomRight
   // along the bottom and right edges, on the outermost pixels of r.

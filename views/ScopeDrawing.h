@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+#include "audio/SampleBlock.h"
+#include "platform/Bitmap.h"
+
 // The traces' trigger levels, their shifts and where each trace starts.
 struct ScopeState {
   int32_t TrigLevelR = 0, TrigLevelL = 0;
@@ -11,3 +14,25 @@ struct ScopeState {
   int32_t ScopeShiftR0 = 0, ScopeShiftL0 = 0; // the shifts when a drag started
   int32_t ScopeStartR = 0, ScopeStartL = 0;
 };
+
+// What the oscilloscope's controls say for one drawing.
+struct ScopeSettings {
+  int XScale = 25; // ScopeXW, 1..50
+  int YScale = -1; // ScopeYW, normally -181..-1
+  bool Sync = false;
+  bool Right = false, Left = false; // the traces drawn
+  bool Live = true;                 // STOP is up: the trigger searches
+};
+
+// Clears the 320 x 200 area to black and draws the 9 x 9 inner grid lines.
+void DrawScopeGrid(Bitmap& scope);
+
+// The ScopeYW position that makes the louder selected channel's peak fill the
+// height: -round(sqrt(peak + 4)), -2..-181.
+int AutoYScalePosition(int32_t peakR, int32_t peakL, bool right, bool left);
+
+// Places both traces (shift limits, or the zero-crossing trigger with its
+// history) and draws the selected ones over the grid, right then left.
+// An XScale outside 1..50 is taken as the nearest end.
+void DrawScopeTraces(Bitmap& scope, ScopeState& state, const SampleBlock& block, int32_t peakR,
+                     int32_t peakL, const ScopeSettings& settings);

@@ -1,9 +1,40 @@
 // The scrolling spectrum analyser and its controls.
 
 #include "app/Main.h"
+#include "views/RangePosition.h"
+#include "views/SpectrogramDrawing.h"
 
-void TForm1::DrawSpectrogram() {}
+void TForm1::DrawSpectrogram() {
+  TransformSettings transform;
+  transform.Scale = ChooseScale(fLog->Checked(), fSqrt->Checked(), fLinear->Checked(), Spectrum);
+  transform.Filter = Filter->Checked();
+  transform.Auto = AutoSensitivity->Checked();
+  transform.Window = cbWnd->Checked();
+  const ChannelChoice channels{RCnl->Checked(), LCnl->Checked()};
 
+  if (channels.Right) {
+    TransformChannel(Samples.Right(), Levels.PeakR, Spectrum.SpectrumR.data(), Spectrum.PeakBinR,
+                     transform);
+    if (AutoFrqCount->Checked()) ShowFrequency('R');
+  }
+  if (channels.Left) {
+    TransformChannel(Samples.Left(), Levels.PeakL, Spectrum.SpectrumL.data(), Spectrum.PeakBinL,
+                     transform);
+    if (AutoFrqCount->Checked()) ShowFrequency('L');
+  }
+
+  const SpectrogramRange range = RB11K->Checked()  ? SpectrogramRange::Half
+                                 : RB6K->Checked() ? SpectrogramRange::Quarter
+                                                   : SpectrogramRange::Full;
+  PaintColumn(*ColumnBitmap, Spectrum, channels, range, ColorBox->Checked());
+  // The scroll and the pastes touch only the display, so they run together
+  // once the column is ready.
+  ScrollInColumn(*DisplayBitmap, *ColumnBitmap, WithinRange(*Speed, SpeedPos));
+  CopyToWindow(Geometry::Display);
+}
+
+// Copies the position before the step: the new scale's value takes effect
+// at the next step.
 void TForm1::SensitivityChanging(QObject*, bool&) {
   const int32_t position = Sensitivity->Position();
   if (fLinear->Checked()) Spectrum.SensLinear = position;

@@ -278,3 +278,20 @@ TEST(Bitmap, CopyBetweenBitmapsIsClippedOnBothSides) {
   EXPECT_TRUE(Painted(dst, 5, 2));
   EXPECT_EQ(dst.GetPixel(5, 1), clBlack);
 }
+
+// The one-pass scroll gives the pixels of a self-copy followed by pastes of a
+// column, also where the column is shorter or the distance is the whole width.
+TEST(Bitmap, ScrollLeftMatchesASelfCopyAndColumnPastes) {
+  constexpr int W = 30, H = 8;
+  Bitmap column(1, 6);
+  for (int y = 0; y < 6; ++y)
+    column.SetPixel(0, y, RGBColor(200, uint8_t(y), 7));
+  for (int distance : {0, 1, 4, W, W + 5}) {
+    Bitmap fast = Numbered(W, H), slow = Numbered(W, H);
+    fast.ScrollLeft(distance, column);
+    slow.CopyRect(0, 0, W, H, slow, distance, 0);
+    for (int k = 0; k < distance; ++k)
+      slow.CopyRect(W - 1 - k, 0, 1, 6, column, 0, 0);
+    EXPECT_EQ(fast.Image(), slow.Image()) << "distance " << distance;
+  }
+}

@@ -96,11 +96,28 @@ TEST(Startup, ActivationWritesTheScaleLabelsAndClearsAnyChannel) {
   bottom.ShowAndActivate();
   EXPECT_EQ(bottom.form->LabelY->Caption(), "-0" + QLocale().decimalPoint() + "0 dB");
 
-  // Outside -181..-1 (5 on a first run) the label keeps its design text.
+  // Outside -181..-1 (5 on a first run) the label keeps its text: the one the
+  // changing handler wrote while loading, for the position before the load (-1).
   QFile::remove(SettingsFile());
   StoredWindow first;
   first.ShowAndActivate();
   EXPECT_EQ(first.form->ScopeYW->Position(), 5);
-  EXPECT_EQ(first.form->LabelY->Caption(), QStringLiteral("-0,00 dB"));
+  EXPECT_EQ(first.form->LabelY->Caption(), "-90" + QLocale().decimalPoint() + "3 dB");
   EXPECT_EQ(first.form->LabelX->Caption(), QStringLiteral("X Scale"));
+}
+
+// Scales stored in the file show in the labels and the trace from the first
+// block: X scale 10 draws sample i + 1 at x = 5 i, Y scale -10 divides by 110.
+TEST(Startup, StoredScopeScalesShowFromTheFirstBlock) {
+  Store("UD41=10\nUD42=-10\nCB31=1\nCB33=1\n");
+  StoredWindow w;
+  w.ShowAndActivate();
+  EXPECT_EQ(w.form->LabelY->Caption(), "-50" + QLocale().decimalPoint() + "3 dB");
+  std::vector<int16_t> block(4096);
+  block[2 * 21 + 1] = 50; // right channel, sample 21
+  ASSERT_TRUE(w.audio->DeliverBlock(block));
+  ProcessEvents();
+  EXPECT_EQ(w.form->LabelX->Caption(), QStringLiteral("X Scale: 10"));
+  EXPECT_EQ(w.form->ScopeBitmap->GetPixel(100, 145), clFuchsia);
+  EXPECT_NE(w.form->ScopeBitmap->GetPixel(95, 145), clFuchsia);
 }
