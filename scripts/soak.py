@@ -120,7 +120,8 @@ def main():
     # what was lost the program counts itself.
     print("blocks: %d in %.0f s (%d frames per second, %d frames per block); lost: %d frames"
           % (round(seconds * RATE / BLOCK_FRAMES), seconds, RATE, BLOCK_FRAMES, lost))
-    print("meters at the end: %d and %d blocks lit; exit status %d" % (meters[0], meters[1], status))
+    print("meters at the end: %d and %d blocks lit; exit status %d"
+          % (meters[0], meters[1], status))
     failures = []
     if min(meters) == 0:
         failures.append("the sweep did not reach the input")
