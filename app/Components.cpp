@@ -68,7 +68,9 @@ const std::array<ComponentSpec, ComponentCount> Components = {{
     {56, "Label2", K::Label, 48, 159, 56, 12, 13, "%"},
     {57, "Label3", K::Label, 48, 106, 149, 14, 13, "Hz"},
     {58, "Label7", K::Label, 48, 228, 123, 11, 13, "%"},
-    {59, "LabelInc", K::Label, 48, 7, 149, 55, 13, "Increment:"},
+    // Wide enough for its longer caption "RandomFrq", so three pixels left of
+    // its design place to end where FInc begins.
+    {59, "LabelInc", K::Label, 48, 4, 149, 59, 13, "Increment:"},
     {60, "LblNow", K::Label, 48, 130, 149, 33, 13, "22049 "},
     {61, "Label9", K::Label, 48, 106, 123, 11, 13, "to"},
     {62, "Label10", K::Label, 48, 171, 123, 14, 13, "Hz"},

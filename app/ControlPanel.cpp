@@ -56,19 +56,20 @@ void TForm1::UpdateStatus() {
   const bool spectralAmp = SpectralAmp->Checked();
   const bool fftMode = FFTMode->Checked();
 
-  LSpeed->SetCaption(QStringLiteral("Speed:") + QString::number(Speed->Position()));
+  LSpeed->SetCaption(QStringLiteral("Speed:") + QString::number(Speed->ClampedPosition()));
 
   if (AutoSensitivity->Checked()) {
     SensGroup->SetCaption(QStringLiteral("Auto Sensitivity "));
     LSensVal->SetCaption(QString());
   } else {
     SensGroup->SetCaption(QStringLiteral("Sensitivity "));
-    if (fLog->Checked())
-      LSensVal->SetCaption(QString::number(Spectrum.SensLog) + QStringLiteral("%"));
-    if (fSqrt->Checked())
-      LSensVal->SetCaption(QString::number(Spectrum.SensSqrt) + QStringLiteral("%"));
-    if (fLinear->Checked())
-      LSensVal->SetCaption(QString::number(Spectrum.SensLinear) + QStringLiteral("%"));
+    // A stored sensitivity beyond the up-down's range shows as its nearest bound.
+    const auto shown = [this](int32_t sensitivity) {
+      return QString::number(Sensitivity->Clamp(sensitivity)) + QStringLiteral("%");
+    };
+    if (fLog->Checked()) LSensVal->SetCaption(shown(Spectrum.SensLog));
+    if (fSqrt->Checked()) LSensVal->SetCaption(shown(Spectrum.SensSqrt));
+    if (fLinear->Checked()) LSensVal->SetCaption(shown(Spectrum.SensLinear));
   }
 
   Sensitivity->setEnabled(!spectralAmp && !AutoSensitivity->Checked() && c);
@@ -102,7 +103,7 @@ void TForm1::UpdateStatus() {
     RulerPanel->resize(Geometry::RulerFrequencyWidth, Geometry::RulerFrequencyHeight);
 
   if (AutoYScale->Checked() && Scope->Checked() && c) {
-    LabelY->SetCaption(YScaleCaption(ScopeYW->Position()));
+    LabelY->SetCaption(YScaleCaption(ScopeYW->ClampedPosition()));
   }
 
   Sync->setEnabled(Scope->Checked() && c);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 
 #include "app/Main.h"
 #include "generator/SourceTable.h"
@@ -293,12 +294,16 @@ void TForm1::ConnectHandlers() {
     // A control's mouse events are its own: they never reach its container or
     // the window's handlers in the container's coordinates.
     control->setAttribute(Qt::WA_NoMousePropagation);
-    const bool innerParts =
-        entry.Kind == ComponentKind::SpinEdit || entry.Kind == ComponentKind::UpDown;
-    if (entry.Mouse == MouseWiring::Window || entry.Mouse == MouseWiring::MoveOnly)
-      MouseEvents::Of(control, innerParts).OnMouseMove = controlMove;
-    if (entry.Mouse == MouseWiring::Window)
-      MouseEvents::Of(control, innerParts).OnMouseUp = controlUp;
+    if (entry.Mouse != MouseWiring::Window && entry.Mouse != MouseWiring::MoveOnly) continue;
+    // An up-down's buttons are the control; a spin edit's own buttons keep
+    // their mouse to themselves, only its text field reports.
+    QList<QWidget*> parts;
+    if (entry.Kind == ComponentKind::UpDown) parts = control->findChildren<QWidget*>();
+    if (entry.Kind == ComponentKind::SpinEdit)
+      parts.append(static_cast<SpinEdit*>(control)->Editor());
+    MouseEvents& events = MouseEvents::Of(control, parts);
+    events.OnMouseMove = controlMove;
+    if (entry.Mouse == MouseWiring::Window) events.OnMouseUp = controlUp;
   }
 
   MouseEvents& window = MouseEvents::Of(this);

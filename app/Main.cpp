@@ -49,13 +49,10 @@ void TForm1::FormCreate(QObject*) {
   BuildWindow(4, 2048);
 
   const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr || screen->geometry().width() < 1024) {
+  const bool tooNarrow = screen == nullptr || screen->geometry().width() < 1024;
+  if (tooNarrow)
     ShowMessageBox(this, QStringLiteral("1024x768 or greater screen resolution require !"),
                    QStringLiteral("Warning"), MessageIcon::Warning);
-    // Creation runs on; the program ends when the message loop next runs.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                              Qt::QueuedConnection);
-  }
 
   LoadCursorResource(1, QStringLiteral("CROSSHAIRS"), 9, 9);
   LoadCursorResource(2, QStringLiteral("OPENHAND"), 16, 16);
@@ -109,6 +106,13 @@ void TForm1::FormCreate(QObject*) {
   Capture.InClosed = true;
 
   OpenCapture();
+
+  // The program ends when the message loop next runs. Asked for only now: a
+  // message box shown during creation runs a loop of its own, which would
+  // take the request and leave the program running.
+  if (tooNarrow)
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
 }
 
 void TForm1::FormShow(QObject*) {
@@ -128,6 +132,7 @@ void TForm1::FormCloseQuery(QObject*, bool& CanClose) {
   ShutDownCapture();
   CanClose = Capture.InClosed;
   Playback.OutStop = true;
+  Playback.OutResume = false; // the window is closing: nothing is opened again
 }
 
 void TForm1::FormDestroy(QObject*) {

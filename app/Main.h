@@ -163,6 +163,8 @@ public:
   void WomClose();
   void WomLost(MMRESULT Code);
   void FillAndWrite(WAVEHDR* Header);
+  // One warning for the streams one failure took down (audio/StreamLoss.cpp).
+  void ReportLoss(bool Input);
 
   // Waveform synthesis and generator controls (generator/).
   void BuildTables();
@@ -239,8 +241,10 @@ private:
   void ConnectHandlers();
   template <class T> T* Bind(std::string_view name);
   GenSources Sources() const;
+  bool AnySourceActive() const; // a source is switched on and routed
 
   std::vector<QWidget*> components_;
   bool shown_ = false;
   bool destroyed_ = false;
+  unsigned lostToReport_ = 0; // streams lost since the last warning, not yet shown
 };

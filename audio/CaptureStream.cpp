@@ -86,7 +86,7 @@ void TForm1::WimData(WAVEHDR* Header) {
   const ChannelPeaks peaks = SplitBlock(Header->lpData, Samples);
   Levels.PeakL = peaks.Left;
   Levels.PeakR = peaks.Right;
-  SpeedPos = Speed->Position();
+  SpeedPos = Speed->ClampedPosition();
 
   if (!BtnStop->Down()) {
     if (Led->Checked()) {
@@ -143,14 +143,13 @@ void TForm1::WimLost(MMRESULT) {
   // The device is gone: close what is left of it and freeze the input exactly
   // as STOP does (no status refresh after it, which would enable the mode
   // controls again), so that START can try again.
+  // Reported first: the shutdown pumps events, and the output's loss from the
+  // same failure joins the same warning.
+  ReportLoss(true);
   Capture.Recording = false;
   ShutDownCapture();
   BtnStop->SetDown(true);
   BtnStop->Click();
-  Warn(this,
-       "The audio input was lost: the sound server went away.\n"
-       "Release STOP to try again.",
-       "Warning");
 }
 
 void TForm1::ShutDownCapture() {

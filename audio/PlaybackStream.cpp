@@ -46,6 +46,7 @@ void TForm1::OpenOutput() {
   FillStreamFormat(format);
 
   Playback.OutStop = false;
+  Playback.OutResume = false;
   const MMRESULT result =
       Audio->WaveOutOpen(&Playback.WaveOut, 0, &format, this, 0, CALLBACK_WINDOW);
   if (result != 0) {
@@ -115,11 +116,14 @@ void TForm1::WomClose() {
   Playback.OutIdle = true;
   for (const GenSourceRow& row : GenSourceRows)
     SetColor(this->*row.Level, clWindow);
+  // The stop is complete; a source switched on meanwhile is heard again.
+  if (Playback.OutResume && AnySourceActive()) OpenOutput();
 }
 
-void TForm1::WomLost(MMRESULT Code) {
+void TForm1::WomLost(MMRESULT) {
   // The device is gone: let it go as a stop would, so the box returns to
   // button face when its close arrives, and say why.
+  Playback.OutResume = false;
   ResetAndClose(*Audio, Playback.WaveOut);
-  WarnCode(this, QString(), Code);
+  ReportLoss(false);
 }

@@ -37,4 +37,6 @@ struct PlaybackStream {
   std::array<char*, BufferCount> OutBuffers{}; // freed with the window
   bool OutStop = false; // stop request: the next returned buffer closes the device
   bool OutIdle = false; // the device may be opened
+  // A stop the user asked for: its close reopens the device if a source is on again.
+  bool OutResume = false;
 };

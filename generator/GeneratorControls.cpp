@@ -7,12 +7,15 @@
 #include "generator/SourceTable.h"
 
 void TForm1::Frq1Click(QObject*) {
-  const bool active = std::any_of(GenSourceRows.begin(), GenSourceRows.end(),
-                                  [this](const GenSourceRow& row) { return Sounding(*this, row); });
-  if (active && Playback.OutIdle)
+  const bool active = AnySourceActive();
+  if (active && Playback.OutIdle) {
     OpenOutput();
-  else if (!active)
+  } else if (!active) {
     Playback.OutStop = true;
+    // A source switched on again before the stop completes does not cancel
+    // it; the close then opens the output again.
+    Playback.OutResume = true;
+  }
   Gen.TablesValid = false;
 }
 

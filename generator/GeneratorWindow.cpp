@@ -1,6 +1,8 @@
 // The window's side of the synthesis: it reads the generator's controls and
 // shows the results.
 
+#include <algorithm>
+
 #include "app/Main.h"
 #include "generator/SourceTable.h"
 #include "platform/Appearance.h"
@@ -13,6 +15,11 @@ GenSources TForm1::Sources() const {
                   (this->*row.Left)->Checked(), (this->*row.Right)->Checked()};
   }
   return sources;
+}
+
+bool TForm1::AnySourceActive() const {
+  return std::any_of(GenSourceRows.begin(), GenSourceRows.end(),
+                     [this](const GenSourceRow& row) { return Sounding(*this, row); });
 }
 
 void TForm1::BuildTables() {

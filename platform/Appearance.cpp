@@ -5,6 +5,9 @@
 #include <QVariant>
 #include <QWidget>
 
+#include "platform/Containers.h"
+#include "platform/SpinEdit.h"
+
 namespace {
 constexpr const char* kColor = "veltranoColor";
 constexpr const char* kFontColor = "veltranoFontColor";
@@ -14,19 +17,31 @@ void SetColor(QWidget* control, TColor color) {
   // Called per block and per buffer; an unchanged colour costs no repaint.
   if (control->property(kColor).isValid() && ColorOf(control) == color) return;
   control->setProperty(kColor, QVariant::fromValue(color));
-  QPalette palette = control->palette();
   const QColor c = ToQColor(color);
+  // An edit's colour is the colour of its text field; its buttons keep theirs.
+  if (auto* edit = qobject_cast<SpinEdit*>(control)) {
+    QPalette p = edit->Editor()->palette();
+    p.setColor(QPalette::Base, c);
+    edit->Editor()->setPalette(p);
+    return;
+  }
+  // A group box paints its colour itself: in its palette the colour would
+  // reach the frames, text fields and tick boxes of the controls inside.
+  if (qobject_cast<GroupBox*>(control) != nullptr) {
+    control->update();
+    return;
+  }
+  // Any other control's colour is its background, and the background of
+  // what it holds (the LED meters take their panel's). Only the window's
+  // colour is every control's default for fields and buttons too.
+  QPalette palette = control->palette();
   palette.setColor(QPalette::Window, c);
-  palette.setColor(QPalette::Base, c);
-  palette.setColor(QPalette::Button, c);
+  if (control->isWindow()) {
+    palette.setColor(QPalette::Base, c);
+    palette.setColor(QPalette::Button, c);
+  }
   control->setPalette(palette);
   control->setAutoFillBackground(true);
-  // An edit's colour is the colour of its text field.
-  for (QLineEdit* edit : control->findChildren<QLineEdit*>()) {
-    QPalette p = edit->palette();
-    p.setColor(QPalette::Base, c);
-    edit->setPalette(p);
-  }
 }
 
 TColor ColorOf(const QWidget* control) {

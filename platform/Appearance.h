@@ -6,6 +6,8 @@
 
 class QWidget;
 
+// Colours the control itself: an edit's text field, a group box's surface
+// (not the controls inside it), any other control's background.
 void SetColor(QWidget* control, TColor color);
 TColor ColorOf(const QWidget* control); // clBtnFace until set
 void SetFontColor(QWidget* control, TColor color);

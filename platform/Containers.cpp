@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "platform/Appearance.h"
 #include "platform/Colors.h"
 
 namespace {
@@ -33,6 +34,16 @@ void Panel::paintEvent(QPaintEvent*) {
   QRect r = rect();
   DrawBevel(painter, r, outer_);
   DrawBevel(painter, r, inner_);
+}
+
+// The colour SetColor gave the box is painted here rather than kept in its
+// palette, so that the controls inside keep their own look.
+void GroupBox::paintEvent(QPaintEvent* event) {
+  {
+    QPainter painter(this);
+    painter.fillRect(rect(), ToQColor(ColorOf(this)));
+  }
+  QGroupBox::paintEvent(event);
 }
 
 Bevel::Bevel(QWidget* parent) : QFrame(parent) {

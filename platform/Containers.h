@@ -28,6 +28,10 @@ public:
   explicit GroupBox(QWidget* parent) : QGroupBox(parent) {}
   QString Caption() const { return title(); }
   void SetCaption(const QString& caption) { setTitle(caption); }
+
+protected:
+  // Under the frame and caption: the colour SetColor gave the box, if any.
+  void paintEvent(QPaintEvent* event) override;
 };
 
 // A sunken frame drawn behind the controls it groups.

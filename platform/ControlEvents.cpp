@@ -4,21 +4,24 @@
 #include <QWidget>
 #include <QtMath>
 
-MouseEvents::MouseEvents(QWidget* control, bool withInnerParts)
+MouseEvents::MouseEvents(QWidget* control, const QList<QWidget*>& parts)
     : QObject(control), control_(control) {
   control->setMouseTracking(true);
   control->installEventFilter(this);
-  if (!withInnerParts) return;
-  for (QWidget* child : control->findChildren<QWidget*>()) {
-    child->setMouseTracking(true);
-    child->installEventFilter(this);
+  for (QWidget* part : parts) {
+    part->setMouseTracking(true);
+    part->installEventFilter(this);
   }
 }
 
 MouseEvents& MouseEvents::Of(QWidget* control, bool withInnerParts) {
+  return Of(control, withInnerParts ? control->findChildren<QWidget*>() : QList<QWidget*>());
+}
+
+MouseEvents& MouseEvents::Of(QWidget* control, const QList<QWidget*>& parts) {
   if (auto* existing = control->findChild<MouseEvents*>(QString(), Qt::FindDirectChildrenOnly))
     return *existing;
-  return *new MouseEvents(control, withInnerParts);
+  return *new MouseEvents(control, parts);
 }
 
 bool MouseEvents::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include <QList>
 #include <QObject>
 
 class QWidget;
@@ -16,8 +17,8 @@ using MouseMoveEvent =
     std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
 
 // Mouse handlers attached to a control. A control made of inner parts (an
-// edit with its buttons) reports their events too, in its own coordinates.
-// Moves are reported without a button held too.
+// up-down's buttons, an edit's text field) reports their events too, in its
+// own coordinates. Moves are reported without a button held too.
 class MouseEvents : public QObject {
   Q_OBJECT
 public:
@@ -25,13 +26,15 @@ public:
   MouseMoveEvent OnMouseMove;
   MouseEvent OnMouseUp;
 
-  // The handlers of a control, created on first use.
+  // The handlers of a control, created on first use: with all its inner
+  // parts reporting, or only the given ones.
   static MouseEvents& Of(QWidget* control, bool withInnerParts = false);
+  static MouseEvents& Of(QWidget* control, const QList<QWidget*>& parts);
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-  MouseEvents(QWidget* control, bool withInnerParts);
+  MouseEvents(QWidget* control, const QList<QWidget*>& parts);
   QWidget* control_;
 };

@@ -22,6 +22,8 @@ SpinEdit::SpinEdit(QWidget* parent)
     button->setAutoRepeat(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setIconSize(QSize(6, 4));
+    // The buttons' mouse stays theirs; it never reaches the edit's own handlers.
+    button->setAttribute(Qt::WA_NoMousePropagation);
   }
   connect(up_, &QToolButton::clicked, this, [this] { SetValue(Value() + 1); });
   connect(down_, &QToolButton::clicked, this, [this] { SetValue(Value() - 1); });

@@ -32,6 +32,10 @@ void UpDown::SetPosition(int16_t position) {
   position_ = position;
 }
 
+int16_t UpDown::Clamp(int value) const {
+  return static_cast<int16_t>(std::clamp(value, std::min(Min, Max), std::max(Min, Max)));
+}
+
 void UpDown::Step(int delta) {
   const int lo = std::min(Min, Max), hi = std::max(Min, Max);
   const int target = std::clamp(position_ + delta, lo, hi);

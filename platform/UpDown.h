@@ -25,6 +25,12 @@ public:
 
   int16_t Position() const { return position_; }
   void SetPosition(int16_t position);
+  // The position as its readers use it: a position outside Min..Max (a stored
+  // one is loaded unclamped) counts as the nearest bound. Position() keeps the
+  // value itself, so it is saved as it was.
+  int16_t ClampedPosition() const { return Clamp(position_); }
+  // Any value taken into Min..Max the same way, e.g. a stored sensitivity.
+  int16_t Clamp(int value) const;
   Qt::Orientation Orientation() const { return orientation_; }
   // One step as a click on an arrow does: +1 for up (or right), -1 for down.
   void Step(int delta);

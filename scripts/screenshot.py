@@ -18,6 +18,10 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+# The end-to-end helpers place the controls from the program's component
+# table, which the build prints as JSON.
+if not any(arg.startswith("--layout") for arg in sys.argv):
+    sys.argv += ["--layout", str(ROOT / "build" / "tests" / "e2e" / "layout.json")]
 
 import layout  # noqa: E402
 import session as e2e  # noqa: E402
@@ -40,6 +44,7 @@ def main():
     parser.add_argument("--out", default=str(ROOT / "docs" / "veltrano.png"))
     parser.add_argument("--seconds", type=float, default=16,
                         help="how long the views run before the picture is taken")
+    parser.add_argument("--layout", help="the component table as JSON (default: the build's)")
     options = parser.parse_args()
     work = Path("/tmp/veltrano-screenshot")
     args = argparse.Namespace(program=options.program, out=str(work),

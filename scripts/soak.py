@@ -23,6 +23,10 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+# The end-to-end helpers place the controls from the program's component
+# table, which the build prints as JSON.
+if not any(arg.startswith("--layout") for arg in sys.argv):
+    sys.argv += ["--layout", str(ROOT / "build" / "tests" / "e2e" / "layout.json")]
 
 import layout  # noqa: E402
 import screen  # noqa: E402
@@ -94,6 +98,7 @@ def main():
     parser.add_argument("--cycle", type=float, default=20,
                         help="seconds on each display (0: the spectrogram only)")
     parser.add_argument("--out", default="/tmp/veltrano-soak", help="logs and last screenshot")
+    parser.add_argument("--layout", help="the component table as JSON (default: the build's)")
     options = parser.parse_args()
     args = argparse.Namespace(program=options.program, out=options.out,
                               pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))

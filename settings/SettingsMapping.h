@@ -1,18 +1,34 @@
 #pragma once
-// Which components are stored, and under which value names.
+// Which controls are stored, under which value names, and how each kind of
+// control gives and takes its value: the one table that the load and the
+// save both walk.
 
-#include <optional>
+#include <cstdint>
 
 #include <QString>
 
 #include "app/Components.h"
 
-// "CB6", "RB7", "UD16", "SE64": the kind's prefix and the component's index;
-// nothing for kinds that are not stored.
-std::optional<QString> ValueName(ComponentKind kind, int index);
+class QWidget;
 
-inline constexpr int DefaultUpDownPosition = 5;
-inline constexpr int DefaultSpinEditValue = 50;
+// How one kind of control is stored: the prefix of its value names, the
+// value it gets when nothing is stored, and its accessors.
+struct StoredKind {
+  ComponentKind Kind;
+  const char* Prefix;
+  int32_t Default;
+  int32_t (*Get)(const QWidget& control);
+  // Through the control's ordinary setter, so its handlers run as for any
+  // other change.
+  void (*Set)(QWidget& control, int32_t value);
+};
+
+// The kind's entry, or nullptr for kinds that are not stored.
+const StoredKind* StoredKindOf(ComponentKind kind);
+
+// "CB6", "RB7", "UD16", "SE64": the kind's prefix and the component's index.
+QString ValueName(const StoredKind& kind, int index);
+
 inline constexpr int DefaultRulerLeft = 992;
 inline constexpr int DefaultSensLinear = 1;
 inline constexpr int DefaultSensSqrt = 1;

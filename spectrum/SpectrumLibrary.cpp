@@ -5,8 +5,12 @@
 #include <climits>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
 #include <numbers>
+
+#include <emmintrin.h>
+
+#include "spectrum/Butterflies.h"
+#include "spectrum/Stages.h"
 
 namespace {
 
@@ -123,90 +127,39 @@ void LoadFirstStage(std::size_t n, const int16_t* samples, bool useWindow) {
     std::copy(re, re + n, im);
 }
 
-// Two neighbouring butterflies at once; each lane does the scalar arithmetic exactly.
-typedef double Lanes __attribute__((vector_size(2 * sizeof(double))));
+struct Kernels {
+  void (*Stages)(double*, double*, const double*, const double*, std::size_t);
+  void (*Moduli)(double*, const double*, std::size_t);
+};
 
-Lanes Get(const double* p) {
-  Lanes v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-void Put(double* p, Lanes v) {
-  std::memcpy(p, &v, sizeof v);
-}
-
-// b is turned by the twiddle w; then a, b = a + wb, a - wb.
-void Butterfly(Lanes& ar, Lanes& ai, Lanes& br, Lanes& bi, Lanes wr, Lanes wi) {
-  const Lanes tr = wr * br - wi * bi;
-  const Lanes ti = wr * bi + wi * br;
-  br = ar - tr;
-  bi = ai - ti;
-  ar = ar + tr;
-  ai = ai + ti;
-}
-
-// The stage of span 2h alone (h >= 2).
-void OneStage(std::size_t n, std::size_t h) {
-  double* re = FFTRe.data();
-  double* im = FFTIm.data();
-  const double* wr = TwiddleRe.data() + h;
-  const double* wi = TwiddleIm.data() + h;
-  for (std::size_t s = 0; s < n; s += 2 * h)
-    for (std::size_t k = 0; k < h; k += 2) {
-      const std::size_t a = s + k;
-      const std::size_t b = a + h;
-      Lanes ar = Get(re + a), ai = Get(im + a), br = Get(re + b), bi = Get(im + b);
-      Butterfly(ar, ai, br, bi, Get(wr + k), Get(wi + k));
-      Put(re + a, ar), Put(im + a, ai), Put(re + b, br), Put(im + b, bi);
-    }
-}
-
-// The stages of spans 2h and 4h (h >= 2) in one pass over the data: each quarter of
-// a 4h-group is loaded once and goes through both stages' butterflies in registers.
-void TwoStages(std::size_t n, std::size_t h) {
-  double* re = FFTRe.data();
-  double* im = FFTIm.data();
-  const double* w1r = TwiddleRe.data() + h;
-  const double* w1i = TwiddleIm.data() + h;
-  const double* w2r = TwiddleRe.data() + 2 * h;
-  const double* w2i = TwiddleIm.data() + 2 * h;
-  for (std::size_t s = 0; s < n; s += 4 * h)
-    for (std::size_t k = 0; k < h; k += 2) {
-      const std::size_t p0 = s + k, p1 = p0 + h, p2 = p1 + h, p3 = p2 + h;
-      Lanes r0 = Get(re + p0), i0 = Get(im + p0), r1 = Get(re + p1), i1 = Get(im + p1);
-      Lanes r2 = Get(re + p2), i2 = Get(im + p2), r3 = Get(re + p3), i3 = Get(im + p3);
-      const Lanes wr = Get(w1r + k), wi = Get(w1i + k);
-      Butterfly(r0, i0, r1, i1, wr, wi);
-      Butterfly(r2, i2, r3, i3, wr, wi);
-      Butterfly(r0, i0, r2, i2, Get(w2r + k), Get(w2i + k));
-      Butterfly(r1, i1, r3, i3, Get(w2r + k + h), Get(w2i + k + h));
-      Put(re + p0, r0), Put(im + p0, i0), Put(re + p1, r1), Put(im + p1, i1);
-      Put(re + p2, r2), Put(im + p2, i2), Put(re + p3, r3), Put(im + p3, i3);
-    }
+// The widest kernels this processor runs; all give the same bits.
+const Kernels& Widest() {
+  static const Kernels kernels =
+      __builtin_cpu_supports("avx512f") ? Kernels{StagesWidest, ModuliWidest}
+      : __builtin_cpu_supports("avx")   ? Kernels{StagesWide, ModuliWide}
+                                        : Kernels{StagesNarrow, ModuliNarrow};
+  return kernels;
 }
 
 // Radix-2 decimation in time, in place, with the twiddle turning by e^(+i 2pi/span).
-// Butterflies of one stage are independent, so running them in pairs, or two stages
-// per pass, leaves every result exactly as the stage-by-stage loop gives it.
+// Butterflies of one stage are independent, so running them two or four at a
+// time, or two stages per pass, leaves every result exactly as the stage-by-stage
+// loop gives it.
 void Transform(std::size_t n, const int16_t* samples, bool useWindow) {
   LoadFirstStage(n, samples, useWindow);
-  std::size_t h = 2;
-  for (; 4 * h <= n; h *= 4)
-    TwoStages(n, h);
-  if (2 * h <= n) OneStage(n, h);
+  static const bool wide = __builtin_cpu_supports("avx");
+  (wide ? StagesWide : StagesNarrow)(FFTRe.data(), FFTIm.data(), TwiddleRe.data(), TwiddleIm.data(),
+                                     n);
 }
 
 // Magnitudes of bins 0..n/2 into FFTRe, with the strongest bin.
 void Magnitudes(std::size_t n, uint16_t& peakBin) {
   double* re = FFTRe.data();
-  const double* im = FFTIm.data();
+  Widest().Moduli(re, FFTIm.data(), n / 2 + 1);
   double maximum = 0.0;
   for (std::size_t k = 0; k <= n / 2; ++k) {
-    const double m = std::sqrt(re[k] * re[k] + im[k] * im[k]);
-    re[k] = m;
-    if (m > maximum) {
-      maximum = m;
+    if (re[k] > maximum) {
+      maximum = re[k];
       peakBin = static_cast<uint16_t>(k);
     }
   }
@@ -277,7 +230,21 @@ bool WithinLimits(uint16_t n, uint16_t bits, bool useWindow) {
          (!useWindow || Window.size() >= n);
 }
 
+typedef double Lanes2 __attribute__((vector_size(2 * sizeof(double))));
+
+Lanes2 Sqrt2(Lanes2 v) {
+  return _mm_sqrt_pd(v);
+}
+
 } // namespace
+
+void StagesNarrow(double* re, double* im, const double* twRe, const double* twIm, std::size_t n) {
+  Stages<Lanes2, Lanes2>(re, im, twRe, twIm, n);
+}
+
+void ModuliNarrow(double* re, const double* im, std::size_t count) {
+  Moduli<Lanes2, Sqrt2>(re, im, count);
+}
 
 void BuildWindow(uint8_t WindowType, uint16_t Count) {
   Window.resize(Count);

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "app/Main.h"
-#include "views/RangePosition.h"
 #include "views/ScaleCaption.h"
 
 namespace {
@@ -23,10 +22,10 @@ void TForm1::ScopeClick(QObject*) {
 void TForm1::DrawScope() {
   ScopeClick(this);
   ScopeSettings settings;
-  settings.XScale = WithinRange(*ScopeXW);
+  settings.XScale = ScopeXW->ClampedPosition();
   // Taken before the automatic scale moves it: a new scale shows from the
   // next drawing.
-  settings.YScale = WithinRange(*ScopeYW);
+  settings.YScale = ScopeYW->ClampedPosition();
   settings.Sync = Sync->Checked();
   settings.Right = RCnl->Checked();
   settings.Left = LCnl->Checked();

@@ -1,7 +1,6 @@
 // The scrolling spectrum analyser and its controls.
 
 #include "app/Main.h"
-#include "views/RangePosition.h"
 #include "views/SpectrogramDrawing.h"
 
 void TForm1::DrawSpectrogram() {
@@ -29,7 +28,7 @@ void TForm1::DrawSpectrogram() {
   PaintColumn(*ColumnBitmap, Spectrum, channels, range, ColorBox->Checked());
   // The scroll and the pastes touch only the display, so they run together
   // once the column is ready.
-  ScrollInColumn(*DisplayBitmap, *ColumnBitmap, WithinRange(*Speed, SpeedPos));
+  ScrollInColumn(*DisplayBitmap, *ColumnBitmap, Speed->Clamp(SpeedPos));
   CopyToWindow(Geometry::Display);
 }
 

@@ -26,11 +26,6 @@ LED_DEAD = ((0, 128, 0), (128, 128, 0), (128, 0, 0))  # green, olive, maroon
 LED_MAX = 32767
 
 
-def client_rect(parent, left, top, width, height):
-    """A control's rectangle in client coordinates from its container's origin."""
-    return (parent[0] + left, parent[1] + top, width, height)
-
-
 def centre(rect):
     return (rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
 

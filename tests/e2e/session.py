@@ -22,7 +22,6 @@ import screen
 import x11
 
 SCREEN_SIZE = (1280, 1024)
-WINDOW_SIZE = (1016, 724)
 MAIN_TITLE = "^Veltrano$"
 TOOLS = ["Xvfb", "xdotool", "import", "convert", "pacat", "parecord", "pactl", "pulseaudio"]
 
@@ -52,6 +51,7 @@ def arguments():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True, help="the veltrano executable")
     parser.add_argument("--pulse-script", required=True, help="pulse-server.sh")
+    parser.add_argument("--layout", required=True, help="the component table as JSON (layout.py)")
     parser.add_argument("--out", required=True, help="folder for screenshots and logs")
     parser.add_argument("--budget", type=int, default=50, help="seconds before giving up")
     return parser.parse_args()

@@ -11,9 +11,10 @@ import time
 import layout
 import screen
 import sound
-from session import WINDOW_SIZE, check, log, main
+from session import check, log, main
 
 SCALE = 2
+WINDOW_SIZE = (1016, 724)
 # Wide enough for the window's screen check (1024 logical pixels) at scale 2.
 SCREEN = (2560, 1600)
 FREQUENCY = 1500  # bin 64 of the 2048-point transform at 48 kHz
@@ -23,7 +24,7 @@ LEFT_DBFS = -6
 SETTINGS = {"CB19": 1, "CB31": 1, "CB32": 1, "CB27": 1, "CB18": 0, "CB20": 0}
 # Inside the LFrq readout's frame: its caption is aqua while the pointer is on
 # a left bar, grey elsewhere.
-LFRQ = screen.client_rect(layout.SPECTRUM_GROUP, 4 + 2, 109 + 2, 93 - 4, 17 - 4)
+LFRQ = tuple(a + b for a, b in zip(layout.rect("LFrq"), (2, 2, -4, -4)))
 
 
 class Logical:

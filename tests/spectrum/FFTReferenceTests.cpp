@@ -2,6 +2,7 @@
 // the taper's running factors, the twiddle recurrence advanced inside every group.
 #include "TestSignals.h"
 #include "spectrum/SpectrumLibrary.h"
+#include "spectrum/Stages.h"
 
 #include <bit>
 #include <cmath>
@@ -149,3 +150,47 @@ TEST(SpectrumFFTReference, GrowingAndReleasingKeepsResults) {
 }
 
 } // namespace
+
+// Every kernel width the processor offers gives the bits of the narrowest.
+TEST(SpectrumFFTReference, EveryKernelWidthGivesTheSameBits) {
+  struct Width {
+    const char* name;
+    bool present;
+    void (*stages)(double*, double*, const double*, const double*, std::size_t);
+    void (*moduli)(double*, const double*, std::size_t);
+  };
+  const Width widths[] = {
+      {"four lanes", static_cast<bool>(__builtin_cpu_supports("avx")), StagesWide, ModuliWide},
+      {"eight lanes", static_cast<bool>(__builtin_cpu_supports("avx512f")), StagesWidest,
+       ModuliWidest}};
+  for (const std::size_t n : {4u, 8u, 16u, 2048u}) {
+    // The twiddles of span 2h at [h, 2h), from the rotation recurrence.
+    std::vector<double> twRe(n), twIm(n);
+    for (std::size_t h = 1; 2 * h <= n; h *= 2) {
+      const double theta = std::numbers::pi / static_cast<double>(h);
+      const double alpha = 2.0 * std::sin(theta / 2.0) * std::sin(theta / 2.0);
+      const double beta = std::sin(theta);
+      double wr = 1.0, wi = 0.0;
+      for (std::size_t k = 0; k < h; ++k) {
+        twRe[h + k] = wr, twIm[h + k] = wi;
+        const double tmp = alpha * wr + beta * wi;
+        wi = wi - (alpha * wi - beta * wr);
+        wr = wr - tmp;
+      }
+    }
+    const auto noise = Noise(static_cast<uint16_t>(2 * n), 7);
+    std::vector<double> re0(n), im0(n);
+    for (std::size_t i = 0; i < n; ++i)
+      re0[i] = noise[i] * 0.37, im0[i] = noise[n + i] * 1.91;
+    std::vector<double> re = re0, im = im0;
+    StagesNarrow(re.data(), im.data(), twRe.data(), twIm.data(), n);
+    ModuliNarrow(re.data(), im.data(), n);
+    for (const Width& width : widths) {
+      if (!width.present) continue;
+      std::vector<double> r = re0, i = im0;
+      width.stages(r.data(), i.data(), twRe.data(), twIm.data(), n);
+      width.moduli(r.data(), i.data(), n);
+      EXPECT_TRUE(SameBits(r, re)) << width.name << ", N " << n;
+    }
+  }
+}

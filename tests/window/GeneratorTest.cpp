@@ -1,11 +1,16 @@
 // The generator's controls: the edits' bounds as the user types, the
 // increment label, the sweep's restart and its sequence on the output, and the
-// overflow warning of the group box.
+// overflow warning of the group box, and the colours the box and its edits show.
+
+#include <algorithm>
 
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QToolButton>
 
 #include "platform/Appearance.h"
 #include "tests/support/DeviceWindow.h"
@@ -26,6 +31,11 @@ void Type(SpinEdit* edit, const QString& digits) {
 void LoseFocus(SpinEdit* edit) {
   QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
   QCoreApplication::sendEvent(edit->Editor(), &out);
+}
+
+// The drawn colour of a point of a control, in the window's picture.
+QRgb PixelOf(const QImage& window, const TForm1& form, const QWidget* control, QPoint at) {
+  return window.pixel(control->mapTo(&form, at));
 }
 
 } // namespace
@@ -67,6 +77,7 @@ TEST(Generator, LevelAndIncrementEditsAreKeptInRangeAsTheyAreTyped) {
   Type(f.FInc, QStringLiteral("0"));
   EXPECT_EQ(f.FInc->Text(), QStringLiteral("0"));
   EXPECT_EQ(f.LabelInc->Caption(), QStringLiteral("RandomFrq"));
+  EXPECT_LE(f.LabelInc->sizeHint().width(), f.LabelInc->width()) << "the caption is clipped";
   Type(f.FInc, QStringLiteral("25"));
   EXPECT_EQ(f.LabelInc->Caption(), QStringLiteral("Increment:"));
 }
@@ -147,4 +158,119 @@ TEST(Generator, GroupBoxTurnsRedWhileTheLevelsOfOneChannelCanWrapAround) {
   w.Play();
   EXPECT_EQ(ColorOf(f.GeneratorGroup), clInfoBk);
   EXPECT_TRUE(Messages().empty());
+}
+
+TEST(Generator, TheBoxColourStaysOnTheBoxAndSoundingLevelsArePaleBlue) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  f.show();
+  f.FormActivate(&f);
+  const std::vector<SpinEdit*> edits{f.FrqG1, f.FrqV1, f.FrqG2,   f.FrqV2, f.FrqVN,
+                                     f.FrqVF, f.FInc,  f.FrqFrom, f.FrqTo};
+  const std::vector<CheckBox*> boxes{f.Frq1,   f.Frq2,   f.Noise,  f.AutoG,  f.LcBox0, f.RcBox0,
+                                     f.LcBox1, f.RcBox1, f.LcBox2, f.RcBox2, f.LcBox3, f.RcBox3};
+  // Inside an edit's text field and on its frame; inside a check box's tick
+  // box and on its edge.
+  const auto field = [](const QWidget* e) { return QPoint(2, e->height() / 2); };
+  const auto frame = [](const QWidget* e) { return QPoint(0, e->height() / 2); };
+  const auto tickBox = [](const QWidget* b) { return QPoint(1, b->height() / 2); };
+  const auto tickEdge = [](const QWidget* b) { return QPoint(0, b->height() / 2); };
+  const QImage before = f.grab().toImage();
+  const QRgb indicator = PixelOf(before, f, f.Frq1, tickBox(f.Frq1));
+  const QRgb indicatorEdge = PixelOf(before, f, f.Frq1, tickEdge(f.Frq1));
+  const QRgb editFrame = PixelOf(before, f, f.FrqG1, frame(f.FrqG1));
+
+  // box: the group box's own colour; sounding: the level edits that are pale blue.
+  const auto expect = [&](const char* when, QRgb box, const std::vector<SpinEdit*>& sounding) {
+    SCOPED_TRACE(when);
+    const QImage image = f.grab().toImage();
+    EXPECT_EQ(PixelOf(image, f, f.GeneratorGroup, QPoint(150, 5)), box);
+    for (SpinEdit* e : edits) {
+      const bool pale = std::find(sounding.begin(), sounding.end(), e) != sounding.end();
+      EXPECT_EQ(PixelOf(image, f, e, field(e)), pale ? qRgb(213, 234, 255) : qRgb(255, 255, 255))
+          << qPrintable(e->objectName());
+      EXPECT_EQ(PixelOf(image, f, e, frame(e)), editFrame) << qPrintable(e->objectName());
+    }
+    for (CheckBox* b : boxes) {
+      EXPECT_EQ(PixelOf(image, f, b, tickBox(b)), indicator) << qPrintable(b->objectName());
+      EXPECT_EQ(PixelOf(image, f, b, tickEdge(b)), indicatorEdge) << qPrintable(b->objectName());
+    }
+  };
+
+  const QRgb buttonFace = PixelOf(before, f, f.GeneratorGroup, QPoint(150, 5));
+  f.FrqV1->SetValue(60);
+  f.FrqV2->SetValue(50);
+  f.Frq1->SetChecked(true);
+  f.LcBox0->SetChecked(true);
+  ProcessEvents();
+  expect("open", qRgb(255, 255, 220), {});
+  w.Play();
+  expect("playing", qRgb(255, 255, 220), {f.FrqV1});
+  f.Frq2->SetChecked(true);
+  f.LcBox1->SetChecked(true);
+  w.Play();
+  expect("overflow", qRgb(255, 0, 0), {f.FrqV1, f.FrqV2});
+  f.Frq1->SetChecked(false);
+  f.Frq2->SetChecked(false);
+  w.Play();
+  ProcessEvents();
+  expect("stopped", buttonFace, {});
+}
+
+TEST(Generator, SpinEditButtonsKeepTheirMouseToThemselvesAndTheFieldPassesItOn) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  for (SpinEdit* edit : {f.FrqG1, f.FrqV1, f.FInc, f.FrqTo}) {
+    SCOPED_TRACE(edit->objectName().toStdString());
+    int moves = 0, releases = 0;
+    MouseEvents& events = MouseEvents::Of(edit);
+    events.OnMouseMove = [&](QObject*, Qt::KeyboardModifiers, int, int) { ++moves; };
+    events.OnMouseUp = [&](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+      ++releases;
+    };
+    // A hover, then a click with a small drag.
+    const auto moveAndRelease = [](QWidget* part) {
+      const auto send = [part](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
+        const QPointF at(2, 2);
+        QMouseEvent event(type, at, part->mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(part, &event);
+      };
+      send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
+      send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+      send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton);
+      send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+    };
+    const QList<QToolButton*> buttons = edit->findChildren<QToolButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    for (QToolButton* button : buttons)
+      moveAndRelease(button);
+    EXPECT_EQ(moves, 0);
+    EXPECT_EQ(releases, 0);
+    moveAndRelease(edit->Editor());
+    EXPECT_EQ(moves, 2);
+    EXPECT_EQ(releases, 1);
+  }
+}
+
+TEST(Generator, ASourceSwitchedOnWhileTheOutputStopsIsHeardOnceTheStopCompletes) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  f.show();
+  f.FormActivate(&f);
+  f.FrqG1->SetValue(1000);
+  f.LcBox0->SetChecked(true);
+  // On, off and on again before the output has even opened.
+  f.Frq1->SetChecked(true);
+  f.Frq1->SetChecked(false);
+  f.Frq1->SetChecked(true);
+  // The open is reported, then the close, then the second open; each open
+  // first waits 100 ms.
+  ProcessEvents(500);
+  // The stop completed, and then the output opened again.
+  EXPECT_EQ(w.audio->OutCloses, 1);
+  EXPECT_EQ(w.audio->OutOpens, 2);
+  EXPECT_EQ(PixelOf(f.grab().toImage(), f, f.GeneratorGroup, QPoint(150, 5)), qRgb(255, 255, 220));
+  w.Play();
+  ASSERT_EQ(w.audio->Played.size(), 1u);
+  EXPECT_NEAR(ZeroCrossings(w.audio->Played[0], 0, 2), 500, 1) << "f1 is not heard";
 }

@@ -13,108 +13,6 @@ namespace {
 
 using K = ComponentKind;
 
-struct Expected {
-  const char* Name;
-  ComponentKind Kind;
-  const char* Parent; // nullptr: the window
-};
-
-// The creation order that the stored value names depend on.
-const Expected Order[ComponentCount] = {
-    {"LedPanel", K::Panel, nullptr},
-    {"LabelR", K::Label, "LedPanel"},
-    {"LabelL", K::Label, "LedPanel"},
-    {"PeakLedDisplay1", K::PeakLedDisplay, "LedPanel"},
-    {"PeakLedDisplay2", K::PeakLedDisplay, "LedPanel"},
-    {"SpectrumGroup", K::GroupBox, nullptr},
-    {"ColorBox", K::CheckBox, "SpectrumGroup"},
-    {"RB22K", K::RadioButton, "SpectrumGroup"},
-    {"RB11K", K::RadioButton, "SpectrumGroup"},
-    {"RB6K", K::RadioButton, "SpectrumGroup"},
-    {"SensGroup", K::GroupBox, "SpectrumGroup"},
-    {"LSensVal", K::Label, "SensGroup"},
-    {"fLog", K::RadioButton, "SensGroup"},
-    {"fSqrt", K::RadioButton, "SensGroup"},
-    {"fLinear", K::RadioButton, "SensGroup"},
-    {"AutoSensitivity", K::CheckBox, "SensGroup"},
-    {"Sensitivity", K::UpDown, "SensGroup"},
-    {"Filter", K::CheckBox, "SpectrumGroup"},
-    {"Grid", K::CheckBox, "SpectrumGroup"},
-    {"FFTMode", K::CheckBox, "SpectrumGroup"},
-    {"AutoFrqCount", K::CheckBox, "SpectrumGroup"},
-    {"RFrq", K::StaticText, "SpectrumGroup"},
-    {"LFrq", K::StaticText, "SpectrumGroup"},
-    {"cbWnd", K::CheckBox, "SpectrumGroup"},
-    {"MainPanel", K::Panel, nullptr},
-    {"BtnStop", K::SpeedButton, "MainPanel"},
-    {"LSpeed", K::Label, "MainPanel"},
-    {"Led", K::CheckBox, "MainPanel"},
-    {"Speed", K::UpDown, "MainPanel"},
-    {"Ruler", K::CheckBox, "MainPanel"},
-    {"SpectralAmp", K::CheckBox, "MainPanel"},
-    {"RCnl", K::CheckBox, "MainPanel"},
-    {"LCnl", K::CheckBox, "MainPanel"},
-    {"Scope", K::CheckBox, "MainPanel"},
-    {"LFBox", K::CheckBox, "MainPanel"},
-    {"RulerPanel", K::Panel, nullptr},
-    {"PaintBox", K::PaintBox, "RulerPanel"},
-    {"OscillocopeGroup", K::GroupBox, nullptr},
-    {"LabelY", K::Label, "OscillocopeGroup"},
-    {"LabelX", K::Label, "OscillocopeGroup"},
-    {"YScaleLbl", K::Label, "OscillocopeGroup"},
-    {"ScopeXW", K::UpDown, "OscillocopeGroup"},
-    {"ScopeYW", K::UpDown, "OscillocopeGroup"},
-    {"Sync", K::CheckBox, "OscillocopeGroup"},
-    {"ShowLevels", K::CheckBox, "OscillocopeGroup"},
-    {"AutoYScale", K::CheckBox, "OscillocopeGroup"},
-    {"Rlevel", K::StaticText, "OscillocopeGroup"},
-    {"Llevel", K::StaticText, "OscillocopeGroup"},
-    {"GeneratorGroup", K::GroupBox, nullptr},
-    {"Bevel5", K::Bevel, "GeneratorGroup"},
-    {"Bevel4", K::Bevel, "GeneratorGroup"},
-    {"Bevel3", K::Bevel, "GeneratorGroup"},
-    {"Label4", K::Label, "GeneratorGroup"},
-    {"Label5", K::Label, "GeneratorGroup"},
-    {"Label1", K::Label, "GeneratorGroup"},
-    {"Label6", K::Label, "GeneratorGroup"},
-    {"Label2", K::Label, "GeneratorGroup"},
-    {"Label3", K::Label, "GeneratorGroup"},
-    {"Label7", K::Label, "GeneratorGroup"},
-    {"LabelInc", K::Label, "GeneratorGroup"},
-    {"LblNow", K::Label, "GeneratorGroup"},
-    {"Label9", K::Label, "GeneratorGroup"},
-    {"Label10", K::Label, "GeneratorGroup"},
-    {"Noise", K::CheckBox, "GeneratorGroup"},
-    {"FrqVN", K::SpinEdit, "GeneratorGroup"},
-    {"Frq1", K::CheckBox, "GeneratorGroup"},
-    {"FrqG1", K::SpinEdit, "GeneratorGroup"},
-    {"FrqV1", K::SpinEdit, "GeneratorGroup"},
-    {"Frq2", K::CheckBox, "GeneratorGroup"},
-    {"FrqG2", K::SpinEdit, "GeneratorGroup"},
-    {"FrqV2", K::SpinEdit, "GeneratorGroup"},
-    {"AutoG", K::CheckBox, "GeneratorGroup"},
-    {"FInc", K::SpinEdit, "GeneratorGroup"},
-    {"RcBox0", K::CheckBox, "GeneratorGroup"},
-    {"LcBox0", K::CheckBox, "GeneratorGroup"},
-    {"RcBox1", K::CheckBox, "GeneratorGroup"},
-    {"LcBox1", K::CheckBox, "GeneratorGroup"},
-    {"RcBox2", K::CheckBox, "GeneratorGroup"},
-    {"LcBox2", K::CheckBox, "GeneratorGroup"},
-    {"FrqVF", K::SpinEdit, "GeneratorGroup"},
-    {"RcBox3", K::CheckBox, "GeneratorGroup"},
-    {"LcBox3", K::CheckBox, "GeneratorGroup"},
-    {"FrqFrom", K::SpinEdit, "GeneratorGroup"},
-    {"FrqTo", K::SpinEdit, "GeneratorGroup"},
-    {"SpectralAmpGroup", K::GroupBox, nullptr},
-    {"dB10", K::RadioButton, "SpectralAmpGroup"},
-    {"dB30", K::RadioButton, "SpectralAmpGroup"},
-    {"dB60", K::RadioButton, "SpectralAmpGroup"},
-    {"DrawModeGroup", K::GroupBox, nullptr},
-    {"BtnReset", K::SpeedButton, "DrawModeGroup"},
-    {"LineMode", K::RadioButton, "DrawModeGroup"},
-    {"DotMode", K::RadioButton, "DrawModeGroup"},
-};
-
 bool IsOfKind(QWidget* w, ComponentKind kind) {
   switch (kind) {
   case K::Panel:
@@ -145,47 +43,46 @@ bool IsOfKind(QWidget* w, ComponentKind kind) {
   return false;
 }
 
+const ComponentSpec& Entry(int index) {
+  return Components[static_cast<size_t>(index)];
+}
+
 QString NameOf(int index) {
-  return QString::fromLatin1(Order[index].Name);
+  const std::string_view name = Entry(index).Name;
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 QRect DesignGeometry(int index) {
-  const ComponentSpec& entry = Components[static_cast<size_t>(index)];
+  const ComponentSpec& entry = Entry(index);
   return QRect(entry.Left, entry.Top, entry.Width, entry.Height);
 }
 
 // The client area of a component's container, in the container's coordinates.
-QRect DesignArea(const Expected& e) {
-  const QSize size =
-      e.Parent == nullptr ? QSize(1016, 724) : DesignGeometry(*ComponentIndex(e.Parent)).size();
+QRect DesignArea(int index) {
+  const int parent = Entry(index).Parent;
+  const QSize size = parent < 0 ? QSize(1016, 724) : DesignGeometry(parent).size();
   return QRect(QPoint(0, 0), size);
-}
-
-bool SameParent(const Expected& a, const Expected& b) {
-  if (a.Parent == nullptr || b.Parent == nullptr) return a.Parent == b.Parent;
-  return std::string_view(a.Parent) == b.Parent;
 }
 
 } // namespace
 
-TEST(Layout, ComponentsInCreationOrderWithTheirKindsAndContainers) {
+// The creation order itself, on which the value names depend, is fixed by
+// the settings tests' table of value names.
+TEST(Layout, ComponentsAreMadeAsTheTableSaysInCreationOrder) {
   DeviceWindow w;
   for (int i = 0; i < ComponentCount; ++i) {
-    SCOPED_TRACE(testing::Message() << "index " << i << " " << Order[i].Name);
-    const ComponentSpec& entry = Components[static_cast<size_t>(i)];
+    const ComponentSpec& entry = Entry(i);
+    SCOPED_TRACE(testing::Message() << "index " << i << " " << entry.Name);
     EXPECT_EQ(entry.Index, i);
-    EXPECT_EQ(entry.Name, Order[i].Name);
-    EXPECT_EQ(entry.Kind, Order[i].Kind);
-    EXPECT_EQ(ComponentIndex(Order[i].Name), i);
+    EXPECT_EQ(ComponentIndex(entry.Name), i);
+    // Each container comes before the controls inside it.
+    EXPECT_LT(entry.Parent, i);
 
     QWidget* control = w.form->Component(i);
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control->objectName(), NameOf(i));
-    EXPECT_TRUE(IsOfKind(control, Order[i].Kind));
-    QWidget* parent = Order[i].Parent == nullptr
-                          ? w.form.get()
-                          : w.form->findChild<QWidget*>(QString::fromLatin1(Order[i].Parent));
-    ASSERT_NE(parent, nullptr);
+    EXPECT_TRUE(IsOfKind(control, entry.Kind));
+    QWidget* parent = entry.Parent < 0 ? w.form.get() : w.form->Component(entry.Parent);
     EXPECT_EQ(control->parentWidget(), parent);
   }
 }
@@ -200,12 +97,12 @@ TEST(Layout, ControlsLieInsideTheirContainersAndSiblingsDoNotOverlap) {
     // Every control stands where the layout puts it; only the ruler moves,
     // to its stored place.
     if (a != w.form->RulerPanel) {
-      EXPECT_EQ(a->geometry(), DesignGeometry(i)) << Order[i].Name;
+      EXPECT_EQ(a->geometry(), DesignGeometry(i)) << Entry(i).Name;
     }
-    if (!DesignArea(Order[i]).contains(DesignGeometry(i))) outside << NameOf(i);
-    if (Order[i].Kind == K::Bevel) continue; // frames drawn behind the controls they group
+    if (!DesignArea(i).contains(DesignGeometry(i))) outside << NameOf(i);
+    if (Entry(i).Kind == K::Bevel) continue; // frames drawn behind the controls they group
     for (int j = i + 1; j < ComponentCount; ++j) {
-      if (Order[j].Kind == K::Bevel || !SameParent(Order[i], Order[j])) continue;
+      if (Entry(j).Kind == K::Bevel || Entry(i).Parent != Entry(j).Parent) continue;
       if (DesignGeometry(i).intersects(DesignGeometry(j))) overlaps << NameOf(i) + "/" + NameOf(j);
     }
   }

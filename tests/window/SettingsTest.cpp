@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -293,12 +296,12 @@ TEST(Settings, ValueOfAnotherTypeGivesTheDefault) {
   EXPECT_EQ(w.form->Spectrum.SensLog, 5);
 }
 
-TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndIsRewrittenWhole) {
+TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndAWholeSectionAtTheNextClose) {
   QByteArray garbage;
   for (int i = 0; i < 4096; ++i)
     garbage += static_cast<char>((i * 7919 + 13) % 256);
   const QByteArray files[] = {
-      "[Velt", "[Veltrano]\nCB6=1\nRB", "[Veltrano",
+      "[Velt", "[Veltrano]\nCB6=x\nRB", "[Veltrano",
       garbage, QByteArray(1000, '\0'),  "\xEF\xBB\xBF[Veltrano]\nSE66=\xFF\xFE\n"};
   for (const QByteArray& content : files) {
     SCOPED_TRACE(content.left(20).toHex().toStdString());
@@ -316,7 +319,7 @@ TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndIsRewrittenWhole) {
     }
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(errors.find("could not save"), std::string::npos) << errors;
-    // The next close writes a whole, good file.
+    // The next close writes a whole, good section.
     const auto values = StoredValues();
     EXPECT_EQ(values.size(), 57u);
     EXPECT_EQ(values.count("SE66") ? values.at("SE66") : "", "50");
@@ -435,34 +438,173 @@ TEST(Settings, SaveIntoAFolderThatCannotBeWrittenKeepsTheEarlierFile) {
 TEST(Settings, SaveThatFailsHalfwayKeepsTheEarlierFile) {
   // The file-size limit stops the write part of the way through, as a full
   // disk or a crash would; it also stops root.
+  // The limit's signal keeps its default action, which ends the program
+  // unless the save ignores it.
   struct rlimit saved {};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  void (*handler)(int) = SIG_DFL;
+  void (*handler)(int) = std::signal(SIGXFSZ, SIG_DFL);
   ExpectFailedSaveKeepsTheEarlierFile(
       [&] {
-        handler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit small = saved;
         small.rlim_cur = 200;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
       },
-      [&] {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-      });
+      [&] { setrlimit(RLIMIT_FSIZE, &saved); });
+  std::signal(SIGXFSZ, handler);
 }
 
-TEST(Settings, SettingsPathThatIsAFolderGivesDefaultsAndAMessage) {
+TEST(Settings, AnythingButARegularFileIsReportedAndNeitherReadNorSavedOver) {
+  // A file beyond 1 MiB is not a settings file, whatever it holds.
+  const QByteArray large = "[Veltrano]\nCB6=1\n;" + QByteArray(1024 * 1024, 'x') + "\n";
+  const QString elsewhere = ConfigHome() + QStringLiteral("/elsewhere");
+  const struct {
+    const char* What;
+    std::function<void()> Make;
+    std::function<bool()> StillThere;
+  } cases[] = {
+      {"a folder", [] { QDir().mkpath(SettingsFile()); },
+       [] { return QFileInfo(SettingsFile()).isDir(); }},
+      // A FIFO would keep an open() waiting for a writer for ever.
+      {"a FIFO", [] { mkfifo(QFile::encodeName(SettingsFile()).constData(), 0600); },
+       [] {
+         struct stat st {};
+         return lstat(QFile::encodeName(SettingsFile()).constData(), &st) == 0 &&
+                S_ISFIFO(st.st_mode);
+       }},
+      {"a link to a device", [] { QFile::link(QStringLiteral("/dev/null"), SettingsFile()); },
+       [] {
+         struct stat st {};
+         return QFileInfo(SettingsFile()).symLinkTarget() == QStringLiteral("/dev/null") &&
+                stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode);
+       }},
+      {"a link that leads nowhere", [&] { QFile::link(elsewhere, SettingsFile()); },
+       [&] { return QFileInfo(SettingsFile()).isSymLink() && !QFile::exists(elsewhere); }},
+      {"a file of more than 1 MiB", [&] { StoreRaw(large); },
+       [&] { return ReadSettingsFile() == large; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    ClearSettings();
+    c.Make();
+    testing::internal::CaptureStderr();
+    {
+      Window w;
+      EXPECT_FALSE(w.form->ColorBox->Checked());
+      EXPECT_EQ(w.form->FrqG1->Value(), 50);
+      w.Close();
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("the defaults are used"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("could not save"), std::string::npos) << errors;
+    EXPECT_TRUE(c.StillThere());
+    EXPECT_EQ(QDir(ZenkoFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              QStringList{QStringLiteral("Veltrano.conf")});
+  }
   ClearSettings();
-  ASSERT_TRUE(QDir().mkpath(SettingsFile()));
+}
+
+TEST(Settings, ALinkToARegularFileIsFollowedAndStaysALink) {
+  ClearSettings();
+  const QString target = ConfigHome() + QStringLiteral("/dotfiles/Veltrano.conf");
+  QDir().mkpath(QFileInfo(target).absolutePath());
+  {
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Veltrano]\nCB6=1\nSE66=440\n");
+  }
+  ASSERT_TRUE(QFile::link(target, SettingsFile()));
+  {
+    Window w;
+    EXPECT_TRUE(w.form->ColorBox->Checked());
+    EXPECT_EQ(w.form->FrqG1->Value(), 440);
+    w.form->FrqG1->SetValue(880);
+    w.Close();
+  }
+  EXPECT_EQ(QFileInfo(SettingsFile()).symLinkTarget(), target);
+  EXPECT_EQ(StoredValues().at("SE66"), "880");
+  EXPECT_EQ(StoredValues().size(), 57u);
+  ClearSettings();
+}
+
+TEST(Settings, OneLineThatCannotBeReadCostsOnlyThatLine) {
+  // Every stored control away from its default (the four sources are saved
+  // unticked, as they always start), the ruler and the sensitivities.
+  QByteArray values;
+  const std::map<std::string, int> numbers{
+      {"UD16", 37},   {"UD28", 3},  {"UD41", 12},    {"UD42", -77}, {"SE64", 11},
+      {"SE66", 1234}, {"SE67", 12}, {"SE69", 23456}, {"SE70", 13},  {"SE72", 0},
+      {"SE79", 100},  {"SE82", 0},  {"SE83", 24000}};
+  const std::set<std::string> selected{"RB9", "RB12", "RB85", "RB91"};
+  for (const Stored& s : Table) {
+    const std::string name = s.Name;
+    const int value = numbers.count(name) ? numbers.at(name)
+                      : name[0] == 'R'    ? int(selected.count(name))
+                                          : int(!IsSource(s.Control));
+    values += QByteArray(s.Name) + '=' + QByteArray::number(value) + '\n';
+    if (name == "CB29") values += "this line is no value\n";
+  }
+  Store(values + "RP=500\nSLN=11\nSSQ=22\nSLG=33\n");
+  const auto before = StoredValues();
+  ASSERT_EQ(before.size(), 57u);
+
   testing::internal::CaptureStderr();
   {
     Window w;
-    EXPECT_EQ(w.form->FrqG1->Value(), 50);
-    EXPECT_TRUE(w.form->RB22K->Checked());
+    EXPECT_TRUE(w.form->ColorBox->Checked());
+    EXPECT_EQ(w.form->FrqG2->Value(), 23456);
     w.Close();
   }
   const std::string errors = testing::internal::GetCapturedStderr();
-  EXPECT_NE(errors.find("could not save"), std::string::npos) << errors;
-  EXPECT_TRUE(QFileInfo(SettingsFile()).isDir());
-  ClearSettings();
+  EXPECT_NE(errors.find("line 19 of the settings file"), std::string::npos) << errors;
+  EXPECT_EQ(StoredValues(), before);
+  EXPECT_TRUE(ReadSettingsFile().contains("\nthis line is no value\n"));
+}
+
+TEST(Settings, TheSaveKeepsOtherSectionsCommentsAndUnknownNames) {
+  Store("; written by hand\n"
+        "Theme=dark\n"
+        "CB6=1\n"
+        "\n"
+        "[Other]\n"
+        "# another program's\n"
+        "CB6=7\n");
+  {
+    Window w;
+    EXPECT_TRUE(w.form->ColorBox->Checked());
+    w.form->ColorBox->SetChecked(false);
+    w.Close();
+  }
+  const QByteArray text = ReadSettingsFile();
+  EXPECT_TRUE(text.startsWith("[Veltrano]\n; written by hand\nTheme=dark\nCB6=0\nRB7=1\n"))
+      << text.toStdString();
+  EXPECT_TRUE(text.endsWith("SLG=5\n\n[Other]\n# another program's\nCB6=7\n"))
+      << text.toStdString();
+  EXPECT_EQ(StoredValues().size(), 57u + 1u);
+}
+
+TEST(Settings, PositionsOutOfRangeShowAsTheNearestBoundAndAreKept) {
+  for (const auto& [stored, speed, yScale, sensitivity] :
+       {std::tuple{"UD28=30000\nUD42=200\nSLN=2147483647\n", "Speed:9", "-90.3 dB", "100%"},
+        std::tuple{"UD28=-7\nUD42=0\nSLN=-3\n", "Speed:1", "-90.3 dB", "1%"},
+        std::tuple{"UD28=4\nUD42=-30000\nSLN=40\n", "Speed:4", "-0.0 dB", "40%"}}) {
+    SCOPED_TRACE(stored);
+    // A channel, the oscilloscope and its automatic scale, so the refresh
+    // writes every caption.
+    Store(QByteArray(stored) + "CB31=1\nCB33=1\nCB45=1\n");
+    {
+      Window w;
+      w.form->UpdateStatus();
+      EXPECT_EQ(w.form->LSpeed->Caption(), QString::fromLatin1(speed));
+      EXPECT_EQ(w.form->LabelY->Caption(), QString::fromLatin1(yScale));
+      EXPECT_EQ(w.form->LSensVal->Caption(), QString::fromLatin1(sensitivity));
+      w.Close();
+    }
+    const auto values = StoredValues();
+    for (const QByteArray& line : QByteArray(stored).split('\n')) {
+      const qsizetype eq = line.indexOf('=');
+      if (eq > 0) {
+        EXPECT_EQ(values.at(line.left(eq).toStdString()), line.mid(eq + 1).toStdString());
+      }
+    }
+  }
 }

@@ -1,0 +1,117 @@
+#!/usr/bin/env python3
+"""Measures what the running program costs the machine: the program and the X
+server over a loop-back run with every view on, under Xvfb with a private
+sound server, read from /proc. Prints the CPU share of each process and of
+each of the program's threads, and their voluntary wake-ups per second.
+
+    scripts/measure-cpu.py [--program build/veltrano] [--seconds 60]
+
+Nothing of the user's desktop, sound server or settings is touched.
+"""
+
+import argparse
+import os
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+# The end-to-end helpers place the controls from the program's component
+# table, which the build prints as JSON.
+if not any(arg.startswith("--layout") for arg in sys.argv):
+    sys.argv += ["--layout", str(ROOT / "build" / "tests" / "e2e" / "layout.json")]
+
+import layout  # noqa: E402
+import session as e2e  # noqa: E402
+
+TICKS = os.sysconf("SC_CLK_TCK")
+
+# Every view on, both channels: colour spectrogram at speed 9 with the
+# automatic frequency counter, oscilloscope with Sync, meters and levels.
+# f1 at 1 kHz, 50 %, into both channels.
+EVERY_VIEW = {"CB31": 1, "CB32": 1, "CB27": 1, "CB6": 1, "CB20": 1, "CB33": 1, "CB43": 1,
+              "CB44": 1, "CB45": 1, "CB29": 1, "UD28": 9, "SE66": 1000, "SE67": 50, "CB74": 1,
+              "CB73": 1}
+
+
+def cpu_ticks(stat_path):
+    """utime + stime of a process or thread, in clock ticks."""
+    fields = Path(stat_path).read_text().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])
+
+
+def switches(status_path):
+    for line in Path(status_path).read_text().splitlines():
+        if line.startswith("voluntary_ctxt_switches:"):
+            return int(line.split()[1])
+    return 0
+
+
+def thread_name(task):
+    return (task / "comm").read_text().strip()
+
+
+def snapshot(pid):
+    """CPU ticks and voluntary switches of the process and of each thread."""
+    proc = Path("/proc/%d" % pid)
+    threads = {}
+    for task in (proc / "task").iterdir():
+        try:
+            threads[task.name] = (thread_name(task), cpu_ticks(task / "stat"),
+                                  switches(task / "status"))
+        except OSError:
+            pass  # a thread that ended meanwhile
+    return cpu_ticks(proc / "stat"), threads
+
+
+def measure(s, seconds):
+    program, xvfb = s.app.pid, s.xvfb.pid
+    start = time.monotonic()
+    p0, x0 = snapshot(program), snapshot(xvfb)
+    time.sleep(seconds)
+    p1, x1 = snapshot(program), snapshot(xvfb)
+    elapsed = time.monotonic() - start
+
+    def share(ticks):
+        return 100.0 * ticks / TICKS / elapsed
+
+    rows = []
+    for tid, (name, ticks, woken) in sorted(p1[1].items()):
+        before = p0[1].get(tid, (name, 0, 0))
+        rows.append(("  thread %s (%s)" % (name, tid), share(ticks - before[1]),
+                     (woken - before[2]) / elapsed))
+    program_share, xvfb_share = share(p1[0] - p0[0]), share(x1[0] - x0[0])
+    print("\n%-40s %10s %12s" % ("over %.0f s" % elapsed, "% of a core", "wake-ups/s"))
+    print("%-40s %10.2f" % ("veltrano", program_share))
+    for name, cpu, woken in rows:
+        print("%-40s %10.2f %12.1f" % (name, cpu, woken))
+    print("%-40s %10.2f" % ("X server (Xvfb)", xvfb_share))
+    print("%-40s %10.2f" % ("together", program_share + xvfb_share))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--program", default=str(ROOT / "build" / "veltrano"))
+    parser.add_argument("--seconds", type=float, default=60)
+    parser.add_argument("--out", default="/tmp/veltrano-measure-cpu")
+    parser.add_argument("--layout", help="the component table as JSON (default: the build's)")
+    options = parser.parse_args()
+    args = argparse.Namespace(program=options.program, out=options.out,
+                              pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
+    with e2e.Session(args) as s:
+        s.write_settings(EVERY_VIEW)
+        s.start_display()
+        s.start_sound_server()
+        s.start_program()
+        s.attach_main_window()
+        s.click(layout.indicator_centre("Frq1"))
+        time.sleep(3)  # the output opens and the views settle
+        e2e.check(s.program_running(), "the program ended early")
+        measure(s, options.seconds)
+        s.close_window(timeout=20)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

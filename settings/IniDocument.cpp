@@ -1,0 +1,106 @@
+#include "settings/IniDocument.h"
+
+#include <QList>
+
+namespace {
+
+enum class LineKind { Blank, Comment, Section, Value, Unreadable };
+
+// What a line is, with the section's name or the value's name and text.
+LineKind Classify(const QByteArray& line, QByteArray* name, QByteArray* text) {
+  const QByteArray t = line.trimmed();
+  if (t.isEmpty()) return LineKind::Blank;
+  if (t.startsWith(';') || t.startsWith('#')) return LineKind::Comment;
+  if (t.startsWith('[')) {
+    if (!t.endsWith(']')) return LineKind::Unreadable;
+    *name = t.mid(1, t.size() - 2).trimmed();
+    return LineKind::Section;
+  }
+  const qsizetype eq = t.indexOf('=');
+  if (eq <= 0) return LineKind::Unreadable;
+  *name = t.left(eq).trimmed();
+  *text = t.mid(eq + 1).trimmed();
+  return name->isEmpty() ? LineKind::Unreadable : LineKind::Value;
+}
+
+// Calls visit(index, kind, name, text) for every line of the section.
+template <class Visit>
+void ForEachLineOf(const std::vector<QByteArray>& lines, const QByteArray& section, Visit visit) {
+  bool inSection = false;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    QByteArray name, text;
+    const LineKind kind = Classify(lines[i], &name, &text);
+    if (kind == LineKind::Section) {
+      inSection = name == section;
+      continue;
+    }
+    if (inSection) visit(i, kind, name, text);
+  }
+}
+
+} // namespace
+
+IniDocument::IniDocument(const QByteArray& text) {
+  QByteArray body = text;
+  if (body.startsWith("\xEF\xBB\xBF")) body.remove(0, 3); // a UTF-8 byte order mark
+  for (const QByteArray& line : body.split('\n'))
+    lines_.push_back(line);
+  // The line feed that ends the last line starts no line of its own.
+  if (!lines_.empty() && lines_.back().isEmpty()) lines_.pop_back();
+}
+
+std::vector<IniValue> IniDocument::Values(const QByteArray& section) const {
+  std::vector<IniValue> values;
+  ForEachLineOf(lines_, section,
+                [&](size_t, LineKind kind, const QByteArray& name, const QByteArray& text) {
+                  if (kind == LineKind::Value) values.emplace_back(name, text);
+                });
+  return values;
+}
+
+std::vector<int> IniDocument::UnreadableLines(const QByteArray& section) const {
+  std::vector<int> numbers;
+  ForEachLineOf(lines_, section,
+                [&](size_t i, LineKind kind, const QByteArray&, const QByteArray&) {
+                  if (kind == LineKind::Unreadable) numbers.push_back(static_cast<int>(i) + 1);
+                });
+  return numbers;
+}
+
+void IniDocument::Set(const QByteArray& section, const std::vector<IniValue>& values) {
+  std::vector<bool> placed(values.size(), false);
+  bool found = false, inSection = false;
+  size_t end = lines_.size(); // after the header or the last value of the section
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    QByteArray name, text;
+    const LineKind kind = Classify(lines_[i], &name, &text);
+    if (kind == LineKind::Section) {
+      inSection = name == section;
+      found = found || inSection;
+      if (inSection) end = i + 1;
+      continue;
+    }
+    if (!inSection || (kind != LineKind::Value && kind != LineKind::Unreadable)) continue;
+    end = i + 1;
+    for (size_t v = 0; v < values.size(); ++v) {
+      if (kind != LineKind::Value || values[v].first != name) continue;
+      lines_[i] = values[v].first + '=' + values[v].second;
+      placed[v] = true;
+    }
+  }
+  std::vector<QByteArray> added;
+  if (!found) {
+    if (!lines_.empty() && !lines_.back().trimmed().isEmpty()) added.emplace_back();
+    added.push_back('[' + section + ']');
+  }
+  for (size_t v = 0; v < values.size(); ++v)
+    if (!placed[v]) added.push_back(values[v].first + '=' + values[v].second);
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(end), added.begin(), added.end());
+}
+
+QByteArray IniDocument::Text() const {
+  QByteArray text;
+  for (const QByteArray& line : lines_)
+    text += line + '\n';
+  return text;
+}

@@ -1,0 +1,23 @@
+// The butterfly stages with four lanes, for processors with AVX; this file
+// alone is built for that instruction set and runs only where it is present.
+
+#include <immintrin.h>
+
+#include "spectrum/Butterflies.h"
+#include "spectrum/Stages.h"
+
+namespace {
+typedef double Lanes2 __attribute__((vector_size(2 * sizeof(double))));
+typedef double Lanes4 __attribute__((vector_size(4 * sizeof(double))));
+Lanes4 Sqrt4(Lanes4 v) {
+  return _mm256_sqrt_pd(v);
+}
+} // namespace
+
+void StagesWide(double* re, double* im, const double* twRe, const double* twIm, std::size_t n) {
+  Stages<Lanes2, Lanes4>(re, im, twRe, twIm, n);
+}
+
+void ModuliWide(double* re, const double* im, std::size_t count) {
+  Moduli<Lanes4, Sqrt4>(re, im, count);
+}
