@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QWidget>
+#include <QtMath>
 
 MouseEvents::MouseEvents(QWidget* control, const QList<QWidget*>& parts)
     : QObject(control), control_(control) {
@@ -30,7 +31,13 @@ bool MouseEvents::eventFilter(QObject* watched, QEvent* event) {
     return false;
   auto* mouse = static_cast<QMouseEvent*>(event);
   auto* widget = static_cast<QWidget*>(watched);
-  const QPoint p = widget->mapTo(control_, mouse->position().toPoint());
+  // The pixel the pointer is on. On a scaled screen the pointer can stand
+  // inside a logical pixel: Qt rounds the widget position to the nearest
+  // pixel but keeps the window position exact, so the fraction comes back
+  // from the latter before the pixel is taken.
+  const QPointF scene = mouse->scenePosition();
+  const QPointF at = mouse->position() + (scene - scene.toPoint());
+  const QPoint p = widget->mapTo(control_, QPoint(qFloor(at.x()), qFloor(at.y())));
   if (type == QEvent::MouseButtonPress && OnMouseDown)
     OnMouseDown(control_, mouse->button(), mouse->modifiers(), p.x(), p.y());
   else if (type == QEvent::MouseMove && OnMouseMove)

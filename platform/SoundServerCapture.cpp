@@ -1,7 +1,9 @@
 #include "platform/SoundServerCapture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/SoundServerFormat.h"
 
@@ -13,6 +15,16 @@ constexpr size_t kFragmentFrames = 2048;
 
 SoundServerCapture::SoundServerCapture(SoundServerConnection& link, QObject* target)
     : SoundServerStream(link, target, {MM_WIM_DATA, MM_WIM_CLOSE, MM_WIM_LOST}) {}
+
+// Lost input falsifies every measurement made meanwhile, so the user hears of
+// it on the terminal, once, when the input closes.
+SoundServerCapture::~SoundServerCapture() {
+  if (lostBytes_ == 0) return;
+  std::fprintf(stderr,
+               "veltrano: %llu frames of sound input were lost: the window did not hand its "
+               "buffers back in time\n",
+               static_cast<unsigned long long>(lostBytes_ / pa_frame_size(&SampleSpec())));
+}
 
 int SoundServerCapture::Connect(pa_stream* stream, const char* device) {
   pa_stream_set_read_callback(stream, OnReadable, this);
@@ -35,6 +47,7 @@ void SoundServerCapture::Start() {
 
 void SoundServerCapture::Reset() {
   recording_ = false;
+  gapBytes_ = 0;
   if (!Lost()) {
     if (pa_operation* operation = pa_stream_cork(stream_, 1, nullptr, nullptr))
       pa_operation_unref(operation);
@@ -67,8 +80,12 @@ void SoundServerCapture::Take(const char* data, size_t bytes) {
     WAVEHDR* header = Head();
     if (header == nullptr) {
       droppedBytes_.fetch_add(bytes, std::memory_order_relaxed);
+      gapBytes_ += bytes;
       return;
     }
+    // A buffer queued again after a gap: the window was taking blocks, so the
+    // gap was lost, not held back on purpose (STOP keeps every buffer).
+    lostBytes_ += std::exchange(gapBytes_, 0);
     const size_t count = std::min<size_t>(bytes, header->dwBufferLength - header->dwBytesRecorded);
     char* target = header->lpData + header->dwBytesRecorded;
     if (data != nullptr) {

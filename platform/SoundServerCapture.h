@@ -10,6 +10,8 @@
 class SoundServerCapture final : public SoundServerStream {
 public:
   SoundServerCapture(SoundServerConnection& link, QObject* target);
+  // Lock held. Reports lost input on stderr, if there was any.
+  ~SoundServerCapture() override;
 
   // Lock held. Start uncorks; Reset corks, flushes and returns every buffer,
   // each with the bytes it holds so far.
@@ -31,4 +33,6 @@ private:
 
   bool recording_ = false; // guarded: started and not reset since
   std::atomic<uint64_t> droppedBytes_{0};
+  uint64_t gapBytes_ = 0;  // guarded: dropped since the last buffer was filled
+  uint64_t lostBytes_ = 0; // guarded: gaps after which buffers came again
 };

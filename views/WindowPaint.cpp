@@ -10,13 +10,14 @@
 
 namespace {
 
-// A one-pixel line without its end pixel, as the views draw them.
-void Line(QPainter& painter, QPoint from, QPoint to) {
-  const QPoint d = to - from;
-  const int steps = std::max(std::abs(d.x()), std::abs(d.y()));
-  if (steps == 0) return;
-  const QPoint last(to.x() - (d.x() > 0) + (d.x() < 0), to.y() - (d.y() > 0) + (d.y() < 0));
-  painter.drawLine(from, last);
+// A horizontal or vertical one-pixel line without its end pixel, as the views
+// draw them. Filled as whole pixels, it stays one pixel wide and in place at
+// any display scale, where a scaled pen would straddle two pixels.
+void Line(QPainter& painter, const QColor& color, QPoint from, QPoint to) {
+  if (from == to) return;
+  const QPoint last(to.x() - (to.x() > from.x()) + (to.x() < from.x()),
+                    to.y() - (to.y() > from.y()) + (to.y() < from.y()));
+  painter.fillRect(QRect(from, last).normalized(), color);
 }
 
 QRect ToQRect(const Geometry::Area& area) {
@@ -26,17 +27,14 @@ QRect ToQRect(const Geometry::Area& area) {
 // The sunken frames around the display and the oscilloscope.
 void DrawFrames(QPainter& painter) {
   const QColor white = ToQColor(clWhite), shadow = ToQColor(clBtnShadow);
-  painter.setPen(white);
-  Line(painter, {2, 513}, {1013, 513});
-  Line(painter, {1013, 513}, {1013, 0});
-  painter.setPen(shadow);
-  Line(painter, {1013, 0}, {1, 0});
-  Line(painter, {1, 0}, {1, 514});
-  Line(painter, {692, 720}, {692, 519});
-  Line(painter, {692, 519}, {1013, 519});
-  painter.setPen(white);
-  Line(painter, {1013, 519}, {1013, 720});
-  Line(painter, {1013, 720}, {693, 720});
+  Line(painter, white, {2, 513}, {1013, 513});
+  Line(painter, white, {1013, 513}, {1013, 0});
+  Line(painter, shadow, {1013, 0}, {1, 0});
+  Line(painter, shadow, {1, 0}, {1, 514});
+  Line(painter, shadow, {692, 720}, {692, 519});
+  Line(painter, shadow, {692, 519}, {1013, 519});
+  Line(painter, white, {1013, 519}, {1013, 720});
+  Line(painter, white, {1013, 720}, {693, 720});
 }
 
 } // namespace
@@ -55,6 +53,9 @@ void TForm1::FormPaint(QObject* Sender) {
     return;
   }
   QPainter painter(this);
+  // On a scaled screen every bitmap pixel becomes a block of whole screen
+  // pixels: sharp, and the pointer's pixel is the bitmap's pixel.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const QBrush background = palette().brush(backgroundRole());
   const std::pair<Geometry::Area, const Bitmap*> bitmaps[] = {
       {Geometry::Display, DisplayBitmap.get()}, {Geometry::Scope, ScopeBitmap.get()}};
@@ -87,5 +88,7 @@ void TForm1::DrawRuler() {
   Bitmap canvas(PaintBox->width(), PaintBox->height());
   canvas.BrushColor = clBtnFace;
   DrawRulerLabels(canvas, RulerLabels(choice));
-  QPainter(PaintBox).drawImage(0, 0, canvas.Image());
+  QPainter painter(PaintBox);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(0, 0, canvas.Image());
 }

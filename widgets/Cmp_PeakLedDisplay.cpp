@@ -180,6 +180,8 @@ TColor TPeakLedDisplay::ParentColor() const {
 
 void TPeakLedDisplay::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
+  // Sharp blocks on a scaled screen: each bitmap pixel as whole screen pixels.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter.drawImage(event->rect(), FCanvas.Image(), event->rect());
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <string>
 
 #include "AudioTestSupport.h"
 #include "platform/SoundServerAudio.h"
@@ -42,6 +43,21 @@ protected:
     audio->WaveInReset(in);
     EXPECT_EQ(audio->WaveInClose(in), MMSYSERR_NOERROR);
     EXPECT_TRUE(WaitFor([&] { return log.Count(MM_WIM_CLOSE) == 1; }, 2000));
+    in = nullptr;
+  }
+
+  // Resets and closes the device; what it wrote on stderr meanwhile.
+  std::string CloseReadingStderr() {
+    ::testing::internal::CaptureStderr();
+    TearDown();
+    return ::testing::internal::GetCapturedStderr();
+  }
+
+  // Starts with no buffer queued and waits until a tenth of a second is missed.
+  void StartWithEveryBufferHeld() {
+    ASSERT_NO_FATAL_FAILURE(Open(false, 0));
+    ASSERT_EQ(audio->WaveInStart(in), MMSYSERR_NOERROR);
+    ASSERT_TRUE(WaitFor([&] { return DroppedCaptureFrames(in) > 4800; }, 2000));
   }
 
   std::unique_ptr<WaveAudio> audio = CreateSoundServerAudio("Veltrano");
@@ -135,6 +151,23 @@ TEST_F(CaptureTest, ThirtySecondsWithFourBuffersLoseNoBlock) {
     EXPECT_EQ(blocks[i].bytesRecorded, kBlockBytes);
   }
   EXPECT_EQ(DroppedCaptureFrames(in), 0u);
+}
+
+// A gap the window ends by queuing a buffer again was lost, and the terminal
+// hears of it when the input closes; a gap ended by the reset (buffers held
+// by STOP) was not.
+TEST_F(CaptureTest, InputMissedBeforeABufferCameBackIsReportedAsLost) {
+  ASSERT_NO_FATAL_FAILURE(StartWithEveryBufferHeld());
+  ASSERT_EQ(audio->WaveInPrepareHeader(in, buffers[0], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(audio->WaveInAddBuffer(in, buffers[0], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_TRUE(WaitFor([&] { return log.Count(MM_WIM_DATA) == 1; }, 2000));
+  const std::string report = CloseReadingStderr();
+  EXPECT_NE(report.find("frames of sound input were lost"), std::string::npos) << report;
+}
+
+TEST_F(CaptureTest, InputMissedUntilTheResetIsNotReported) {
+  ASSERT_NO_FATAL_FAILURE(StartWithEveryBufferHeld());
+  EXPECT_EQ(CloseReadingStderr(), "");
 }
 
 } // namespace

@@ -220,13 +220,15 @@ class Session:
 
     # --- the program -------------------------------------------------------
 
-    def start_program(self, pulse_dir=None, args=(), log_name="veltrano.log"):
+    def start_program(self, pulse_dir=None, args=(), log_name="veltrano.log", env=None):
+        """Starts the program; `env` adds variables (QT_SCALE_FACTOR) to the
+        clean environment."""
         if self.app_log is not None:
             self.app_log.close()
         self.app_log = open(self.out / log_name, "wb")
         self.app = subprocess.Popen(
             [self.program] + list(args),
-            env=self.env(pulse_dir),
+            env={**self.env(pulse_dir), **(env or {})},
             stdout=self.app_log,
             stderr=subprocess.STDOUT,
             start_new_session=True,

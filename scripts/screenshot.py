@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Makes the README's picture of the window in use: the real program under
+Xvfb with a private sound server whose output loops back to the input. The
+generator sweeps the right channel and plays a steady tone on the left; the
+colour spectrogram, both oscilloscope traces, the meters and the readouts
+show them.
+
+    scripts/screenshot.py [--program build/veltrano] [--out docs/veltrano.png]
+
+Nothing of the user's desktop, sound server or settings is touched.
+"""
+
+import argparse
+import shutil
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+# The end-to-end helpers place the controls from the program's component
+# table, which the build prints as JSON.
+if not any(arg.startswith("--layout") for arg in sys.argv):
+    sys.argv += ["--layout", str(ROOT / "build" / "tests" / "e2e" / "layout.json")]
+
+import layout  # noqa: E402
+import session as e2e  # noqa: E402
+
+# Both channels; colour spectrogram over 0..6 kHz on the Log scale at 20 %,
+# with the window, the automatic frequency counter and the ruler, at speed 3;
+# the oscilloscope with Sync and automatic Y scale; meters and level readouts.
+# The sweep from 100 Hz to 5.5 kHz in steps of 150 Hz at 70 % into the right
+# channel; f1 at 1 kHz and 40 % into the left one.
+SETTINGS = {"CB31": 1, "CB32": 1, "CB6": 1, "RB7": 0, "RB8": 0, "RB9": 1, "RB12": 1, "RB13": 0,
+            "RB14": 0, "SLG": 20, "CB23": 1, "CB20": 1, "CB29": 1, "UD28": 3, "CB19": 0,
+            "CB30": 0, "CB33": 1, "CB43": 1, "CB45": 1, "CB27": 1, "CB44": 1,
+            "CB71": 0, "SE82": 100, "SE83": 5500, "SE72": 150, "SE79": 70, "CB80": 1, "CB81": 0,
+            "CB65": 0, "SE66": 1000, "SE67": 40, "CB73": 0, "CB74": 1}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--program", default=str(ROOT / "build" / "veltrano"))
+    parser.add_argument("--out", default=str(ROOT / "docs" / "veltrano.png"))
+    parser.add_argument("--seconds", type=float, default=16,
+                        help="how long the views run before the picture is taken")
+    parser.add_argument("--layout", help="the component table as JSON (default: the build's)")
+    options = parser.parse_args()
+    work = Path("/tmp/veltrano-screenshot")
+    args = argparse.Namespace(program=options.program, out=str(work),
+                              pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
+    with e2e.Session(args) as s:
+        s.write_settings(SETTINGS)
+        s.start_display()
+        s.start_sound_server()
+        s.start_program()
+        s.attach_main_window()
+        s.click(layout.indicator_centre("AutoG"))
+        s.click(layout.indicator_centre("Frq1"))
+        time.sleep(options.seconds)
+        e2e.check(s.program_running(), "the program ended early")
+        s.screenshot("window")
+        s.close_window(timeout=20)
+    Path(options.out).parent.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(work / "window.png", options.out)
+    print("wrote %s" % options.out)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
