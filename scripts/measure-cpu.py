@@ -39,6 +39,7 @@ import layout  # noqa: E402
 import session as e2e  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
+BLOCKS_PER_SECOND = 48000 / 2048
 
 # Every view on, both channels: colour spectrogram at speed 9 with the
 # automatic frequency counter, oscilloscope with Sync, meters and levels.
@@ -95,11 +96,13 @@ def measure(s, seconds):
         rows.append(("  thread %s (%s)" % (name, tid), share(ticks - before[1]),
                      (woken - before[2]) / elapsed))
     program_share, xvfb_share = share(p1[0] - p0[0]), share(x1[0] - x0[0])
-    print("\n%-40s %10s %12s" % ("over %.0f s" % elapsed, "% of a core", "wake-ups/s"))
+    xvfb_woken = sum(w - x0[1].get(tid, ("", 0, 0))[2] for tid, (_, _, w) in x1[1].items())
+    rows.append(("X server (Xvfb)", xvfb_share, xvfb_woken / elapsed))
+    print("\n%-40s %10s %12s %10s" % ("over %.0f s" % elapsed, "% of a core", "wake-ups/s",
+                                      "per block"))
     print("%-40s %10.2f" % ("veltrano", program_share))
     for name, cpu, woken in rows:
-        print("%-40s %10.2f %12.1f" % (name, cpu, woken))
-    print("%-40s %10.2f" % ("X server (Xvfb)", xvfb_share))
+        print("%-40s %10.2f %12.1f %10.2f" % (name, cpu, woken, woken / BLOCKS_PER_SECOND))
     print("%-40s %10.2f" % ("together", program_share + xvfb_share))
 
 
@@ -107,8 +110,8 @@ def profile(s, seconds, folder):
     """perf record -g of the program and the X server side by side."""
     folder.mkdir(parents=True, exist_ok=True)
     recorders = [
-        subprocess.Popen(["perf", "record", "-q", "--call-graph", "dwarf,16384", "-F", "1999", "-o", str(folder / name), "-p", str(pid),
-                          "--", "sleep", str(seconds)])
+        subprocess.Popen(["perf", "record", "-q", "--call-graph", "dwarf,16384", "-F", "1999",
+                          "-o", str(folder / name), "-p", str(pid), "--", "sleep", str(seconds)])
         for name, pid in (("veltrano.data", s.app.pid), ("xvfb.data", s.xvfb.pid))
     ]
     for recorder in recorders:
