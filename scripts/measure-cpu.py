@@ -21,19 +21,13 @@ its own (the profiler's cost would spoil the figures).
 Nothing of the user's desktop, sound server or settings is touched.
 """
 
-import argparse
 import os
 import subprocess
 import sys
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-# The end-to-end helpers place the controls from the program's component
-# table, which the build prints as JSON.
-if not any(arg.startswith("--layout") for arg in sys.argv):
-    sys.argv += ["--layout", str(ROOT / "build" / "tests" / "e2e" / "layout.json")]
+from running import parser, program
 
 import layout  # noqa: E402
 import session as e2e  # noqa: E402
@@ -120,24 +114,15 @@ def profile(s, seconds, folder):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program", default=str(ROOT / "build" / "veltrano"))
-    parser.add_argument("--seconds", type=float, default=60)
-    parser.add_argument("--out", default="/tmp/veltrano-measure-cpu")
-    parser.add_argument("--generator", choices=("on", "off"), default="on")
-    parser.add_argument("--loopback-msec", type=int, default=200)
-    parser.add_argument("--perf", metavar="DIR", help="record perf profiles into DIR instead")
-    parser.add_argument("--layout", help="the component table as JSON (default: the build's)")
-    options = parser.parse_args()
-    args = argparse.Namespace(program=options.program, out=options.out,
-                              pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
+    options_parser = parser(__doc__.splitlines()[0])
+    options_parser.add_argument("--seconds", type=float, default=60)
+    options_parser.add_argument("--out", default="/tmp/veltrano-measure-cpu")
+    options_parser.add_argument("--generator", choices=("on", "off"), default="on")
+    options_parser.add_argument("--loopback-msec", type=int, default=200)
+    options_parser.add_argument("--perf", metavar="DIR", help="record perf profiles into DIR instead")
+    options = options_parser.parse_args()
     os.environ["VELTRANO_LOOPBACK_MSEC"] = str(options.loopback_msec)
-    with e2e.Session(args) as s:
-        s.write_settings(EVERY_VIEW)
-        s.start_display()
-        s.start_sound_server()
-        s.start_program()
-        s.attach_main_window()
+    with program(options, EVERY_VIEW, options.out) as s:
         if options.generator == "on":
             s.click(layout.indicator_centre("Frq1"))
         time.sleep(3)  # the output opens and the views settle

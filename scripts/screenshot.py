@@ -10,18 +10,12 @@ show them.
 Nothing of the user's desktop, sound server or settings is touched.
 """
 
-import argparse
 import shutil
 import sys
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-# The end-to-end helpers place the controls from the program's component
-# table, which the build prints as JSON.
-if not any(arg.startswith("--layout") for arg in sys.argv):
-    sys.argv += ["--layout", str(ROOT / "build" / "tests" / "e2e" / "layout.json")]
+from running import ROOT, parser, program
 
 import layout  # noqa: E402
 import session as e2e  # noqa: E402
@@ -39,22 +33,13 @@ SETTINGS = {"CB31": 1, "CB32": 1, "CB6": 1, "RB7": 0, "RB8": 0, "RB9": 1, "RB12"
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program", default=str(ROOT / "build" / "veltrano"))
-    parser.add_argument("--out", default=str(ROOT / "docs" / "veltrano.png"))
-    parser.add_argument("--seconds", type=float, default=16,
+    options_parser = parser(__doc__.splitlines()[0])
+    options_parser.add_argument("--out", default=str(ROOT / "docs" / "veltrano.png"))
+    options_parser.add_argument("--seconds", type=float, default=16,
                         help="how long the views run before the picture is taken")
-    parser.add_argument("--layout", help="the component table as JSON (default: the build's)")
-    options = parser.parse_args()
+    options = options_parser.parse_args()
     work = Path("/tmp/veltrano-screenshot")
-    args = argparse.Namespace(program=options.program, out=str(work),
-                              pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
-    with e2e.Session(args) as s:
-        s.write_settings(SETTINGS)
-        s.start_display()
-        s.start_sound_server()
-        s.start_program()
-        s.attach_main_window()
+    with program(options, SETTINGS, work) as s:
         s.click(layout.indicator_centre("AutoG"))
         s.click(layout.indicator_centre("Frq1"))
         time.sleep(options.seconds)

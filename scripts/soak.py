@@ -15,18 +15,12 @@ stderr when its input closes) and the program ended normally.
 Nothing of the user's desktop, sound server or settings is touched.
 """
 
-import argparse
 import re
 import sys
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-# The end-to-end helpers place the controls from the program's component
-# table, which the build prints as JSON.
-if not any(arg.startswith("--layout") for arg in sys.argv):
-    sys.argv += ["--layout", str(ROOT / "build" / "tests" / "e2e" / "layout.json")]
+from running import parser, program
 
 import layout  # noqa: E402
 import screen  # noqa: E402
@@ -91,23 +85,14 @@ def soak(s, options):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program", default=str(ROOT / "build" / "veltrano"))
-    parser.add_argument("--seconds", type=float, default=600)
-    parser.add_argument("--interval", type=float, default=10, help="seconds between samples")
-    parser.add_argument("--cycle", type=float, default=20,
+    options_parser = parser(__doc__.splitlines()[0])
+    options_parser.add_argument("--seconds", type=float, default=600)
+    options_parser.add_argument("--interval", type=float, default=10, help="seconds between samples")
+    options_parser.add_argument("--cycle", type=float, default=20,
                         help="seconds on each display (0: the spectrogram only)")
-    parser.add_argument("--out", default="/tmp/veltrano-soak", help="logs and last screenshot")
-    parser.add_argument("--layout", help="the component table as JSON (default: the build's)")
-    options = parser.parse_args()
-    args = argparse.Namespace(program=options.program, out=options.out,
-                              pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
-    with e2e.Session(args) as s:
-        s.write_settings(EVERY_VIEW)
-        s.start_display()
-        s.start_sound_server()
-        s.start_program()
-        s.attach_main_window()
+    options_parser.add_argument("--out", default="/tmp/veltrano-soak", help="logs and last screenshot")
+    options = options_parser.parse_args()
+    with program(options, EVERY_VIEW, options.out) as s:
         click(s, "AutoG")  # the sweep starts; its output loops back to the input
         samples, seconds = soak(s, options)
         meters = [screen.Meter(s.screenshot("last"), origin).lit
