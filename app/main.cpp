@@ -15,7 +15,6 @@
 #include "app/DisplayCheck.h"
 #include "app/LoopbackServer.h"
 #include "app/Main.h"
-#include "app/NoInputHint.h"
 #include "app/SignalHandling.h"
 #include "app/Version.h"
 #include "platform/WindowStyle.h"
@@ -62,7 +61,7 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* 
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
     closeWindow();
   });
-  TForm1 form(WithNoInputHint(CreateSoundServerAudio("Veltrano")));
+  TForm1 form(CreateSoundServerAudio("Veltrano"));
   window = &form;
   form.show();
   if (*stopSignal != 0) QTimer::singleShot(0, &form, closeWindow);

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include <QCoreApplication>
@@ -40,6 +41,10 @@ void TForm1::OpenCapture() {
   FillStreamFormat(format);
 
   if (Audio->WaveInOpen(nullptr, 0, &format, nullptr, 0, WAVE_FORMAT_QUERY | WAVE_MAPPED) != 0) {
+    // The warning's twin on the terminal, where a user without a sound server
+    // learns of the private one.
+    std::fprintf(stderr, "veltrano: no sound input can be opened (is a sound server running?); "
+                         "'veltrano --loopback' tries the bench on a private one\n");
     Warn(this, "Wrong Format. Try Again.", "Warning");
     BtnStop->SetDown(true);
     BtnStop->Click();
