@@ -123,69 +123,44 @@ struct CapturingWindow {
 };
 
 // The device fills the head buffer and posts its notification; the window
-// handles it and hands the buffer back.
+// handles it and hands the buffer back. With repaint, the whole event loop
+// runs for each block, with the repaints the block asked for. With the views
+// on, the allocations per block are counted after a warm-up.
+void HandleBlocks(benchmark::State& bench, bool views, bool repaint) {
+  CapturingWindow w(views);
+  const auto blocks = views ? ToneBlocks() : TestBlocks();
+  size_t next = 0;
+  const auto handle = [&] {
+    w.audio->DeliverBlock(blocks[next++ % blocks.size()]);
+    if (repaint)
+      QCoreApplication::processEvents();
+    else
+      QCoreApplication::sendPostedEvents(w.form.get(), DeviceEventType(MM_WIM_DATA));
+  };
+  if (views)
+    for (size_t i = 0; i < 2 * blocks.size(); ++i)
+      handle();
+  const long before = Allocations.load();
+  for (auto _ : bench)
+    handle();
+  if (views)
+    bench.counters["allocs/block"] =
+        double(Allocations.load() - before) / double(std::max<int64_t>(bench.iterations(), 1));
+  if (!w.Healthy()) bench.SkipWithError("the capture stream did not keep circulating");
+}
+
 void BM_WimData(benchmark::State& bench) {
-  CapturingWindow w;
-  const auto blocks = TestBlocks();
-  size_t next = 0;
-  for (auto _ : bench) {
-    w.audio->DeliverBlock(blocks[next++ % blocks.size()]);
-    QCoreApplication::sendPostedEvents(w.form.get(), DeviceEventType(MM_WIM_DATA));
-  }
-  if (!w.Healthy()) bench.SkipWithError("the capture stream did not keep circulating");
+  HandleBlocks(bench, false, false);
 }
-
-// The same, followed by everything else the loop does for a block: repainting
-// the meters and readouts that changed.
 void BM_WimDataAndRepaint(benchmark::State& bench) {
-  CapturingWindow w;
-  const auto blocks = TestBlocks();
-  size_t next = 0;
-  for (auto _ : bench) {
-    w.audio->DeliverBlock(blocks[next++ % blocks.size()]);
-    QCoreApplication::processEvents();
-  }
-  if (!w.Healthy()) bench.SkipWithError("the capture stream did not keep circulating");
+  HandleBlocks(bench, false, true);
 }
-
-// WimData with the spectrogram and the oscilloscope drawing, and the
-// allocations it makes per block after a warm-up.
+// With the spectrogram and the oscilloscope drawing.
 void BM_WimDataWithViews(benchmark::State& bench) {
-  CapturingWindow w(true);
-  const auto blocks = ToneBlocks();
-  size_t next = 0;
-  const auto handle = [&] {
-    w.audio->DeliverBlock(blocks[next++ % blocks.size()]);
-    QCoreApplication::sendPostedEvents(w.form.get(), DeviceEventType(MM_WIM_DATA));
-  };
-  for (size_t i = 0; i < 2 * blocks.size(); ++i)
-    handle();
-  const long before = Allocations.load();
-  for (auto _ : bench)
-    handle();
-  bench.counters["allocs/block"] =
-      double(Allocations.load() - before) / double(std::max<int64_t>(bench.iterations(), 1));
-  if (!w.Healthy()) bench.SkipWithError("the capture stream did not keep circulating");
+  HandleBlocks(bench, true, false);
 }
-
-// The same followed by the repaint of everything the block changed, with the
-// allocations of both.
 void BM_WimDataWithViewsAndRepaint(benchmark::State& bench) {
-  CapturingWindow w(true);
-  const auto blocks = ToneBlocks();
-  size_t next = 0;
-  const auto handle = [&] {
-    w.audio->DeliverBlock(blocks[next++ % blocks.size()]);
-    QCoreApplication::processEvents();
-  };
-  for (size_t i = 0; i < 2 * blocks.size(); ++i)
-    handle();
-  const long before = Allocations.load();
-  for (auto _ : bench)
-    handle();
-  bench.counters["allocs/block"] =
-      double(Allocations.load() - before) / double(std::max<int64_t>(bench.iterations(), 1));
-  if (!w.Healthy()) bench.SkipWithError("the capture stream did not keep circulating");
+  HandleBlocks(bench, true, true);
 }
 
 // The two views alone, on the block in the window, and what they allocate.
