@@ -161,14 +161,12 @@ void Bitmap::ScrollLeft(int distance, const Bitmap& edge) {
   }
 }
 
-Bitmap::RowSpan Bitmap::TakeChangedRows(const Bitmap& source) {
-  if (source.Width() != Width() || source.Height() != Height()) return {};
+Bitmap::RowSpan Bitmap::RowsDifferingFrom(const Bitmap& other) const {
+  if (other.Width() != Width() || other.Height() != Height()) return {0, Height()};
   const auto bytes = static_cast<size_t>(Width()) * sizeof(QRgb);
   int first = -1, last = -1;
   for (int y = 0; y < Height(); ++y) {
-    const uchar* from = source.image_.constScanLine(y);
-    if (std::memcmp(image_.constScanLine(y), from, bytes) == 0) continue;
-    std::memcpy(image_.scanLine(y), from, bytes);
+    if (std::memcmp(image_.constScanLine(y), other.image_.constScanLine(y), bytes) == 0) continue;
     if (first < 0) first = y;
     last = y;
   }

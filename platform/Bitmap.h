@@ -43,12 +43,12 @@ public:
   // along the bottom and right edges, on the outermost pixels of r.
   void Frame3D(QRect r, TColor topLeft, TColor bottomRight);
 
-  // Makes the rows of this bitmap that differ from source's (same size) equal
-  // to them and gives the span of those rows: Count 0 when none differ.
+  // The span of rows in which this bitmap differs from other, a bitmap of the
+  // same size: Count 0 when none differ.
   struct RowSpan {
     int First = 0, Count = 0;
   };
-  RowSpan TakeChangedRows(const Bitmap& source);
+  RowSpan RowsDifferingFrom(const Bitmap& other) const;
 
   QPoint PenPos() const { return pen_; }
   const QImage& Image() const { return image_; }
