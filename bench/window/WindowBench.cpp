@@ -17,6 +17,7 @@
 #include <map>
 #include <numbers>
 #include <ostream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -307,12 +308,20 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
   RatioReporter() : ConsoleReporter(OO_Tabular) {}
 
+  // Each benchmark's time, or its median when repetitions are asked for.
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        cpuSeconds_[run.benchmark_name()] =
-            run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      const std::string name = run.run_name.function_name;
+      const double seconds =
+          run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      if (run.run_type == Run::RT_Iteration && !medians_.count(name)) cpuSeconds_[name] = seconds;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        cpuSeconds_[name] = seconds;
+        medians_.insert(name);
+      }
+    }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
@@ -336,6 +345,7 @@ public:
 
 private:
   std::map<std::string, double> cpuSeconds_;
+  std::set<std::string> medians_;
 };
 
 } // namespace
