@@ -97,6 +97,17 @@ void Bitmap::SetPixel(int x, int y, TColor color) {
   Plot(x, y, ToQRgb(color));
 }
 
+void Bitmap::SetColumn(int x, int top, const TColor* colors, int count) {
+  if (x < 0 || x >= Width()) return;
+  const int first = std::max(top, 0), end = std::min<int64_t>(int64_t{top} + count, Height());
+  if (first >= end) return;
+  // One detach for the whole column rather than one per pixel.
+  uchar* const bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  for (int y = first; y < end; ++y)
+    reinterpret_cast<QRgb*>(bits + y * stride)[x] = ToQRgb(colors[y - top]);
+}
+
 TColor Bitmap::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return CLR_INVALID;
   return FromQRgb(reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x]);

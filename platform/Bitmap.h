@@ -31,6 +31,8 @@ public:
   void SetPixel(int x, int y, TColor color);
   // 0xFFFFFFFF outside the bitmap.
   TColor GetPixel(int x, int y) const;
+  // SetPixel(x, top + i, colors[i]) for i < count, in one call.
+  void SetColumn(int x, int top, const TColor* colors, int count);
   // Copies width x height pixels of src at (sx, sy) to (dx, dy); src may be this bitmap.
   void CopyRect(int dx, int dy, int width, int height, const Bitmap& src, int sx, int sy);
   // Gives the pixels of a self-copy of the whole bitmap from (distance, 0) to
