@@ -77,7 +77,7 @@ void TForm1::FormCreate(QObject*) {
   ColumnBitmap = std::make_unique<Bitmap>(1, Geometry::ColumnHeight);
   ScopeBitmap = std::make_unique<Bitmap>(Geometry::Scope.Width, Geometry::Scope.Height);
   ScopeBitmap->BrushColor = clBlack;
-  ScopeShown = std::make_unique<Bitmap>(Geometry::Scope.Width, Geometry::Scope.Height);
+  ScopePrevious = std::make_unique<Bitmap>(Geometry::Scope.Width, Geometry::Scope.Height);
 
   LoadSettings();
 
@@ -144,7 +144,7 @@ void TForm1::FormDestroy(QObject*) {
   destroyed_ = true;
   DisplayBitmap.reset();
   ScopeBitmap.reset();
-  ScopeShown.reset();
+  ScopePrevious.reset();
   // The stop request must be set before the tables go.
   Playback.OutStop = true;
   FreeGenTables(Gen);

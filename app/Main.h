@@ -232,9 +232,9 @@ public:
   DragState Drag;
   GeneratorState Gen;
   std::unique_ptr<Bitmap> DisplayBitmap, ColumnBitmap, ScopeBitmap;
-  // The oscilloscope as last handed to the window: only the rows of
-  // ScopeBitmap that differ from it are repainted.
-  std::unique_ptr<Bitmap> ScopeShown;
+  // The oscilloscope's drawing before ScopeBitmap's: each drawing goes to the
+  // other bitmap, and only the rows that differ between them are repainted.
+  std::unique_ptr<Bitmap> ScopePrevious;
 
 protected:
   bool event(QEvent* e) override;

@@ -97,6 +97,17 @@ void Bitmap::SetPixel(int x, int y, TColor color) {
   Plot(x, y, ToQRgb(color));
 }
 
+void Bitmap::SetColumn(int x, int top, const TColor* colors, int count) {
+  if (x < 0 || x >= Width()) return;
+  const int first = std::max(top, 0), end = std::min<int64_t>(int64_t{top} + count, Height());
+  if (first >= end) return;
+  // One detach for the whole column rather than one per pixel.
+  uchar* const bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  for (int y = first; y < end; ++y)
+    reinterpret_cast<QRgb*>(bits + y * stride)[x] = ToQRgb(colors[y - top]);
+}
+
 TColor Bitmap::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return CLR_INVALID;
   return FromQRgb(reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x]);
@@ -161,14 +172,12 @@ void Bitmap::ScrollLeft(int distance, const Bitmap& edge) {
   }
 }
 
-Bitmap::RowSpan Bitmap::TakeChangedRows(const Bitmap& source) {
-  if (source.Width() != Width() || source.Height() != Height()) return {};
+Bitmap::RowSpan Bitmap::RowsDifferingFrom(const Bitmap& other) const {
+  if (other.Width() != Width() || other.Height() != Height()) return {0, Height()};
   const auto bytes = static_cast<size_t>(Width()) * sizeof(QRgb);
   int first = -1, last = -1;
   for (int y = 0; y < Height(); ++y) {
-    const uchar* from = source.image_.constScanLine(y);
-    if (std::memcmp(image_.constScanLine(y), from, bytes) == 0) continue;
-    std::memcpy(image_.scanLine(y), from, bytes);
+    if (std::memcmp(image_.constScanLine(y), other.image_.constScanLine(y), bytes) == 0) continue;
     if (first < 0) first = y;
     last = y;
   }

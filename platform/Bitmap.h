@@ -31,6 +31,8 @@ public:
   void SetPixel(int x, int y, TColor color);
   // 0xFFFFFFFF outside the bitmap.
   TColor GetPixel(int x, int y) const;
+  // SetPixel(x, top + i, colors[i]) for i < count, in one call.
+  void SetColumn(int x, int top, const TColor* colors, int count);
   // Copies width x height pixels of src at (sx, sy) to (dx, dy); src may be this bitmap.
   void CopyRect(int dx, int dy, int width, int height, const Bitmap& src, int sx, int sy);
   // Gives the pixels of a self-copy of the whole bitmap from (distance, 0) to
@@ -43,12 +45,12 @@ public:
   // along the bottom and right edges, on the outermost pixels of r.
   void Frame3D(QRect r, TColor topLeft, TColor bottomRight);
 
-  // Makes the rows of this bitmap that differ from source's (same size) equal
-  // to them and gives the span of those rows: Count 0 when none differ.
+  // The span of rows in which this bitmap differs from other, a bitmap of the
+  // same size: Count 0 when none differ.
   struct RowSpan {
     int First = 0, Count = 0;
   };
-  RowSpan TakeChangedRows(const Bitmap& source);
+  RowSpan RowsDifferingFrom(const Bitmap& other) const;
 
   QPoint PenPos() const { return pen_; }
   const QImage& Image() const { return image_; }

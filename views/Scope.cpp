@@ -1,14 +1,18 @@
 // The oscilloscope.
 
+#include <utility>
+
 #include "app/Main.h"
 #include "views/ScaleCaption.h"
 
 namespace {
 
-// Hands the window only the rows of the oscilloscope that changed since it
-// last got them: a steady, triggered trace repaints nothing.
+// Hands the window only the rows in which the new drawing differs from the
+// one before: a steady, triggered trace repaints nothing. Every drawing that
+// is not handed over (the grid that a trace then covers) repeats the grid
+// that the window already shows.
 void ShowScope(TForm1& form) {
-  const Bitmap::RowSpan rows = form.ScopeShown->TakeChangedRows(*form.ScopeBitmap);
+  const Bitmap::RowSpan rows = form.ScopeBitmap->RowsDifferingFrom(*form.ScopePrevious);
   if (rows.Count > 0)
     form.CopyToWindow({Geometry::Scope.Left, Geometry::Scope.Top + rows.First,
                        Geometry::Scope.Width, rows.Count});
@@ -17,6 +21,7 @@ void ShowScope(TForm1& form) {
 } // namespace
 
 void TForm1::ScopeClick(QObject*) {
+  std::swap(ScopeBitmap, ScopePrevious);
   DrawScopeGrid(*ScopeBitmap);
   if (!Scope->Checked()) ShowScope(*this);
 }

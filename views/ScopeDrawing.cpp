@@ -70,12 +70,12 @@ void DrawTrace(Bitmap& scope, const int16_t* samples, int32_t& start, int xScale
 void DrawScopeGrid(Bitmap& scope) {
   scope.BrushColor = clBlack;
   scope.FillRect(0, 0, Width, Height);
-  scope.PenColor = clBtnShadow;
+  // Each grid line runs from one edge to the other, leaving out its end pixel
+  // beyond the opposite edge: a one-pixel rectangle, filled at once.
+  scope.BrushColor = clBtnShadow;
   for (int i = 1; i <= 9; ++i) {
-    scope.MoveTo(0, Height / 10 * i);
-    scope.LineTo(Width, Height / 10 * i);
-    scope.MoveTo(Width / 10 * i, 0);
-    scope.LineTo(Width / 10 * i, Height);
+    scope.FillRect(0, Height / 10 * i, Width, Height / 10 * i + 1);
+    scope.FillRect(Width / 10 * i, 0, Width / 10 * i + 1, Height);
   }
 }
 

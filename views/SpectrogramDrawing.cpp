@@ -1,6 +1,7 @@
 #include "views/SpectrogramDrawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "spectrum/SpectrumLibrary.h"
@@ -58,10 +59,12 @@ TColor LevelColor(double level, bool colour) {
 
 void PaintColumn(Bitmap& column, const SpectrumState& spectrum, ChannelChoice channels,
                  SpectrogramRange range, bool colour) {
-  const int rows = Geometry::ColumnHeight;
+  constexpr int rows = Geometry::ColumnHeight;
+  std::array<TColor, rows> colours;
   for (int index = 1; index <= rows; ++index)
-    column.SetPixel(0, rows - index,
-                    LevelColor(ColumnLevel(spectrum, channels, range, index), colour));
+    colours[static_cast<size_t>(rows - index)] =
+        LevelColor(ColumnLevel(spectrum, channels, range, index), colour);
+  column.SetColumn(0, 0, colours.data(), rows);
 }
 
 void ScrollInColumn(Bitmap& display, const Bitmap& column, int speed) {

@@ -78,3 +78,16 @@ TEST(ScopeDrawing, FullScaleAtTheLowestYScaleAndLeftOverRight) {
   EXPECT_EQ(AutoYScalePosition(100, 32767, true, false), -10);
   EXPECT_EQ(AutoYScalePosition(100, 32767, true, true), -181);
 }
+
+// Nine grid lines each way, edge to edge, every 32 columns and 20 rows.
+TEST(ScopeDrawing, GridIsNineLinesEachWayOnBlack) {
+  Bitmap scope(320, 200);
+  DrawScopeGrid(scope);
+  int wrong = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 320; ++x) {
+      const bool line = (x % 32 == 0 && x > 0) || (y % 20 == 0 && y > 0);
+      wrong += scope.GetPixel(x, y) != (line ? ColorToRGB(clBtnShadow) : clBlack);
+    }
+  EXPECT_EQ(wrong, 0);
+}
