@@ -73,7 +73,10 @@ void TForm1::FormCreate(QObject*) {
   Gen.SweepUp = true;
   Amp.AmpReady = false;
 
-  DisplayBitmap = std::make_unique<Bitmap>(Geometry::Display.Width, Geometry::Display.Height);
+  // Room for a whole display of scrolling: the picture moves in memory once
+  // every display width of columns rather than with every block.
+  DisplayBitmap = std::make_unique<Bitmap>(Geometry::Display.Width, Geometry::Display.Height,
+                                           Geometry::Display.Width);
   ColumnBitmap = std::make_unique<Bitmap>(1, Geometry::ColumnHeight);
   ScopeBitmap = std::make_unique<Bitmap>(Geometry::Scope.Width, Geometry::Scope.Height);
   ScopeBitmap->BrushColor = clBlack;

@@ -4,13 +4,31 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <QPainter>
 
 #include "platform/WindowFont.h"
 
-Bitmap::Bitmap(int width, int height) : image_(width, height, QImage::Format_RGB32) {
+Bitmap::Bitmap(int width, int height, int scrollRoom)
+    : image_(width + std::max(scrollRoom, 0), height, QImage::Format_RGB32), width_(width) {
   image_.fill(Qt::black);
+}
+
+QRgb* Bitmap::Pixels() {
+  return reinterpret_cast<QRgb*>(image_.bits()) + origin_;
+}
+
+const QRgb* Bitmap::Pixels() const {
+  return reinterpret_cast<const QRgb*>(image_.constBits()) + origin_;
+}
+
+QImage Bitmap::Image() const {
+  return image_.width() == width_ ? image_ : image_.copy(origin_, 0, width_, Height());
+}
+
+void Bitmap::Draw(QPainter& painter, QPoint at, const QRect& source) const {
+  painter.drawImage(at, image_, source.translated(origin_, 0));
 }
 
 void Bitmap::FillRect(int left, int top, int right, int bottom) {
@@ -21,13 +39,13 @@ void Bitmap::FillRect(int left, int top, int right, int bottom) {
   if (left >= right || top >= bottom) return;
   const QRgb rgb = ToQRgb(BrushColor);
   // The first row is filled pixel by pixel, the others are block copies of it.
-  uchar* const bits = image_.bits();
-  const qsizetype stride = image_.bytesPerLine();
-  auto* const first = reinterpret_cast<QRgb*>(bits + top * stride) + left;
+  QRgb* const pixels = Pixels();
+  const qsizetype stride = Stride();
+  QRgb* const first = pixels + top * stride + left;
   std::fill(first, first + (right - left), rgb);
   const size_t bytes = static_cast<size_t>(right - left) * sizeof(QRgb);
   for (int y = top + 1; y < bottom; ++y)
-    std::memcpy(reinterpret_cast<QRgb*>(bits + y * stride) + left, first, bytes);
+    std::memcpy(pixels + y * stride + left, first, bytes);
 }
 
 void Bitmap::MoveTo(int x, int y) {
@@ -36,7 +54,7 @@ void Bitmap::MoveTo(int x, int y) {
 
 void Bitmap::Plot(int x, int y, QRgb rgb) {
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return;
-  reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = rgb;
+  Pixels()[y * Stride() + x] = rgb;
 }
 
 // Pixel i of the line (0 <= i < n along the major axis) lies at
@@ -70,8 +88,8 @@ void Bitmap::LineTo(int x, int y) {
   }
   if (first > last) return;
   // One detach for the whole line rather than one per pixel.
-  auto* const bits = reinterpret_cast<QRgb*>(image_.bits());
-  const qsizetype stride = image_.bytesPerLine() / qsizetype{sizeof(QRgb)};
+  QRgb* const bits = Pixels();
+  const qsizetype stride = Stride();
   const int64_t width = Width(), height = Height();
   // 2 i |dminor| needs up to 66 bits for lines across the whole int range, so
   // the first visible step is placed in 128 bits and the walk goes on with a
@@ -102,15 +120,15 @@ void Bitmap::SetColumn(int x, int top, const TColor* colors, int count) {
   const int first = std::max(top, 0), end = std::min<int64_t>(int64_t{top} + count, Height());
   if (first >= end) return;
   // One detach for the whole column rather than one per pixel.
-  uchar* const bits = image_.bits();
-  const qsizetype stride = image_.bytesPerLine();
+  QRgb* const pixels = Pixels() + x;
+  const qsizetype stride = Stride();
   for (int y = first; y < end; ++y)
-    reinterpret_cast<QRgb*>(bits + y * stride)[x] = ToQRgb(colors[y - top]);
+    pixels[y * stride] = ToQRgb(colors[y - top]);
 }
 
 TColor Bitmap::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return CLR_INVALID;
-  return FromQRgb(reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x]);
+  return FromQRgb(Pixels()[y * Stride() + x]);
 }
 
 void Bitmap::CopyRect(int dx, int dy, int width, int height, const Bitmap& src, int sx, int sy) {
@@ -142,15 +160,15 @@ void Bitmap::CopyRect(int dx, int dy, int width, int height, const Bitmap& src, 
   const size_t bytes = static_cast<size_t>(width) * sizeof(QRgb);
   // The destination detaches first, so a source sharing its pixels is read
   // from its own copy; then both are walked by row without further detaches.
-  uchar* const toBits = image_.bits();
-  const uchar* const fromBits = src.image_.constBits();
-  const qsizetype toStride = image_.bytesPerLine(), fromStride = src.image_.bytesPerLine();
+  QRgb* const toPixels = Pixels();
+  const QRgb* const fromPixels = std::as_const(src).Pixels();
+  const qsizetype toStride = Stride(), fromStride = src.Stride();
   // Rows are walked away from the overlap so a self-copy reads before it writes.
   const bool bottomUp = sameImage && dy > sy;
   for (int k = 0; k < height; ++k) {
     const int row = bottomUp ? height - 1 - k : k;
-    const auto* from = fromBits + (sy + row) * fromStride + sx * qsizetype{sizeof(QRgb)};
-    auto* to = toBits + (dy + row) * toStride + dx * qsizetype{sizeof(QRgb)};
+    const QRgb* from = fromPixels + (sy + row) * fromStride + sx;
+    QRgb* to = toPixels + (dy + row) * toStride + dx;
     std::memmove(to, from, bytes);
   }
 }
@@ -159,17 +177,35 @@ void Bitmap::ScrollLeft(int distance, const Bitmap& edge) {
   if (distance <= 0) return;
   const int width = Width();
   const int kept = std::max(width - distance, 0);
-  uchar* const bits = image_.bits();
-  const qsizetype stride = image_.bytesPerLine();
+  const int room = image_.width() - width;
+  const auto pixelBytes = [](int count) { return static_cast<size_t>(count) * sizeof(QRgb); };
+  const qsizetype stride = Stride();
+  // With room to spare the pixels stay where they are and their start moves;
+  // once the room is used up they go back to the left edge first.
+  const bool moveStart = kept > 0 && distance <= room;
+  if (moveStart && origin_ + distance > room) {
+    QRgb* const base = reinterpret_cast<QRgb*>(image_.bits());
+    for (int y = 0; y < Height(); ++y)
+      std::memmove(base + y * stride, base + y * stride + origin_, pixelBytes(width));
+    origin_ = 0;
+  }
+  QRgb* const pixels = Pixels();
+  const QRgb* const edgePixels = std::as_const(edge).Pixels();
   for (int y = 0; y < Height(); ++y) {
-    auto* const row = reinterpret_cast<QRgb*>(bits + y * stride);
-    std::memmove(row, row + (width - kept), static_cast<size_t>(kept) * sizeof(QRgb));
-    if (y < edge.Height() && edge.Width() > 0) {
-      // Read after the move, as the paste that follows a self-copy would.
-      const QRgb pixel = reinterpret_cast<const QRgb*>(edge.image_.constScanLine(y))[0];
-      std::fill(row + kept, row + width, pixel);
+    QRgb* const row = pixels + y * stride;
+    const bool pasted = y < edge.Height() && edge.Width() > 0;
+    if (!moveStart)
+      std::memmove(row, row + distance, pixelBytes(kept));
+    else if (!pasted)
+      // The freed columns keep the row's old right part, as a self-copy leaves it.
+      std::memcpy(row + width, row + kept, pixelBytes(distance));
+    // Read after the move, as the paste that follows a self-copy would.
+    if (pasted) {
+      QRgb* const shown = moveStart ? row + distance : row;
+      std::fill(shown + kept, shown + width, edgePixels[y * edge.Stride()]);
     }
   }
+  if (moveStart) origin_ += distance;
 }
 
 Bitmap::RowSpan Bitmap::RowsDifferingFrom(const Bitmap& other) const {
@@ -177,7 +213,8 @@ Bitmap::RowSpan Bitmap::RowsDifferingFrom(const Bitmap& other) const {
   const auto bytes = static_cast<size_t>(Width()) * sizeof(QRgb);
   int first = -1, last = -1;
   for (int y = 0; y < Height(); ++y) {
-    if (std::memcmp(image_.constScanLine(y), other.image_.constScanLine(y), bytes) == 0) continue;
+    if (std::memcmp(Pixels() + y * Stride(), other.Pixels() + y * other.Stride(), bytes) == 0)
+      continue;
     if (first < 0) first = y;
     last = y;
   }
@@ -186,6 +223,8 @@ Bitmap::RowSpan Bitmap::RowsDifferingFrom(const Bitmap& other) const {
 
 void Bitmap::TextOut(int x, int y, const QString& text) {
   QPainter painter(&image_);
+  painter.setClipRect(origin_, 0, width_, Height());
+  painter.translate(origin_, 0);
   const QFont font = WindowFont();
   painter.setFont(font);
   const QFontMetrics metrics(font);

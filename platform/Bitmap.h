@@ -4,19 +4,25 @@
 // exclusive, lines leave out their end pixel, pixels are 0x00BBGGRR values,
 // copies are plain source copies (also of a bitmap onto itself), text uses the
 // window font on the brush colour. Everything outside the bitmap is clipped.
+//
+// A bitmap made with scroll room keeps that many spare columns to the right of
+// its pixels: ScrollLeft then moves where the pixels start instead of moving
+// them, and they go back to the left edge only when the room runs out.
 
 #include <QFont>
 #include <QImage>
 #include <QRect>
 #include <QString>
 
+class QPainter;
+
 #include "platform/Colors.h"
 
 class Bitmap {
 public:
-  Bitmap(int width, int height);
+  Bitmap(int width, int height, int scrollRoom = 0);
 
-  int Width() const { return image_.width(); }
+  int Width() const { return width_; }
   int Height() const { return image_.height(); }
 
   TColor PenColor = clBlack;
@@ -53,12 +59,24 @@ public:
   RowSpan RowsDifferingFrom(const Bitmap& other) const;
 
   QPoint PenPos() const { return pen_; }
-  const QImage& Image() const { return image_; }
+  // The pixels as an image: shared when the bitmap has no scroll room, a copy
+  // when it has.
+  QImage Image() const;
+  // Draws the pixels of source, a rectangle within the bitmap, with their top
+  // left at `at`.
+  void Draw(QPainter& painter, QPoint at, const QRect& source) const;
 
 private:
   void Plot(int x, int y, QRgb rgb);
+  // The first pixel, and the distance from a row to the next, in pixels. The
+  // writable pointer detaches the image once for the whole operation.
+  QRgb* Pixels();
+  const QRgb* Pixels() const;
+  qsizetype Stride() const { return image_.bytesPerLine() / qsizetype{sizeof(QRgb)}; }
 
   QImage image_;
+  int width_;
+  int origin_ = 0; // the column of image_ where the pixels start
   QPoint pen_;
 };
 

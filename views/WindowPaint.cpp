@@ -65,7 +65,7 @@ void TForm1::FormPaint(QObject* Sender) {
     for (const auto& [area, bitmap] : bitmaps) {
       const QRect part = rect & ToQRect(area);
       if (bitmap == nullptr || part.isEmpty()) continue;
-      painter.drawImage(part.topLeft(), bitmap->Image(), part.translated(-area.Left, -area.Top));
+      bitmap->Draw(painter, part.topLeft(), part.translated(-area.Left, -area.Top));
       covered += part.width() * part.height();
     }
     if (covered == rect.width() * rect.height()) continue;
@@ -90,5 +90,5 @@ void TForm1::DrawRuler() {
   DrawRulerLabels(canvas, RulerLabels(choice));
   QPainter painter(PaintBox);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(0, 0, canvas.Image());
+  canvas.Draw(painter, {0, 0}, {0, 0, canvas.Width(), canvas.Height()});
 }

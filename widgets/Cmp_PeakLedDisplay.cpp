@@ -182,7 +182,7 @@ void TPeakLedDisplay::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   // Sharp blocks on a scaled screen: each bitmap pixel as whole screen pixels.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(event->rect(), FCanvas.Image(), event->rect());
+  FCanvas.Draw(painter, event->rect().topLeft(), event->rect());
 }
 
 void TPeakLedDisplay::resizeEvent(QResizeEvent* event) {

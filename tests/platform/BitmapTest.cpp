@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include <QPainter>
+
 #include "platform/Bitmap.h"
 
 namespace {
@@ -294,4 +296,37 @@ TEST(Bitmap, ScrollLeftMatchesASelfCopyAndColumnPastes) {
       slow.CopyRect(W - 1 - k, 0, 1, 6, column, 0, 0);
     EXPECT_EQ(fast.Image(), slow.Image()) << "distance " << distance;
   }
+}
+
+// Scroll room changes no pixel: through scrolls that use the room up, scrolls
+// wider than it, and every kind of drawing between them, a bitmap with room
+// shows what one without shows, also when drawn onto a painter.
+TEST(Bitmap, ScrollRoomChangesNoPixel) {
+  constexpr int W = 30, H = 8;
+  Bitmap column(1, 6);
+  for (int y = 0; y < 6; ++y)
+    column.SetPixel(0, y, RGBColor(200, uint8_t(y), 7));
+  Bitmap plain = Numbered(W, H), roomy(W, H, 7);
+  roomy.CopyRect(0, 0, W, H, plain, 0, 0);
+  for (int step = 0; step < 12; ++step) {
+    const int distance = step == 5 ? 9 : step == 9 ? W + 2 : step % 4 + 1;
+    for (Bitmap* b : {&plain, &roomy}) {
+      b->ScrollLeft(distance, column);
+      b->PenColor = RGBColor(uint8_t(step), 90, 40);
+      b->MoveTo(step, -1);
+      b->LineTo(W - step, H);
+      b->BrushColor = RGBColor(10, uint8_t(step), 200);
+      b->FillRect(-2, 7, 3, H + 3);
+      b->CopyRect(step, 6, 3, 2, *b, W - 3, 0);
+      if (step % 3 == 0) b->TextOut(W - 9, 0, "8");
+    }
+    ASSERT_EQ(roomy.Image(), plain.Image()) << "step " << step;
+    ASSERT_EQ(roomy.RowsDifferingFrom(plain).Count, 0);
+  }
+  QImage shown(W, H, QImage::Format_RGB32);
+  shown.fill(Qt::green);
+  QPainter painter(&shown);
+  roomy.Draw(painter, {0, 0}, {0, 0, W, H});
+  painter.end();
+  EXPECT_EQ(shown, plain.Image());
 }
