@@ -48,7 +48,10 @@ public:
   explicit Label(QWidget* parent);
   QString Caption() const { return text(); }
   void SetCaption(const QString& caption) { setText(caption); }
-  void SetCaption(const CaptionText& caption) { ::SetCaption(this, caption); }
+  void SetCaption(const CaptionText& caption) { ::SetCaption(this, caption, captions_); }
+
+private:
+  CaptionBuffers captions_;
 };
 
 // A static text: centred, with a sunken border.
@@ -58,7 +61,10 @@ public:
   explicit StaticText(QWidget* parent);
   QString Caption() const { return text(); }
   void SetCaption(const QString& caption) { setText(caption); }
-  void SetCaption(const CaptionText& caption) { ::SetCaption(this, caption); }
+  void SetCaption(const CaptionText& caption) { ::SetCaption(this, caption, captions_); }
+
+private:
+  CaptionBuffers captions_;
 };
 
 class PaintBox : public QWidget {

@@ -1,6 +1,7 @@
 #include "platform/Format.h"
 
 #include <charconv>
+#include <utility>
 
 #include <QLocale>
 
@@ -50,6 +51,11 @@ CaptionText& CaptionText::AppendFixed(double value, int width, int precision) {
   return *this;
 }
 
-void SetCaption(QLabel* label, const CaptionText& text) {
-  if (label->text() != text.View()) label->setText(text.ToString());
+void SetCaption(QLabel* label, const CaptionText& text, CaptionBuffers& buffers) {
+  if (label->text() == text.View()) return;
+  // The spare is no longer the label's, so it is written in place.
+  buffers.spare.resize(0);
+  buffers.spare.append(text.View());
+  label->setText(buffers.spare);
+  std::swap(buffers.shown, buffers.spare);
 }

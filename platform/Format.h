@@ -34,6 +34,17 @@ private:
   qsizetype size_ = 0;
 };
 
+// The two strings a label's changing caption alternates between: the one the
+// label shows, and a spare with room for any caption into which the next one
+// is written. A new caption then allocates nothing.
+struct CaptionBuffers {
+  CaptionBuffers() {
+    shown.reserve(CaptionText::Capacity);
+    spare.reserve(CaptionText::Capacity);
+  }
+  QString shown, spare;
+};
+
 // Sets the label's text when it differs from text: an unchanged caption costs
-// neither an allocation nor a repaint.
-void SetCaption(QLabel* label, const CaptionText& text);
+// neither an allocation nor a repaint, a changed one no allocation of ours.
+void SetCaption(QLabel* label, const CaptionText& text, CaptionBuffers& buffers);
