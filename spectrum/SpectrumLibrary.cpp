@@ -149,9 +149,7 @@ const Kernels& Widest() {
 // loop gives it.
 void Transform(std::size_t n, const int16_t* samples, bool useWindow) {
   LoadFirstStage(n, samples, useWindow);
-  static const bool wide = __builtin_cpu_supports("avx");
-  (wide ? StagesWide : StagesNarrow)(FFTRe.data(), FFTIm.data(), TwiddleRe.data(), TwiddleIm.data(),
-                                     n);
+  Widest().Stages(FFTRe.data(), FFTIm.data(), TwiddleRe.data(), TwiddleIm.data(), n);
 }
 
 // Magnitudes of bins 0..n/2 into FFTRe, with the strongest bin: the first one
