@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
 #include <QPainter>
 
@@ -161,7 +160,7 @@ void Bitmap::CopyRect(int dx, int dy, int width, int height, const Bitmap& src, 
   // The destination detaches first, so a source sharing its pixels is read
   // from its own copy; then both are walked by row without further detaches.
   QRgb* const toPixels = Pixels();
-  const QRgb* const fromPixels = std::as_const(src).Pixels();
+  const QRgb* const fromPixels = src.Pixels();
   const qsizetype toStride = Stride(), fromStride = src.Stride();
   // Rows are walked away from the overlap so a self-copy reads before it writes.
   const bool bottomUp = sameImage && dy > sy;
@@ -190,7 +189,7 @@ void Bitmap::ScrollLeft(int distance, const Bitmap& edge) {
     origin_ = 0;
   }
   QRgb* const pixels = Pixels();
-  const QRgb* const edgePixels = std::as_const(edge).Pixels();
+  const QRgb* const edgePixels = edge.Pixels();
   for (int y = 0; y < Height(); ++y) {
     QRgb* const row = pixels + y * stride;
     const bool pasted = y < edge.Height() && edge.Width() > 0;
