@@ -318,6 +318,16 @@ class Session:
         check(result.returncode == 0, "import failed: " + result.stderr)
         return screen.Image(path)
 
+    def screenshot_until(self, name, done, timeout=3):
+        """Screenshots the main window until done(image) holds or `timeout`
+        seconds have passed; returns the last one."""
+        deadline = time.monotonic() + timeout
+        while True:
+            image = self.screenshot(name)
+            if done(image) or time.monotonic() > deadline:
+                return image
+            time.sleep(0.1)
+
     def close_window(self, window=None, timeout=10):
         """Asks the window to close as a window manager does (WM_DELETE_WINDOW)
         and waits for the program to end; returns its exit status."""

@@ -112,15 +112,17 @@ def readout_colours(session, screen_point, on_bar, name):
     expected there or after a few seconds."""
     x, y = session.origin[0] + screen_point[0], session.origin[1] + screen_point[1]
     session.xdotool("mousemove", "--sync", str(x), str(y))
-    deadline = time.monotonic() + 3
-    while True:
-        view = Logical(session.screenshot(name))
-        aqua = view.count_close(*LFRQ, screen.AQUA, 40)
-        grey = view.count_close(*LFRQ, screen.BUTTON_SHADOW, 40)
-        shows = (aqua >= 20 and grey == 0) if on_bar else (aqua == 0 and grey >= 20)
-        if shows or time.monotonic() > deadline:
-            return aqua, grey
-        time.sleep(0.1)
+
+    def colours(image):
+        view = Logical(image)
+        return (view.count_close(*LFRQ, screen.AQUA, 40),
+                view.count_close(*LFRQ, screen.BUTTON_SHADOW, 40))
+
+    def shows(image):
+        aqua, grey = colours(image)
+        return (aqua >= 20 and grey == 0) if on_bar else (aqua == 0 and grey >= 20)
+
+    return colours(session.screenshot_until(name, shows))
 
 
 def test(session):
@@ -138,13 +140,10 @@ def test(session):
     sound.write_tone(tone, FREQUENCY, amplitude, 0, 30)
     session.keep(sound.Player(tone, session.env()))
     want = screen.led_expected_lit(amplitude)
-    deadline = time.monotonic() + 3
-    while True:
-        image = session.screenshot("running")
-        meter = screen.Meter(Logical(image), layout.METER_LEFT)
-        if abs(meter.lit - want) <= 1 or time.monotonic() > deadline:
-            break
-        time.sleep(0.1)
+    image = session.screenshot_until(
+        "running",
+        lambda shot: abs(screen.Meter(Logical(shot), layout.METER_LEFT).lit - want) <= 1)
+    meter = screen.Meter(Logical(image), layout.METER_LEFT)
     log("left meter %s (expected about %d)" % (meter.describe(), want))
     check(meter.is_bar() and abs(meter.lit - want) <= 1, "left meter %s" % meter.describe())
     for origin in (layout.METER_LEFT, layout.METER_RIGHT):

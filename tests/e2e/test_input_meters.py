@@ -13,9 +13,12 @@ LEFT_DBFS, RIGHT_DBFS = -3, -20
 FREQUENCY = 1000
 
 
-def meters(session, name):
-    image = session.screenshot(name)
+def meters_in(image):
     return screen.Meter(image, layout.METER_LEFT), screen.Meter(image, layout.METER_RIGHT), image
+
+
+def meters(session, name):
+    return meters_in(session.screenshot(name))
 
 
 def check_running_look(image, when):
@@ -38,12 +41,9 @@ def check_stopped_look(image):
 
 def wait_meters(session, name, want_left, timeout=3):
     """Screenshots until the left meter shows `want_left` lit blocks."""
-    deadline = time.monotonic() + timeout
-    while True:
-        left, right, image = meters(session, name)
-        if left.lit == want_left or time.monotonic() > deadline:
-            return left, right, image
-        time.sleep(0.1)
+    image = session.screenshot_until(
+        name, lambda shot: screen.Meter(shot, layout.METER_LEFT).lit == want_left, timeout)
+    return meters_in(image)
 
 
 def test(session):

@@ -74,13 +74,9 @@ def test(session):
     session.keep(sound.Player(tone, session.env(later)))
     session.click(screen.centre(layout.BTN_STOP))
     want = screen.led_expected_lit(amplitude)
-    deadline = time.monotonic() + 3
-    while True:
-        image = session.screenshot("started")
-        left = screen.Meter(image, layout.METER_LEFT)
-        if left.lit == want or time.monotonic() > deadline:
-            break
-        time.sleep(0.1)
+    image = session.screenshot_until(
+        "started", lambda shot: screen.Meter(shot, layout.METER_LEFT).lit == want)
+    left = screen.Meter(image, layout.METER_LEFT)
     log("with the server up, START: left meter %s (expected %d)" % (left.describe(), want))
     check(not screen.looks_pressed(image, layout.BTN_STOP), "STOP is still down after START")
     check(left.lit == want, "the left meter shows %d blocks, expected %d" % (left.lit, want))

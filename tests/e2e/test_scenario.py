@@ -23,13 +23,9 @@ def distinct_colours(image, area, step=7):
 
 def wait_meter(session, name, lit, timeout=3):
     """Screenshots until the left meter's lighting satisfies `lit`."""
-    deadline = time.monotonic() + timeout
-    while True:
-        image = session.screenshot(name)
-        meter = screen.Meter(image, layout.METER_LEFT)
-        if lit(meter.lit) or time.monotonic() > deadline:
-            return image, meter
-        time.sleep(0.1)
+    image = session.screenshot_until(
+        name, lambda shot: lit(screen.Meter(shot, layout.METER_LEFT).lit), timeout)
+    return image, screen.Meter(image, layout.METER_LEFT)
 
 
 def test(session):

@@ -71,29 +71,24 @@ def test(session):
     folder = start_loopback(session, "loopback")
     session.click(layout.indicator_centre("Frq1"))
     want = screen.led_expected_lit(AMPLITUDE)
-    deadline = time.monotonic() + 3
-    while True:
-        image = session.screenshot("loopback")
-        left = screen.Meter(image, layout.METER_LEFT)
-        if abs(left.lit - want) <= 1 or time.monotonic() > deadline:
-            break
-        time.sleep(0.1)
+    image = session.screenshot_until(
+        "loopback", lambda shot: abs(screen.Meter(shot, layout.METER_LEFT).lit - want) <= 1)
+    left = screen.Meter(image, layout.METER_LEFT)
     right = screen.Meter(image, layout.METER_RIGHT)
     log("f1 on over the loop-back: left meter %s (expected %d), right %s"
         % (left.describe(), want, right.describe()))
     check(left.is_bar() and abs(left.lit - want) <= 1, "the left meter shows %s" % left.describe())
     check(right.lit == 0, "the right meter shows %s" % right.describe())
-    # Settings changed in this run survive Ctrl+C and SIGHUP.
-    session.click(layout.indicator_centre("ColorBox"))
-    time.sleep(0.3)
-    end(session, signal.SIGINT, folder)
-    check(session.read_settings().get("CB6") == "1", "the setting changed before Ctrl+C was lost")
-
-    folder = start_loopback(session, "hangup")
-    session.click(layout.indicator_centre("Led"))
-    time.sleep(0.3)
-    end(session, signal.SIGHUP, folder)
-    check(session.read_settings().get("CB27") == "0", "the setting changed before SIGHUP was lost")
+    # Settings changed in a run survive Ctrl+C and SIGHUP.
+    for signum, control, key, value in ((signal.SIGINT, "ColorBox", "CB6", "1"),
+                                        (signal.SIGHUP, "Led", "CB27", "0")):
+        if signum == signal.SIGHUP:
+            folder = start_loopback(session, "hangup")
+        session.click(layout.indicator_centre(control))
+        time.sleep(0.3)
+        end(session, signum, folder)
+        check(session.read_settings().get(key) == value,
+              "the setting changed before signal %d was lost" % signum)
 
     folder = start_loopback(session, "killed")
     end(session, signal.SIGKILL, folder)
