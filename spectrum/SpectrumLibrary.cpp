@@ -225,8 +225,6 @@ bool WithinLimits(uint16_t n, uint16_t bits, bool useWindow) {
          (!useWindow || Window.size() >= n);
 }
 
-typedef double Lanes2 __attribute__((vector_size(2 * sizeof(double))));
-
 Lanes2 Sqrt2(Lanes2 v) {
   return _mm_sqrt_pd(v);
 }

@@ -7,7 +7,6 @@
 #include "spectrum/Stages.h"
 
 namespace {
-typedef double Lanes2 __attribute__((vector_size(2 * sizeof(double))));
 typedef double Lanes4 __attribute__((vector_size(4 * sizeof(double))));
 Lanes4 Sqrt4(Lanes4 v) {
   return _mm256_sqrt_pd(v);

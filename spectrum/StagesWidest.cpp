@@ -8,7 +8,6 @@
 #include "spectrum/Stages.h"
 
 namespace {
-typedef double Lanes2 __attribute__((vector_size(2 * sizeof(double))));
 typedef double Lanes8 __attribute__((vector_size(8 * sizeof(double))));
 // GCC 12's header leaves a lane of an unused mask operand unset and then warns.
 #pragma GCC diagnostic push
