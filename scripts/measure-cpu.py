@@ -27,7 +27,7 @@ import sys
 import time
 from pathlib import Path
 
-from running import parser, program
+from running import VIEWS_ON, parser, program, status_field
 
 import layout  # noqa: E402
 import session as e2e  # noqa: E402
@@ -38,22 +38,13 @@ BLOCKS_PER_SECOND = 48000 / 2048
 # Every view on, both channels: colour spectrogram at speed 9 with the
 # automatic frequency counter, oscilloscope with Sync, meters and levels.
 # f1 at 1 kHz, 50 %, into both channels.
-EVERY_VIEW = {"CB31": 1, "CB32": 1, "CB27": 1, "CB6": 1, "CB20": 1, "CB33": 1, "CB43": 1,
-              "CB44": 1, "CB45": 1, "CB29": 1, "UD28": 9, "SE66": 1000, "SE67": 50, "CB74": 1,
-              "CB73": 1}
+EVERY_VIEW = {**VIEWS_ON, "UD28": 9, "SE66": 1000, "SE67": 50, "CB74": 1, "CB73": 1}
 
 
 def cpu_ticks(stat_path):
     """utime + stime of a process or thread, in clock ticks."""
     fields = Path(stat_path).read_text().rsplit(")", 1)[1].split()
     return int(fields[11]) + int(fields[12])
-
-
-def switches(status_path):
-    for line in Path(status_path).read_text().splitlines():
-        if line.startswith("voluntary_ctxt_switches:"):
-            return int(line.split()[1])
-    return 0
 
 
 def thread_name(task):
@@ -67,7 +58,7 @@ def snapshot(pid):
     for task in (proc / "task").iterdir():
         try:
             threads[task.name] = (thread_name(task), cpu_ticks(task / "stat"),
-                                  switches(task / "status"))
+                                  status_field(task / "status", "voluntary_ctxt_switches"))
         except OSError:
             pass  # a thread that ended meanwhile
     return cpu_ticks(proc / "stat"), threads

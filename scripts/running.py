@@ -17,6 +17,22 @@ if not any(arg.startswith("--layout") for arg in sys.argv):
 import session as e2e  # noqa: E402
 
 
+# What every script shows: both channels, the colour spectrogram with the
+# automatic frequency counter, the ruler, the oscilloscope with Sync and
+# automatic Y scale, the meters and the level readouts.
+VIEWS_ON = {"CB31": 1, "CB32": 1, "CB6": 1, "CB20": 1, "CB29": 1, "CB33": 1, "CB43": 1,
+            "CB45": 1, "CB27": 1, "CB44": 1}
+
+
+def status_field(pid, key):
+    """A number from /proc/<pid>/status (or a thread's task/<tid>/status path)."""
+    path = pid if isinstance(pid, Path) else Path("/proc/%d/status" % pid)
+    for line in path.read_text().splitlines():
+        if line.startswith(key + ":"):
+            return int(line.split()[1])
+    raise RuntimeError("no %s in %s" % (key, path))
+
+
 def parser(description):
     """The options every script takes: the program and the component table."""
     p = argparse.ArgumentParser(description=description)
@@ -32,9 +48,5 @@ def program(options, settings, work):
     args = argparse.Namespace(program=options.program, out=str(work),
                               pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
     with e2e.Session(args) as s:
-        s.write_settings(settings)
-        s.start_display()
-        s.start_sound_server()
-        s.start_program()
-        s.attach_main_window()
+        s.start_with_settings(settings)
         yield s

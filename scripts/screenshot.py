@@ -15,7 +15,7 @@ import sys
 import time
 from pathlib import Path
 
-from running import ROOT, parser, program
+from running import ROOT, VIEWS_ON, parser, program
 
 import layout  # noqa: E402
 import session as e2e  # noqa: E402
@@ -25,11 +25,10 @@ import session as e2e  # noqa: E402
 # the oscilloscope with Sync and automatic Y scale; meters and level readouts.
 # The sweep from 100 Hz to 5.5 kHz in steps of 150 Hz at 70 % into the right
 # channel; f1 at 1 kHz and 40 % into the left one.
-SETTINGS = {"CB31": 1, "CB32": 1, "CB6": 1, "RB7": 0, "RB8": 0, "RB9": 1, "RB12": 1, "RB13": 0,
-            "RB14": 0, "SLG": 20, "CB23": 1, "CB20": 1, "CB29": 1, "UD28": 3, "CB19": 0,
-            "CB30": 0, "CB33": 1, "CB43": 1, "CB45": 1, "CB27": 1, "CB44": 1,
-            "CB71": 0, "SE82": 100, "SE83": 5500, "SE72": 150, "SE79": 70, "CB80": 1, "CB81": 0,
-            "CB65": 0, "SE66": 1000, "SE67": 40, "CB73": 0, "CB74": 1}
+SETTINGS = {**VIEWS_ON, "RB7": 0, "RB8": 0, "RB9": 1, "RB12": 1, "RB13": 0, "RB14": 0, "SLG": 20,
+            "CB23": 1, "UD28": 3, "CB19": 0, "CB30": 0, "CB71": 0, "SE82": 100, "SE83": 5500,
+            "SE72": 150, "SE79": 70, "CB80": 1, "CB81": 0, "CB65": 0, "SE66": 1000, "SE67": 40,
+            "CB73": 0, "CB74": 1}
 
 
 def main():

@@ -20,7 +20,7 @@ import sys
 import time
 from pathlib import Path
 
-from running import parser, program
+from running import VIEWS_ON, parser, program, status_field
 
 import layout  # noqa: E402
 import screen  # noqa: E402
@@ -35,22 +35,13 @@ ALLOWED_GROWTH_KB = 1024
 # the window and the automatic frequency counter; the ruler; the oscilloscope
 # with Sync and automatic Y scale; meters and level readouts. The sweep from
 # 100 Hz to 20 kHz in steps of 50 Hz at 50 %, into both channels.
-EVERY_VIEW = {"CB31": 1, "CB32": 1, "CB6": 1, "RB7": 1, "CB18": 1, "CB23": 1, "CB20": 1,
-              "CB29": 1, "CB33": 1, "CB43": 1, "CB45": 1, "CB27": 1, "CB44": 1, "UD28": 9,
-              "CB19": 0, "CB30": 0, "CB71": 0, "SE82": 100, "SE83": 20000, "SE72": 50,
-              "SE79": 50, "CB80": 1, "CB81": 1}
+EVERY_VIEW = {**VIEWS_ON, "RB7": 1, "CB18": 1, "CB23": 1, "UD28": 9, "CB19": 0, "CB30": 0,
+              "CB71": 0, "SE82": 100, "SE83": 20000, "SE72": 50, "SE79": 50, "CB80": 1, "CB81": 1}
 # The clicks that lead from one display to the next, in turn: spectrogram ->
 # FFT bars -> spectral amplitude trace -> spectrogram.
 NEXT_DISPLAY = (["FFTMode"], ["FFTMode", "SpectralAmp"], ["SpectralAmp"])
 DISPLAY_NAMES = ("spectrogram", "FFT bars", "spectral amplitude")
 LOST = re.compile(rb"veltrano: (\d+) frames of sound input were lost")
-
-
-def resident_kb(pid):
-    for line in Path("/proc/%d/status" % pid).read_text().splitlines():
-        if line.startswith("VmRSS:"):
-            return int(line.split()[1])
-    raise RuntimeError("no VmRSS for process %d" % pid)
 
 
 def click(s, name):
@@ -62,7 +53,7 @@ def soak(s, options):
     (seconds, kB) and the seconds the input ran."""
     pid = s.app.pid
     started = time.monotonic()
-    samples = [(0.0, resident_kb(pid))]
+    samples = [(0.0, status_field(pid, "VmRSS"))]
     display = 0
     next_sample, next_switch = options.interval, options.cycle or float("inf")
     print("%8s %10s  %s" % ("seconds", "VmRSS kB", "display"), flush=True)
@@ -78,7 +69,7 @@ def soak(s, options):
             display = (display + 1) % len(NEXT_DISPLAY)
             next_switch += options.cycle
         if now >= next_sample:
-            samples.append((now, resident_kb(pid)))
+            samples.append((now, status_field(pid, "VmRSS")))
             print("%8.0f %10d  %s" % (now, samples[-1][1], DISPLAY_NAMES[display]), flush=True)
             next_sample += options.interval
         time.sleep(0.2)

@@ -1,11 +1,13 @@
-// Prints the window's component table (app/Components.cpp) as JSON, so that
-// the end-to-end tests find every control where the program puts it.
+// Prints the window's size, its drawing areas (views/Geometry.h) and its
+// component table (app/Components.cpp) as JSON, so that the end-to-end tests
+// find every control and view where the program puts it.
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/Components.h"
+#include "views/Geometry.h"
 
 namespace {
 
@@ -48,11 +50,17 @@ std::string Quoted(std::string_view text) {
   return quoted + '"';
 }
 
+void PrintArea(const char* name, const Geometry::Area& a) {
+  std::printf("\"%s\": [%d, %d, %d, %d], ", name, a.Left, a.Top, a.Width, a.Height);
+}
+
 } // namespace
 
 int main() {
-  std::printf("{\"width\": %d, \"height\": %d, \"components\": [\n", WindowClientWidth,
-              WindowClientHeight);
+  std::printf("{\"width\": %d, \"height\": %d, ", WindowClientWidth, WindowClientHeight);
+  PrintArea("display", Geometry::Display);
+  PrintArea("scope", Geometry::Scope);
+  std::printf("\"components\": [\n");
   for (const ComponentSpec& c : Components) {
     std::printf("  {\"index\": %d, \"name\": %s, \"kind\": \"%s\", \"parent\": %d, \"left\": %d, "
                 "\"top\": %d, \"width\": %d, \"height\": %d, \"caption\": %s}%s\n",

@@ -36,11 +36,11 @@ def _of_kinds(*kinds):
 # Check boxes and radio buttons; the number edits.
 SWITCHES = _of_kinds("CheckBox", "RadioButton")
 EDITS = _of_kinds("SpinEdit")
-RADIO_BUTTONS = set(_of_kinds("RadioButton"))
 
-# The window's own drawing areas, which are no components.
-DISPLAY_AREA = (2, 1, 1011, 512)  # left, top, width, height
-SCOPE_AREA = (693, 520, 320, 200)
+# The window's client size and its own drawing areas, which are no components.
+WINDOW_SIZE = (_TABLE["width"], _TABLE["height"])
+DISPLAY_AREA = tuple(_TABLE["display"])  # left, top, width, height
+SCOPE_AREA = tuple(_TABLE["scope"])
 
 LED_PANEL_RECT = rect("LedPanel")
 METER_LEFT = rect("PeakLedDisplay1")[:2]  # left channel

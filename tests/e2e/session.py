@@ -149,6 +149,15 @@ class Session:
     def settings_file(self):
         return self.config / "Zenko" / "Veltrano.conf"
 
+    def start_with_settings(self, values, screen_size=None, env=None):
+        """The usual start: the settings stored, Xvfb, a private sound server,
+        and the program with its main window attached."""
+        self.write_settings(values)
+        self.start_display(screen_size or SCREEN_SIZE)
+        self.start_sound_server()
+        self.start_program(env=env)
+        self.attach_main_window()
+
     def write_settings(self, values):
         """Stores values in the section [Veltrano] before the program starts."""
         path = self.settings_file()

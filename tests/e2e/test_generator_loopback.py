@@ -31,23 +31,15 @@ def level_edit_colour(image):
 def wait_box(session, name, colour, timeout):
     """Screenshots until the generator box shows `colour`; the seconds it took."""
     started = time.monotonic()
-    while True:
-        image = session.screenshot(name)
-        if box_colour(image) == colour:
-            return time.monotonic() - started, image
-        check(time.monotonic() - started < timeout,
-              "the generator box is %s, not %s, after %.1f s"
-              % (box_colour(image), colour, timeout))
-        time.sleep(0.05)
+    image = session.screenshot_until(name, lambda shot: box_colour(shot) == colour, timeout)
+    check(box_colour(image) == colour, "the generator box is %s, not %s, after %.1f s"
+          % (box_colour(image), colour, timeout))
+    return time.monotonic() - started, image
 
 
 def test(session):
-    session.write_settings({"SE66": FREQUENCY, "SE67": LEVEL_PERCENT, "CB74": 1, "CB73": 0,
-                            "CB31": 1, "CB32": 1, "CB27": 1, "CB44": 1})
-    session.start_display()
-    session.start_sound_server()
-    session.start_program()
-    session.attach_main_window()
+    session.start_with_settings({"SE66": FREQUENCY, "SE67": LEVEL_PERCENT, "CB74": 1, "CB73": 0,
+                                  "CB31": 1, "CB32": 1, "CB27": 1, "CB44": 1})
     time.sleep(0.3)
     image = session.screenshot("before")
     check(box_colour(image) == screen.BUTTON_FACE,

@@ -14,7 +14,6 @@ import sound
 from session import check, log, main
 
 SCALE = 2
-WINDOW_SIZE = (1016, 724)
 # Wide enough for the window's screen check (1024 logical pixels) at scale 2.
 SCREEN = (2560, 1600)
 FREQUENCY = 1500  # bin 64 of the 2048-point transform at 48 kHz
@@ -126,13 +125,9 @@ def readout_colours(session, screen_point, on_bar, name):
 
 
 def test(session):
-    session.write_settings(SETTINGS)
-    session.start_display(SCREEN)
-    session.start_sound_server()
-    session.start_program(env={"QT_SCALE_FACTOR": str(SCALE)})
-    session.attach_main_window()
+    session.start_with_settings(SETTINGS, SCREEN, env={"QT_SCALE_FACTOR": str(SCALE)})
     _, _, width, height = session.geometry(session.window)
-    check((width, height) == (WINDOW_SIZE[0] * SCALE, WINDOW_SIZE[1] * SCALE),
+    check((width, height) == (layout.WINDOW_SIZE[0] * SCALE, layout.WINDOW_SIZE[1] * SCALE),
           "the window is %dx%d at scale %d" % (width, height, SCALE))
 
     amplitude = sound.dbfs_amplitude(LEFT_DBFS)

@@ -47,11 +47,7 @@ def wait_meters(session, name, want_left, timeout=3):
 
 
 def test(session):
-    session.write_settings({"CB31": 1, "CB32": 1, "CB27": 1, "CB44": 1})
-    session.start_display()
-    session.start_sound_server()
-    session.start_program()
-    session.attach_main_window()
+    session.start_with_settings({"CB31": 1, "CB32": 1, "CB27": 1, "CB44": 1})
 
     time.sleep(0.5)
     left, right, _ = meters(session, "silence")

@@ -30,14 +30,10 @@ def wait_meter(session, name, lit, timeout=3):
 
 def test(session):
     # Every view on; f1 at 1 kHz routed left, noise and sweep right.
-    session.write_settings({"CB31": 1, "CB32": 1, "CB27": 1, "CB6": 1, "CB18": 1, "CB19": 0,
-                            "CB20": 1, "CB29": 1, "CB30": 0, "CB33": 1, "CB43": 1, "CB44": 1,
-                            "SE66": 1000, "SE67": 25, "CB74": 1, "CB73": 0, "CB78": 0,
-                            "CB77": 1, "CB81": 0, "CB80": 1})
-    session.start_display()
-    session.start_sound_server()
-    session.start_program()
-    session.attach_main_window()
+    session.start_with_settings({"CB31": 1, "CB32": 1, "CB27": 1, "CB6": 1, "CB18": 1, "CB19": 0,
+                                  "CB20": 1, "CB29": 1, "CB30": 0, "CB33": 1, "CB43": 1, "CB44": 1,
+                                  "SE66": 1000, "SE67": 25, "CB74": 1, "CB73": 0, "CB78": 0,
+                                  "CB77": 1, "CB81": 0, "CB80": 1})
 
     for name in ("Frq1", "Noise", "AutoG"):
         session.click(layout.indicator_centre(name))
