@@ -25,6 +25,7 @@
 #include "views/AmpGraphDrawing.h"
 #include "views/Geometry.h"
 #include "views/Pointer.h"
+#include "views/ScaleChoice.h"
 #include "views/ScopeDrawing.h"
 #include "views/SpectrumState.h"
 #include "widgets/Cmp_PeakLedDisplay.h"
@@ -179,6 +180,11 @@ public:
 
   // Views (views/).
   void DrawSpectrogram();
+  // The analyser's scale and switches as the controls set them.
+  TransformSettings AnalyserSettings() const;
+  // Transforms channel 'R' or 'L' of the block into its spectrum, and shows
+  // its frequency when the counter runs on its own.
+  void TransformAndCount(char channel, const TransformSettings& settings);
   void SensitivityChanging(QObject* Sender, bool& AllowChange);
   void RB22KClick(QObject* Sender);
   void FFTModeClick(QObject* Sender);

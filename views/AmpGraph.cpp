@@ -1,7 +1,6 @@
 // The FFT bar graph and the spectral amplitude trace.
 
 #include "app/Main.h"
-#include "spectrum/SpectrumLibrary.h"
 #include "views/ScaleChoice.h"
 
 void TForm1::DrawAmpGraph() {
@@ -12,46 +11,35 @@ void TForm1::DrawAmpGraph() {
     SpectralAmpClick(this);
   }
   Bitmap& display = *DisplayBitmap;
-  constexpr uint16_t N = SampleBlock::Frames, Bits = 11;
 
   if (SpectralAmp->Checked()) {
     // Plain magnitudes with the taper, whatever the analyser's settings.
     const auto range = AmpPixelsPerDb(dB10->Checked(), dB30->Checked(), dB60->Checked());
     const int columnsPerBin = LFBox->Checked() ? 5 : 1;
     const bool line = LineMode->Checked(), dot = DotMode->Checked();
+    const TransformSettings magnitudes{{ScaleRaw, 0.0}};
     if (RCnl->Checked()) {
-      SpectrumFFT(N, Bits, Samples.Right(), Spectrum.SpectrumR.data(), Spectrum.PeakBinR, ScaleRaw,
-                  0.0, 0, false, false, false);
-      if (AutoFrqCount->Checked()) ShowFrequency('R');
+      TransformAndCount('R', magnitudes);
       StepAmpTrace(display, Amp.AmpPrevR, Amp.AmpCurR, Spectrum.PeakBinR * columnsPerBin,
                    Levels.PeakR, range, {line, dot, clFuchsia});
     }
     if (LCnl->Checked()) {
-      SpectrumFFT(N, Bits, Samples.Left(), Spectrum.SpectrumL.data(), Spectrum.PeakBinL, ScaleRaw,
-                  0.0, 0, false, false, false);
-      if (AutoFrqCount->Checked()) ShowFrequency('L');
+      TransformAndCount('L', magnitudes);
       StepAmpTrace(display, Amp.AmpPrevL, Amp.AmpCurL, Spectrum.PeakBinL * columnsPerBin,
                    Levels.PeakL, range, {line, dot, clAqua});
     }
   } else {
-    const ScaleChoice scale =
-        ChooseScale(fLog->Checked(), fSqrt->Checked(), fLinear->Checked(), Spectrum);
-    const bool filter = Filter->Checked(), autoScale = AutoSensitivity->Checked(),
-               window = cbWnd->Checked();
+    const TransformSettings transform = AnalyserSettings();
     // Cleared once per block whatever the channels; the left channel's bars
     // stand over the right channel's.
     ClearFFTGraph();
     if (RCnl->Checked()) {
-      SpectrumFFT(N, Bits, Samples.Right(), Spectrum.SpectrumR.data(), Spectrum.PeakBinR,
-                  scale.Mode, scale.Gain, Levels.PeakR + 1, filter, autoScale, window);
+      TransformAndCount('R', transform);
       DrawFFTBars(display, Spectrum.SpectrumR, clFuchsia);
-      if (AutoFrqCount->Checked()) ShowFrequency('R');
     }
     if (LCnl->Checked()) {
-      SpectrumFFT(N, Bits, Samples.Left(), Spectrum.SpectrumL.data(), Spectrum.PeakBinL, scale.Mode,
-                  scale.Gain, Levels.PeakL + 1, filter, autoScale, window);
+      TransformAndCount('L', transform);
       DrawFFTBars(display, Spectrum.SpectrumL, clAqua);
-      if (AutoFrqCount->Checked()) ShowFrequency('L');
     }
   }
   CopyToWindow(Geometry::Display);

@@ -1,5 +1,6 @@
 #pragma once
-// The scale mode and gain the spectral views pass to SpectrumFFT.
+// What the spectral views pass to SpectrumFFT: the scale mode and gain, and
+// the switches.
 
 #include <cstdint>
 
@@ -20,3 +21,15 @@ inline ScaleChoice ChooseScale(bool log, bool sqrt, bool linear, const SpectrumS
   if (linear) choice = {ScaleLinear, static_cast<double>(s.SensLinear)};
   return choice;
 }
+
+// What SpectrumFFT is told besides the samples: the checked scale button's
+// mode and sensitivity, and the Filter, Auto and Wind switches.
+struct TransformSettings {
+  ScaleChoice Scale;
+  bool Filter = false, Auto = false, Window = false;
+};
+
+// Transforms one channel's 2048 samples into spectrum[0..1024] and its
+// strongest bin; peak is the block's largest sample magnitude.
+void TransformChannel(const int16_t* samples, int32_t peak, double* spectrum, uint16_t& peakBin,
+                      const TransformSettings& settings);

@@ -3,36 +3,36 @@
 #include "app/Main.h"
 #include "views/SpectrogramDrawing.h"
 
-void TForm1::DrawSpectrogram() {
-  TransformSettings transform;
-  transform.Scale = ChooseScale(fLog->Checked(), fSqrt->Checked(), fLinear->Checked(), Spectrum);
-  transform.Filter = Filter->Checked();
-  transform.Auto = AutoSensitivity->Checked();
-  transform.Window = cbWnd->Checked();
-  const ChannelChoice channels{RCnl->Checked(), LCnl->Checked()};
+TransformSettings TForm1::AnalyserSettings() const {
+  return {ChooseScale(fLog->Checked(), fSqrt->Checked(), fLinear->Checked(), Spectrum),
+          Filter->Checked(), AutoSensitivity->Checked(), cbWnd->Checked()};
+}
 
-  if (channels.Right) {
+void TForm1::TransformAndCount(char channel, const TransformSettings& settings) {
+  if (channel == 'R')
     TransformChannel(Samples.Right(), Levels.PeakR, Spectrum.SpectrumR.data(), Spectrum.PeakBinR,
-                     transform);
-    if (AutoFrqCount->Checked()) ShowFrequency('R');
-  }
-  if (channels.Left) {
+                     settings);
+  else
     TransformChannel(Samples.Left(), Levels.PeakL, Spectrum.SpectrumL.data(), Spectrum.PeakBinL,
-                     transform);
-    if (AutoFrqCount->Checked()) ShowFrequency('L');
-  }
+                     settings);
+  if (AutoFrqCount->Checked()) ShowFrequency(channel);
+}
+
+void TForm1::DrawSpectrogram() {
+  const TransformSettings transform = AnalyserSettings();
+  const ChannelChoice channels{RCnl->Checked(), LCnl->Checked()};
+  if (channels.Right) TransformAndCount('R', transform);
+  if (channels.Left) TransformAndCount('L', transform);
 
   const SpectrogramRange range = RB11K->Checked()  ? SpectrogramRange::Half
                                  : RB6K->Checked() ? SpectrogramRange::Quarter
                                                    : SpectrogramRange::Full;
   PaintColumn(*ColumnBitmap, Spectrum, channels, range, ColorBox->Checked());
-  // The scroll and the pastes touch only the display, so they run together
-  // once the column is ready.
-  const int speed = Speed->Clamp(SpeedPos);
-  ScrollInColumn(*DisplayBitmap, *ColumnBitmap, speed);
-  // The window's picture moves as the bitmap did, and only the new columns
-  // are painted.
-  if (speed > 0) ScrollWindow(Geometry::Display, -speed);
+  // The picture moves left by the speed (1..9) and the freed columns repeat
+  // the new one; the window's picture moves as the bitmap did, and only the
+  // new columns are painted.
+  DisplayBitmap->ScrollLeft(SpeedPos, *ColumnBitmap);
+  ScrollWindow(Geometry::Display, -SpeedPos);
 }
 
 // Copies the position before the step: the new scale's value takes effect

@@ -66,7 +66,3 @@ void PaintColumn(Bitmap& column, const SpectrumState& spectrum, ChannelChoice ch
         LevelColor(ColumnLevel(spectrum, channels, range, index), colour);
   column.SetColumn(0, 0, colours.data(), rows);
 }
-
-void ScrollInColumn(Bitmap& display, const Bitmap& column, int speed) {
-  display.ScrollLeft(speed, column);
-}

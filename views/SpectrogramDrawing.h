@@ -17,18 +17,6 @@ struct ChannelChoice {
   bool Right = false, Left = false;
 };
 
-// What SpectrumFFT is told besides the samples: the checked scale button's
-// mode and sensitivity, and the Filter, Auto and Wind switches.
-struct TransformSettings {
-  ScaleChoice Scale;
-  bool Filter = false, Auto = false, Window = false;
-};
-
-// Transforms one channel's 2048 samples into spectrum[0..1024] and its
-// strongest bin; peak is the block's largest sample magnitude.
-void TransformChannel(const int16_t* samples, int32_t peak, double* spectrum, uint16_t& peakBin,
-                      const TransformSettings& settings);
-
 // The level shown at row 512 - index (index 1..512) of the column; 0 for index 0.
 double ColumnLevel(const SpectrumState& spectrum, ChannelChoice channels, SpectrogramRange range,
                    int index);
@@ -40,7 +28,3 @@ TColor LevelColor(double level, bool colour);
 // Paints rows 0..511 of the one-pixel-wide column.
 void PaintColumn(Bitmap& column, const SpectrumState& spectrum, ChannelChoice channels,
                  SpectrogramRange range, bool colour);
-
-// Moves the picture left by speed pixels and fills the rightmost speed
-// columns with copies of the column. A speed below 1 changes nothing.
-void ScrollInColumn(Bitmap& display, const Bitmap& column, int speed);
