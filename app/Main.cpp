@@ -57,9 +57,9 @@ void TForm1::FormCreate(QObject*) {
     ShowMessageBox(this, QStringLiteral("1024x768 or greater screen resolution require !"),
                    QStringLiteral("Warning"), MessageIcon::Warning);
 
-  LoadCursorResource(1, QStringLiteral("CROSSHAIRS"), 9, 9);
-  LoadCursorResource(2, QStringLiteral("OPENHAND"), 16, 16);
-  LoadCursorResource(3, QStringLiteral("GRIP"), 16, 16);
+  LoadCursorResource(crCrossHairs, QStringLiteral("CROSSHAIRS"), 9, 9);
+  LoadCursorResource(crOpenHand, QStringLiteral("OPENHAND"), 16, 16);
+  LoadCursorResource(crGrip, QStringLiteral("GRIP"), 16, 16);
 
   SetFontColor(RFrq, clBtnShadow);
   SetFontColor(LFrq, clBtnShadow);
@@ -71,7 +71,7 @@ void TForm1::FormCreate(QObject*) {
   Playback.WaveOut = nullptr;
   Playback.OutIdle = false;
   Gen.SweepUp = true;
-  Amp.AmpReady = false;
+  Amp = AmpTrace{};
 
   // Room for a whole display of scrolling: the picture moves in memory once
   // every display width of columns rather than with every block.
@@ -97,7 +97,6 @@ void TForm1::FormCreate(QObject*) {
     RulerPanel->move(Geometry::RulerMinLeft, RulerPanel->y());
   RulerPanel->setVisible(Ruler->Checked());
 
-  Amp.AmpPrevR = Amp.AmpCurR = Amp.AmpPrevL = Amp.AmpCurL = QPoint(0, 492);
   Playback.OutHeaders = new WAVEHDR[PlaybackStream::BufferCount]{};
   for (char*& buffer : Playback.OutBuffers)
     buffer = new char[PlaybackStream::BufferBytes]{};

@@ -76,9 +76,9 @@ void TwoStages(double* re, double* im, const double* twRe, const double* twIm, s
     }
 }
 
-// Every stage from span 4 up, two per pass where it can; the spans below
-// 2 * W lanes run with the narrow type N.
-template <class N, class V>
+// Every stage from span 4 up, two per pass where it can; the spans shorter
+// than the lanes of V run with two lanes.
+template <class V>
 void Stages(double* re, double* im, const double* twRe, const double* twIm, std::size_t n) {
   constexpr std::size_t W = sizeof(V) / sizeof(double);
   std::size_t h = 2;
@@ -86,13 +86,13 @@ void Stages(double* re, double* im, const double* twRe, const double* twIm, std:
     if (h >= W)
       TwoStages<V>(re, im, twRe, twIm, n, h);
     else
-      TwoStages<N>(re, im, twRe, twIm, n, h);
+      TwoStages<Lanes2>(re, im, twRe, twIm, n, h);
   }
   if (2 * h <= n) {
     if (h >= W)
       OneStage<V>(re, im, twRe, twIm, n, h);
     else
-      OneStage<N>(re, im, twRe, twIm, n, h);
+      OneStage<Lanes2>(re, im, twRe, twIm, n, h);
   }
 }
 

@@ -232,7 +232,7 @@ Lanes2 Sqrt2(Lanes2 v) {
 } // namespace
 
 void StagesNarrow(double* re, double* im, const double* twRe, const double* twIm, std::size_t n) {
-  Stages<Lanes2, Lanes2>(re, im, twRe, twIm, n);
+  Stages<Lanes2>(re, im, twRe, twIm, n);
 }
 
 double ModuliNarrow(double* re, const double* im, std::size_t count) {

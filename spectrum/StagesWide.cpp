@@ -14,7 +14,7 @@ Lanes4 Sqrt4(Lanes4 v) {
 } // namespace
 
 void StagesWide(double* re, double* im, const double* twRe, const double* twIm, std::size_t n) {
-  Stages<Lanes2, Lanes4>(re, im, twRe, twIm, n);
+  Stages<Lanes4>(re, im, twRe, twIm, n);
 }
 
 double ModuliWide(double* re, const double* im, std::size_t count) {

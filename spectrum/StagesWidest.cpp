@@ -19,7 +19,7 @@ Lanes8 Sqrt8(Lanes8 v) {
 } // namespace
 
 void StagesWidest(double* re, double* im, const double* twRe, const double* twIm, std::size_t n) {
-  Stages<Lanes2, Lanes8>(re, im, twRe, twIm, n);
+  Stages<Lanes8>(re, im, twRe, twIm, n);
 }
 
 double ModuliWidest(double* re, const double* im, std::size_t count) {

@@ -75,10 +75,10 @@ void DrawAmpBackground(Bitmap& display, bool spectralAmp, bool lowFrq, bool fftM
 
   display.PenColor = clBtnShadow;
   display.BrushColor = clBtnFace;
-  // One level line every 15.39 rows: every dB, 2 dB or third of a dB.
+  // One level line every AmpLevelSpacing rows: every dB, 2 dB or third of a dB.
   if (spectralAmp)
     for (int i = 1; i <= 31; ++i)
-      HorizontalLine(display, static_cast<int>(i * 15.39));
+      HorizontalLine(display, static_cast<int>(i * AmpLevelSpacing));
 
   display.TextOut(1, LabelTop, QStringLiteral("0 Hz"));
   // "Low Frq" spreads the trace five times wider: the same places name a fifth.

@@ -23,6 +23,8 @@ struct AmpTrace {
 
 // Pixels per dB of the three amplitude ranges: 10, 30 or 60 dB end at row 477.
 inline constexpr double AmpPixelsPerDb10 = 46.2, AmpPixelsPerDb30 = 15.4, AmpPixelsPerDb60 = 7.7;
+// The level lines and the ruler's 30 and 60 dB labels are this many rows apart.
+inline constexpr double AmpLevelSpacing = 15.39;
 // The row of 0 dB below full scale.
 inline constexpr int AmpTopRow = 15;
 

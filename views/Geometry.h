@@ -5,15 +5,13 @@ namespace Geometry {
 
 struct Area {
   int Left, Top, Width, Height;
-  int Right() const { return Left + Width; }  // exclusive
-  int Bottom() const { return Top + Height; } // exclusive
 };
 
 // The large display: DisplayBitmap is shown here.
 inline constexpr Area Display{2, 1, 1011, 512};
 // The graphs use bitmap rows 0..492; row 493 is their white baseline.
 inline constexpr int GraphRows = 493;
-inline constexpr int GraphBaseline = 493;
+inline constexpr int GraphBaseline = GraphRows;
 // One column of the spectrogram: ColumnBitmap.
 inline constexpr int ColumnHeight = 512;
 
@@ -24,7 +22,7 @@ inline constexpr Area Scope{693, 520, 320, 200};
 inline constexpr int RulerFrequencyWidth = 36, RulerFrequencyHeight = 512;
 inline constexpr int RulerLevelWidth = 21, RulerLevelHeight = 493;
 // The ruler's left edge is kept within these bounds.
-inline constexpr int RulerMinLeft = 2, RulerMaxLeft = 992, RulerDefaultLeft = 992;
+inline constexpr int RulerMinLeft = 2, RulerMaxLeft = 992;
 
 // Hit tests in window coordinates, bounds inclusive.
 inline constexpr bool InDisplay(int x, int y) {

@@ -9,11 +9,6 @@
 #include "platform/Appearance.h"
 #include "platform/Cursors.h"
 
-namespace {
-// The application-wide cursors by number.
-constexpr int crCrossHairs = 1, crOpenHand = 2, crGrip = 3;
-} // namespace
-
 void TForm1::FormMouseDown(QObject*, Qt::MouseButton Button, Qt::KeyboardModifiers, int X, int Y) {
   if (!Scope->Checked() || !AnyChannel) return;
   Drag.ScopeGrabX = X;

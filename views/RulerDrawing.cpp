@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "views/AmpGraphDrawing.h"
+
 namespace {
 
 // A whole kHz between dashes; a single digit gets a space more on each side
@@ -55,11 +57,12 @@ void LevelLabels(const RulerChoice& c, std::vector<RulerLabel>& out) {
   out.push_back({0, 7, QStringLiteral("0dB")});
   if (c.dB10) {
     for (int i = 1; i <= 10; ++i)
-      out.push_back({0, static_cast<int>(std::trunc(46.2 * i)) + 7, QString::number(-i)});
+      out.push_back(
+          {0, static_cast<int>(std::trunc(AmpPixelsPerDb10 * i)) + 7, QString::number(-i)});
     return;
   }
   for (int i = 2; i <= 31; ++i) {
-    const int y = static_cast<int>(std::trunc(15.39 * i)) - 8;
+    const int y = static_cast<int>(std::trunc(AmpLevelSpacing * i)) - 8;
     if (c.dB30) out.push_back({0, y, QString::number(1 - i)});
     if (c.dB60) out.push_back({0, y, QString::number(2 - 2 * i)});
   }
