@@ -1,8 +1,5 @@
 #include "widgets/Cmp_PeakLedDisplay.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -25,12 +22,6 @@ bool StoreBlockCount(int32_t& field, int32_t value) {
   if (field == value) return false;
   field = value <= 0 ? 1 : value;
   return true;
-}
-
-bool SamePalette(const LedPalette& a, const LedPalette& b) {
-  return std::equal(std::begin(a.active), std::end(a.active), std::begin(b.active)) &&
-         std::equal(std::begin(a.dead), std::end(a.dead), std::begin(b.dead)) && a.peak == b.peak &&
-         a.onePeakColor == b.onePeakColor;
 }
 
 } // namespace
@@ -72,38 +63,41 @@ void TPeakLedDisplay::SetBlockCCount(int32_t value) {
 }
 
 void TPeakLedDisplay::SetActiveColor1(TColor value) {
-  FActiveColor1 = value;
-  PaintLEDs();
+  SetColour(FActiveColor1, value);
 }
 
 void TPeakLedDisplay::SetActiveColor2(TColor value) {
-  FActiveColor2 = value;
-  PaintLEDs();
+  SetColour(FActiveColor2, value);
 }
 
 void TPeakLedDisplay::SetActiveColor3(TColor value) {
-  FActiveColor3 = value;
-  PaintLEDs();
+  SetColour(FActiveColor3, value);
 }
 
 void TPeakLedDisplay::SetDeadColor1(TColor value) {
-  FDeadColor1 = value;
-  PaintLEDs();
+  SetColour(FDeadColor1, value);
 }
 
 void TPeakLedDisplay::SetDeadColor2(TColor value) {
-  FDeadColor2 = value;
-  PaintLEDs();
+  SetColour(FDeadColor2, value);
 }
 
 void TPeakLedDisplay::SetDeadColor3(TColor value) {
-  FDeadColor3 = value;
-  PaintLEDs();
+  SetColour(FDeadColor3, value);
 }
 
 void TPeakLedDisplay::SetPeakColor(TColor value) {
-  FPeakColor = value;
+  SetColour(FPeakColor, value);
+}
+
+void TPeakLedDisplay::SetColour(TColor& field, TColor value) {
+  // A new colour needs every block drawn again.
+  if (StoreChange(field, value)) FDrawn = false;
   PaintLEDs();
+}
+
+void TPeakLedDisplay::SetOnePeakColor(bool value) {
+  if (StoreChange(FOnePeakColor, value)) FDrawn = false;
 }
 
 void TPeakLedDisplay::SetLevel(TLedLevel pair) {
@@ -128,7 +122,7 @@ void TPeakLedDisplay::PaintLEDs() {
                            FOnePeakColor};
   // Only the blocks whose colour changes since the last drawing are filled
   // and repainted: a steady level repaints nothing.
-  const bool every = !FDrawn || !SamePalette(palette, FDrawnPalette);
+  const bool every = !FDrawn;
   QRect changed;
   // 64-bit counter: n may be as large as INT32_MAX.
   for (int64_t k = 1; k <= n; ++k) {
@@ -142,7 +136,6 @@ void TPeakLedDisplay::PaintLEDs() {
   }
   FDrawn = true;
   FDrawnCounts = counts;
-  FDrawnPalette = palette;
   if (!changed.isEmpty()) update(changed);
 }
 

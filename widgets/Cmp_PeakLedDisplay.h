@@ -69,9 +69,9 @@ public:
   // Peak block in PeakColor (true) or its zone's active colour (false); only
   // stored, seen at the next drawing.
   bool OnePeakColor() const { return FOnePeakColor; }
-  void SetOnePeakColor(bool value) { FOnePeakColor = value; }
+  void SetOnePeakColor(bool value);
 
-  // Stores level and peak and redraws the blocks, always.
+  // Stores level and peak and brings the blocks up to date.
   void SetLevel(TLedLevel pair);
   // Brings every block to its current colour in the backing bitmap at once
   // and asks for the blocks that changed to be repainted.
@@ -92,6 +92,8 @@ private:
   bool FitCanvas();
   TColor ParentColor() const;
   LedZones Zones() const { return {FBlockACount, FBlockBCount, FBlockCCount}; }
+  // Stores a colour and brings the blocks up to date.
+  void SetColour(TColor& field, TColor value);
 
   TPeakLedDisplayOrientation FOrientation = loVertical;
   bool FCtl3D = true;
@@ -113,8 +115,7 @@ private:
 
   Bitmap FCanvas;
   // What the blocks in FCanvas show; FDrawn is false after the background
-  // was redrawn, when every block needs drawing.
+  // was redrawn or a colour changed, when every block needs drawing.
   bool FDrawn = false;
   LedCounts FDrawnCounts{};
-  LedPalette FDrawnPalette{};
 };
