@@ -256,9 +256,10 @@ void TForm1::ConnectHandlers() {
   BtnReset->OnClick = [this](QObject* s) { BtnResetClick(s); };
   for (UpDown* u : {ScopeXW, ScopeYW}) {
     u->OnChanging = [this](QObject* s, bool& a) { ScopeXWChanging(s, a); };
-    MouseEvents::Of(u, true).OnMouseUp = [this](QObject* s, Qt::MouseButton b,
-                                                Qt::KeyboardModifiers m, int x,
-                                                int y) { ScopeXWMouseUp(s, b, m, x, y); };
+    MouseEvents::Of(u, u->findChildren<QWidget*>()).OnMouseUp =
+        [this](QObject* s, Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
+          ScopeXWMouseUp(s, b, m, x, y);
+        };
   }
 
   const NotifyEvent sourceClick = [this](QObject* s) { Frq1Click(s); };

@@ -36,7 +36,7 @@ void RequestStop(int) {
 // or its path would make the socket's too long.
 std::string Base() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  const size_t room = MaxSocketPath - std::strlen(FolderPattern) - std::strlen("/native");
+  const size_t room = MaxSocketPath - std::strlen(FolderPattern) - std::strlen(LoopbackSocketName);
   if (runtime != nullptr && runtime[0] == '/' && std::strlen(runtime) <= room &&
       access(runtime, W_OK | X_OK) == 0)
     return runtime;
@@ -139,7 +139,7 @@ pid_t SpawnServer(const std::string& folder) {
 
 // In the watchdog: empty once the server listens, else why it does not.
 std::string WaitListening(pid_t server, const std::string& folder, int lifeline) {
-  const std::string socket = folder + "/native";
+  const std::string socket = folder + LoopbackSocketName;
   for (int waited = 0; waited < StartTimeoutMs; waited += StepMs) {
     int status = 0;
     if (waitpid(server, &status, WNOHANG) == server) {
@@ -227,7 +227,7 @@ std::unique_ptr<LoopbackServer> LoopbackServer::Start(std::string* error) {
   }
   for (const char* sub : {"/runtime", "/home", "/state"})
     mkdir((folder + sub).c_str(), 0700);
-  if (!WriteFile(folder + "/server.pa", LoopbackServerScript(folder + "/native"))) {
+  if (!WriteFile(folder + "/server.pa", LoopbackServerScript(folder + LoopbackSocketName))) {
     *error = "cannot write into " + folder;
     RemoveTree(folder);
     return nullptr;

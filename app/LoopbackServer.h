@@ -9,6 +9,9 @@
 
 #include <sys/types.h>
 
+// The server's socket within its folder.
+inline constexpr const char* LoopbackSocketName = "/native";
+
 class LoopbackServer {
 public:
   // Starts the server and its watchdog and returns once the server answers;
@@ -23,7 +26,7 @@ public:
   // The folder that holds the server's socket, cookie, state and log.
   const std::string& Folder() const { return folder_; }
   // Where clients reach it: the value for PULSE_SERVER.
-  std::string Address() const { return "unix:" + Folder() + "/native"; }
+  std::string Address() const { return "unix:" + Folder() + LoopbackSocketName; }
   std::string Cookie() const { return Folder() + "/cookie"; }
 
 private:

@@ -25,7 +25,6 @@ TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
   setFont(WindowFont());
   setFixedSize(WindowClientWidth, WindowClientHeight);
   SetColor(this, clBtnFace);
-  setAutoFillBackground(true);
   // FormPaint covers every pixel of what it is asked to paint, so Qt need not
   // fill the background under the bitmaps first.
   setAttribute(Qt::WA_OpaquePaintEvent);

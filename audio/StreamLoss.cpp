@@ -21,23 +21,18 @@ void TForm1::ReportLoss(bool Input) {
       this,
       [this] {
         const unsigned lost = std::exchange(lostToReport_, 0);
-        if (lost == InputLost) {
-          ShowMessageBox(this,
-                         QStringLiteral("The audio input was lost: the sound server went away.\n"
-                                        "Release STOP to try again."),
-                         QStringLiteral("Warning"), MessageIcon::None);
-        } else if (lost == OutputLost) {
-          ShowMessageBox(this,
-                         QStringLiteral("The generator's output was lost: the sound server went "
-                                        "away.\nSwitch the generator off and on again to play."),
-                         QStringLiteral("Warning"), MessageIcon::Warning);
-        } else {
-          ShowMessageBox(this,
-                         QStringLiteral("The audio input and the generator's output were lost: the "
-                                        "sound server went away.\nRelease STOP to try again, and "
-                                        "switch the generator off and on again to play."),
-                         QStringLiteral("Warning"), MessageIcon::Warning);
-        }
+        const QString text =
+            lost == InputLost
+                ? QStringLiteral("The audio input was lost: the sound server went away.\n"
+                                 "Release STOP to try again.")
+            : lost == OutputLost
+                ? QStringLiteral("The generator's output was lost: the sound server went "
+                                 "away.\nSwitch the generator off and on again to play.")
+                : QStringLiteral("The audio input and the generator's output were lost: the "
+                                 "sound server went away.\nRelease STOP to try again, and "
+                                 "switch the generator off and on again to play.");
+        ShowMessageBox(this, text, QStringLiteral("Warning"),
+                       lost == InputLost ? MessageIcon::None : MessageIcon::Warning);
       },
       Qt::QueuedConnection);
 }

@@ -1,8 +1,6 @@
 // The generator's handlers: they start and stop the output, invalidate the
 // tables and keep the edits within their bounds.
 
-#include <algorithm>
-
 #include "app/Main.h"
 #include "generator/SourceTable.h"
 

@@ -14,10 +14,6 @@ MouseEvents::MouseEvents(QWidget* control, const QList<QWidget*>& parts)
   }
 }
 
-MouseEvents& MouseEvents::Of(QWidget* control, bool withInnerParts) {
-  return Of(control, withInnerParts ? control->findChildren<QWidget*>() : QList<QWidget*>());
-}
-
 MouseEvents& MouseEvents::Of(QWidget* control, const QList<QWidget*>& parts) {
   if (auto* existing = control->findChild<MouseEvents*>(QString(), Qt::FindDirectChildrenOnly))
     return *existing;

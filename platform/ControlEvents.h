@@ -26,10 +26,9 @@ public:
   MouseMoveEvent OnMouseMove;
   MouseEvent OnMouseUp;
 
-  // The handlers of a control, created on first use: with all its inner
-  // parts reporting, or only the given ones.
-  static MouseEvents& Of(QWidget* control, bool withInnerParts = false);
-  static MouseEvents& Of(QWidget* control, const QList<QWidget*>& parts);
+  // The handlers of a control, created on first use with the given inner
+  // parts reporting too.
+  static MouseEvents& Of(QWidget* control, const QList<QWidget*>& parts = {});
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -37,11 +37,10 @@ int16_t UpDown::Clamp(int value) const {
 }
 
 void UpDown::Step(int delta) {
-  const int lo = std::min(Min, Max), hi = std::max(Min, Max);
-  const int target = std::clamp(position_ + delta, lo, hi);
+  const int16_t target = Clamp(position_ + delta);
   if (target == position_) return;
   if (!CanChange()) return;
-  position_ = static_cast<int16_t>(target);
+  position_ = target;
   if (OnClick) OnClick(this);
 }
 
