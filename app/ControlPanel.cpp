@@ -32,10 +32,7 @@ void TForm1::BtnStopClick(QObject*) {
   for (const GenSourceRow& row : GenSourceRows)
     for (CheckBox* TForm1::*box : {row.Switch, row.Left, row.Right})
       (this->*box)->setEnabled(true);
-  Levels.LedL = TLedLevel{0, 0};
-  Levels.LedR = TLedLevel{0, 0};
-  PeakLedDisplay1->SetLevel(Levels.LedL);
-  PeakLedDisplay2->SetLevel(Levels.LedR);
+  ShowMeters({0, 0}, {0, 0});
   SetFontColor(LabelR, clBtnShadow);
   SetFontColor(LabelL, clBtnShadow);
   if (Scope->Checked() && AnyChannel) {

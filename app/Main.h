@@ -156,6 +156,8 @@ public:
   void WimData(WAVEHDR* Header);
   void WimClose();
   void WimLost(MMRESULT Code);
+  // Stores the pairs the meters are given and gives them.
+  void ShowMeters(TLedLevel left, TLedLevel right);
   void ShutDownCapture();
 
   // Playback stream (audio/PlaybackStream.cpp).

@@ -97,17 +97,11 @@ void TForm1::WimData(WAVEHDR* Header) {
     if (Led->Checked()) {
       if (Levels.HoldL < Levels.PeakL) Levels.HoldL = static_cast<int16_t>(Levels.PeakL);
       if (Levels.HoldR < Levels.PeakR) Levels.HoldR = static_cast<int16_t>(Levels.PeakR);
-      Levels.LedL = TLedLevel{Levels.PeakL, Levels.HoldL};
-      Levels.LedR = TLedLevel{Levels.PeakR, Levels.HoldR};
-      PeakLedDisplay1->SetLevel(Levels.LedL);
-      PeakLedDisplay2->SetLevel(Levels.LedR);
+      ShowMeters({Levels.PeakL, Levels.HoldL}, {Levels.PeakR, Levels.HoldR});
       if (Levels.HoldL > 0) Levels.HoldL = static_cast<int16_t>(Levels.HoldL - 100);
       if (Levels.HoldR > 0) Levels.HoldR = static_cast<int16_t>(Levels.HoldR - 100);
     } else {
-      Levels.LedL = TLedLevel{0, 0};
-      Levels.LedR = TLedLevel{0, 0};
-      PeakLedDisplay1->SetLevel(Levels.LedL);
-      PeakLedDisplay2->SetLevel(Levels.LedR);
+      ShowMeters({0, 0}, {0, 0});
     }
     if (ShowLevels->Checked()) {
       Rlevel->SetCaption(LevelReadout('R', Levels.PeakR));
@@ -142,6 +136,13 @@ void TForm1::WimClose() {
     header = nullptr;
   }
   Capture.InClosed = true;
+}
+
+void TForm1::ShowMeters(TLedLevel left, TLedLevel right) {
+  Levels.LedL = left;
+  Levels.LedR = right;
+  PeakLedDisplay1->SetLevel(left);
+  PeakLedDisplay2->SetLevel(right);
 }
 
 void TForm1::WimLost(MMRESULT) {
