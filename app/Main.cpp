@@ -14,7 +14,6 @@
 #include "platform/MessageBox.h"
 #include "platform/WindowFont.h"
 #include "spectrum/SpectrumLibrary.h"
-#include "views/ScaleCaption.h"
 
 TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -127,8 +126,7 @@ void TForm1::FormShow(QObject*) {
 void TForm1::FormActivate(QObject*) {
   Playback.OutIdle = true;
   AnyChannel = false;
-  const int p = ScopeYW->Position();
-  if (p >= -181 && p <= -1) LabelY->SetCaption(YScaleCaption(p));
+  ShowYScale();
   LabelX->SetCaption(QStringLiteral("X Scale"));
 }
 

@@ -198,6 +198,8 @@ public:
   void ScopeClick(QObject* Sender);
   void DrawScope();
   void ScopeXWChanging(QObject* Sender, bool& AllowChange);
+  // LabelY's caption for ScopeYW's position.
+  void ShowYScale();
   void ScopeXWMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                       int Y);
   void ShowFrequency(char Channel);

@@ -51,9 +51,14 @@ void TForm1::DrawScope() {
 // Runs before the position moves, so the caption and a redraw show the
 // position before the step; the mouse-up shows the final one.
 void TForm1::ScopeXWChanging(QObject*, bool&) {
+  ShowYScale();
+  if (Stopped) DrawScope();
+}
+
+// A stored position outside the scale's range leaves the caption as it was.
+void TForm1::ShowYScale() {
   const int p = ScopeYW->Position();
   if (p >= ScopeYW->Min && p <= ScopeYW->Max) LabelY->SetCaption(YScaleCaption(p));
-  if (Stopped) DrawScope();
 }
 
 void TForm1::ScopeXWMouseUp(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
