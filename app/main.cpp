@@ -46,7 +46,7 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* 
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
   QGuiApplication::setDesktopFileName(QStringLiteral("veltrano"));
   InstallWindowStyle();
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.xpm")));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.png")));
 
   // A signal closes the window as its close button does; one that arrives
   // while a message box is up (even during start-up) first closes the box. A

@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-qpa-plugins libpulse-dev fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
-  pulseaudio pulseaudio-utils sox xvfb xdotool imagemagick x11-utils python3
+  pulseaudio pulseaudio-utils xvfb xdotool imagemagick libxfixes3 python3
 )
 missing=()
 for p in "${packages[@]}"; do
