@@ -18,16 +18,21 @@ void TForm1::DrawAmpGraph() {
     const int columnsPerBin = LFBox->Checked() ? 5 : 1;
     const bool line = LineMode->Checked(), dot = DotMode->Checked();
     const TransformSettings magnitudes{{ScaleRaw, 0.0}};
+    // Only the pixels the traces moved over are handed to the window.
+    QRect touched;
     if (RCnl->Checked()) {
       TransformAndCount('R', magnitudes);
-      StepAmpTrace(display, Amp.AmpPrevR, Amp.AmpCurR, Spectrum.PeakBinR * columnsPerBin,
-                   Levels.PeakR, range, {line, dot, clFuchsia});
+      touched |= StepAmpTrace(display, Amp.AmpPrevR, Amp.AmpCurR, Spectrum.PeakBinR * columnsPerBin,
+                              Levels.PeakR, range, {line, dot, clFuchsia});
     }
     if (LCnl->Checked()) {
       TransformAndCount('L', magnitudes);
-      StepAmpTrace(display, Amp.AmpPrevL, Amp.AmpCurL, Spectrum.PeakBinL * columnsPerBin,
-                   Levels.PeakL, range, {line, dot, clAqua});
+      touched |= StepAmpTrace(display, Amp.AmpPrevL, Amp.AmpCurL, Spectrum.PeakBinL * columnsPerBin,
+                              Levels.PeakL, range, {line, dot, clAqua});
     }
+    if (!touched.isEmpty())
+      CopyToWindow({Geometry::Display.Left + touched.x(), Geometry::Display.Top + touched.y(),
+                    touched.width(), touched.height()});
   } else {
     const TransformSettings transform = AnalyserSettings();
     // Cleared once per block whatever the channels; the left channel's bars
@@ -41,8 +46,10 @@ void TForm1::DrawAmpGraph() {
       TransformAndCount('L', transform);
       DrawFFTBars(display, Spectrum.SpectrumL, clAqua);
     }
+    // The label strip below the graph stays as it was.
+    CopyToWindow({Geometry::Display.Left, Geometry::Display.Top, Geometry::Display.Width,
+                  Geometry::GraphRows});
   }
-  CopyToWindow(Geometry::Display);
 }
 
 void TForm1::ClearFFTGraph() {

@@ -49,19 +49,25 @@ int AmpTraceRow(int32_t peak, double pixelsPerDb) {
   return static_cast<int>(std::trunc(dbBelowFullScale * pixelsPerDb)) + AmpTopRow;
 }
 
-void StepAmpTrace(Bitmap& display, QPoint& prev, QPoint& cur, int x, int32_t peak,
-                  std::optional<double> pixelsPerDb, const TraceStyle& style) {
+QRect StepAmpTrace(Bitmap& display, QPoint& prev, QPoint& cur, int x, int32_t peak,
+                   std::optional<double> pixelsPerDb, const TraceStyle& style) {
   cur.setX(x);
   if (pixelsPerDb) cur.setY(AmpTraceRow(peak, *pixelsPerDb));
-  if (cur.y() >= Geometry::GraphBaseline) return;
+  if (cur.y() >= Geometry::GraphBaseline) return {};
+  QRect touched;
   const bool near = prev.x() - cur.x() < TraceJoinLimit && cur.x() - prev.x() < TraceJoinLimit;
   if (style.Line && near) {
     display.PenColor = style.Color;
     display.MoveTo(prev.x(), prev.y());
     display.LineTo(cur.x(), cur.y());
+    touched = QRect(prev, cur).normalized();
   }
-  if (style.Dot) display.SetPixel(cur.x(), cur.y(), style.Color);
+  if (style.Dot) {
+    display.SetPixel(cur.x(), cur.y(), style.Color);
+    touched |= QRect(cur, QSize(1, 1));
+  }
   prev = cur;
+  return touched & QRect(0, 0, display.Width(), display.Height());
 }
 
 void DrawAmpBackground(Bitmap& display, bool spectralAmp, bool lowFrq, bool fftMode) {

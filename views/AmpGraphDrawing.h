@@ -8,6 +8,7 @@
 #include <span>
 
 #include <QPoint>
+#include <QRect>
 
 #include "platform/Bitmap.h"
 
@@ -45,9 +46,10 @@ struct TraceStyle {
 // peak's row; a point above the baseline is joined to the previous point
 // (with Line, unless it lies 25 columns or more away) or set (with Dot), then
 // remembered as the previous point. Points at or below the baseline are
-// neither drawn nor remembered.
-void StepAmpTrace(Bitmap& display, QPoint& prev, QPoint& cur, int x, int32_t peak,
-                  std::optional<double> pixelsPerDb, const TraceStyle& style);
+// neither drawn nor remembered. Gives the pixels it may have drawn on, in
+// display coordinates (empty when it drew nothing).
+QRect StepAmpTrace(Bitmap& display, QPoint& prev, QPoint& cur, int x, int32_t peak,
+                   std::optional<double> pixelsPerDb, const TraceStyle& style);
 
 // The background of both graphs: black graph area, white baseline, labels in
 // the button-face strip below; the amplitude view (spectralAmp) adds the level

@@ -14,12 +14,20 @@ TEST(AmpTrace, RowOfTheBlockPeakInEachRange) {
 }
 
 // Points less than 25 columns apart are joined; a point below the graph is
-// skipped, and the trace goes on from the last point drawn.
+// skipped, and the trace goes on from the last point drawn. Every pixel a
+// step changes lies in the rectangle it gives, the part the window repaints.
 TEST(AmpTrace, LinesJoinNearPointsAndSkipPointsBelowTheGraph) {
   Bitmap b(1011, 512);
   QPoint prev = AmpTraceStart, cur = AmpTraceStart;
-  auto step = [&](int x, int32_t peak) {
-    StepAmpTrace(b, prev, cur, x, peak, AmpPixelsPerDb10, {true, false, clFuchsia});
+  auto step = [&](int x, int32_t peak, bool dot = false) {
+    const QImage before = b.Image();
+    const QRect touched =
+        StepAmpTrace(b, prev, cur, x, peak, AmpPixelsPerDb10, {!dot, dot, clFuchsia});
+    for (int y = 0; y < b.Height(); ++y)
+      for (int px = 0; px < b.Width(); ++px)
+        if (b.GetPixel(px, y) != FromQRgb(before.pixel(px, y))) {
+          ASSERT_TRUE(touched.contains(px, y)) << "step to " << x << ": " << px << "," << y;
+        }
   };
   step(100, 32767); // 100 columns from the start
   step(124, 32767);
@@ -32,6 +40,8 @@ TEST(AmpTrace, LinesJoinNearPointsAndSkipPointsBelowTheGraph) {
   EXPECT_EQ(prev, QPoint(149, 15));
   step(170, 32767);
   EXPECT_EQ(b.GetPixel(160, 15), clFuchsia);
+  step(180, 30000, true);
+  EXPECT_EQ(b.GetPixel(180, AmpTraceRow(30000, AmpPixelsPerDb10)), clFuchsia);
 }
 
 // value / 90.5 rounded half to even, at most 492, standing on row 492.
