@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QString>
 
@@ -118,12 +119,15 @@ int FFTBarHeight(double value) {
   return static_cast<int>(std::min(h, static_cast<double>(GraphFloor)));
 }
 
+// Each bar is the line from the floor up to its height, without its end
+// pixel, filled as a one-pixel-wide rectangle: the same pixels, without a
+// line's stepping for every column.
 void DrawFFTBars(Bitmap& display, std::span<const double> values, TColor color) {
-  display.PenColor = color;
+  const TColor brush = std::exchange(display.BrushColor, color);
   const std::size_t columns = std::min(values.size(), static_cast<std::size_t>(display.Width()));
   for (std::size_t k = 0; k < columns; ++k) {
     const int x = static_cast<int>(k);
-    display.MoveTo(x, GraphFloor);
-    display.LineTo(x, GraphFloor - FFTBarHeight(values[k]));
+    display.FillRect(x, GraphFloor + 1 - FFTBarHeight(values[k]), x + 1, GraphFloor + 1);
   }
+  display.BrushColor = brush;
 }
