@@ -23,17 +23,15 @@ LineKind Classify(const QByteArray& line, QByteArray* name, QByteArray* text) {
   return name->isEmpty() ? LineKind::Unreadable : LineKind::Value;
 }
 
-// Calls visit(index, kind, name, text) for every line of the section.
+// Calls visit(index, kind, name, text) for every line of the section, its
+// header (each time it appears) included.
 template <class Visit>
 void ForEachLineOf(const std::vector<QByteArray>& lines, const QByteArray& section, Visit visit) {
   bool inSection = false;
   for (size_t i = 0; i < lines.size(); ++i) {
     QByteArray name, text;
     const LineKind kind = Classify(lines[i], &name, &text);
-    if (kind == LineKind::Section) {
-      inSection = name == section;
-      continue;
-    }
+    if (kind == LineKind::Section) inSection = name == section;
     if (inSection) visit(i, kind, name, text);
   }
 }
@@ -69,25 +67,19 @@ std::vector<int> IniDocument::UnreadableLines(const QByteArray& section) const {
 
 void IniDocument::Set(const QByteArray& section, const std::vector<IniValue>& values) {
   std::vector<bool> placed(values.size(), false);
-  bool found = false, inSection = false;
+  bool found = false;
   size_t end = lines_.size(); // after the header or the last value of the section
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    QByteArray name, text;
-    const LineKind kind = Classify(lines_[i], &name, &text);
-    if (kind == LineKind::Section) {
-      inSection = name == section;
-      found = found || inSection;
-      if (inSection) end = i + 1;
-      continue;
-    }
-    if (!inSection || (kind != LineKind::Value && kind != LineKind::Unreadable)) continue;
-    end = i + 1;
-    for (size_t v = 0; v < values.size(); ++v) {
-      if (kind != LineKind::Value || values[v].first != name) continue;
-      lines_[i] = values[v].first + '=' + values[v].second;
-      placed[v] = true;
-    }
-  }
+  ForEachLineOf(lines_, section,
+                [&](size_t i, LineKind kind, const QByteArray& name, const QByteArray&) {
+                  if (kind == LineKind::Section) found = true;
+                  if (kind == LineKind::Blank || kind == LineKind::Comment) return;
+                  end = i + 1;
+                  for (size_t v = 0; v < values.size(); ++v) {
+                    if (kind != LineKind::Value || values[v].first != name) continue;
+                    lines_[i] = values[v].first + '=' + values[v].second;
+                    placed[v] = true;
+                  }
+                });
   std::vector<QByteArray> added;
   if (!found) {
     if (!lines_.empty() && !lines_.back().trimmed().isEmpty()) added.emplace_back();
