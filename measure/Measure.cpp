@@ -1,0 +1,223 @@
+#include "measure/Measure.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "measure/Fft.h"
+#include "measure/ToneSpectrum.h"
+
+namespace measure {
+
+namespace {
+
+constexpr double FullScale = 32768.0;
+// Power ratios are floored here so that silence reads a finite -300 dB.
+constexpr double TinyPower = 1e-30;
+// A tone is found when it stands this far (power ratio, 20 dB) above the
+// noise that shares its bins.
+constexpr double ToneProminence = 100.0;
+// Nor is anything weaker than -150 dBFS a tone: a silent channel holds only
+// the rounding of its neighbour's transform.
+constexpr double ToneFloor = 1e-15;
+// Cycles of a tone's correlation this close to the strongest count as equal:
+// the one nearest zero lag is taken.
+constexpr double CorrelationTie = 0.99;
+// Lags the cross-correlation looks at: +-half of this many samples.
+constexpr std::size_t CorrelationPoints = 16384;
+
+double PowerDb(double ratio) {
+  return 10.0 * std::log10(std::max(ratio, TinyPower));
+}
+double Percent(double powerRatio) {
+  return 100.0 * std::sqrt(std::max(powerRatio, 0.0));
+}
+
+// The vertex of the parabola through (-1, a), (0, b), (1, c), as an offset
+// from the middle point; 0 when the three do not bend down.
+double Vertex(double a, double b, double c) {
+  const double bend = a - 2.0 * b + c;
+  return bend < 0 ? 0.5 * (a - c) / bend : 0.0;
+}
+
+double LogPower(std::complex<double> x) {
+  return std::log(std::max(std::norm(x), TinyPower));
+}
+
+// The strongest bin above the DC lobe, 0 when there is none.
+std::size_t PeakBin(const ToneSpectrum& s) {
+  std::size_t peak = 0;
+  double most = 0;
+  for (std::size_t k = s.Lobe + 1; k + 1 < s.Bins.size(); ++k)
+    if (const double p = std::norm(s.Bins[k]); p > most) most = p, peak = k;
+  return peak;
+}
+
+// The tone's frequency: the log-parabola through the top three bins, then
+// once more through the windowed transform itself 1/20 of the span's bin
+// either side of that estimate, where the lobe is a parabola to far below
+// the 0.01 Hz the figure promises.
+double ToneFrequency(const ToneSpectrum& s, std::size_t peak, double sampleRate) {
+  const double coarse =
+      (static_cast<double>(peak) +
+       Vertex(LogPower(s.Bins[peak - 1]), LogPower(s.Bins[peak]), LogPower(s.Bins[peak + 1]))) *
+      s.BinHz;
+  const double step = 0.05 * sampleRate / static_cast<double>(s.Signal.size());
+  const double below = LogPower(TransformAt(s, coarse - step, sampleRate));
+  const double at = LogPower(TransformAt(s, coarse, sampleRate));
+  const double above = LogPower(TransformAt(s, coarse + step, sampleRate));
+  return coarse + step * Vertex(below, at, above);
+}
+
+enum BinClass : std::uint8_t { Noise = 0, Dc = 1, Tone = 2, FirstHarmonic = 3 };
+
+struct Powers {
+  double Tone = 0, Harmonics = 0, Noise = 0, NoisePerBin = 0;
+  std::size_t ToneBins = 0;
+};
+
+// Sums the bins by what they hold: DC, the tone, each harmonic below half the
+// sample rate, noise. Noise is assumed even across the band, so the noise per
+// bin stands in for the bins the lobes cover and is taken out of the lobes.
+Powers SumPowers(const ToneSpectrum& s, double hz, double sampleRate) {
+  const std::size_t last = s.Bins.size() - 1;
+  std::vector<std::uint8_t> classes(s.Bins.size(), Noise);
+  const auto mark = [&](double centreHz, std::uint8_t what) {
+    const auto centre = static_cast<std::ptrdiff_t>(std::lround(centreHz / s.BinHz));
+    const auto lobe = static_cast<std::ptrdiff_t>(s.Lobe);
+    const std::size_t from = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, centre - lobe));
+    const std::size_t to = static_cast<std::size_t>(
+        std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(last), centre + lobe));
+    for (std::size_t k = from; k <= to; ++k)
+      if (classes[k] == Noise) classes[k] = what;
+  };
+  mark(0, Dc);
+  mark(hz, Tone);
+  for (int h = 2; h <= HighestHarmonic && h * hz < sampleRate / 2; ++h)
+    mark(h * hz, static_cast<std::uint8_t>(FirstHarmonic + h - 2));
+
+  double sums[FirstHarmonic + HighestHarmonic] = {};
+  std::size_t counts[FirstHarmonic + HighestHarmonic] = {};
+  for (std::size_t k = 0; k <= last; ++k) {
+    sums[classes[k]] += std::norm(s.Bins[k]);
+    ++counts[classes[k]];
+  }
+  Powers p;
+  p.NoisePerBin = counts[Noise] > 0 ? s.PowerScale * sums[Noise] / double(counts[Noise]) : 0.0;
+  const auto lobePower = [&](int c) {
+    return std::max(0.0, s.PowerScale * sums[c] - p.NoisePerBin * double(counts[c]));
+  };
+  p.Tone = lobePower(Tone);
+  p.ToneBins = counts[Tone];
+  for (int c = FirstHarmonic; c < FirstHarmonic + HighestHarmonic - 1; ++c)
+    p.Harmonics += lobePower(c);
+  // The one-sided spectrum holds the band's power in Points / 2 bins' worth.
+  p.Noise = p.NoisePerBin * double(s.Points / 2);
+  return p;
+}
+
+void Levels(std::span<const std::int16_t> samples, ChannelFigures* f) {
+  double squares = 0;
+  int peak = 0;
+  for (const std::int16_t s : samples) {
+    squares += double(s) * s;
+    peak = std::max(peak, std::abs(int(s)));
+  }
+  const double n = std::max<double>(1, double(samples.size()));
+  f->RmsDbfs = PowerDb(squares / n / (FullScale * FullScale));
+  f->PeakDbfs = PowerDb(double(peak) * peak / (FullScale * FullScale));
+}
+
+ChannelFigures Analyse(std::span<const std::int16_t> samples, const ToneSpectrum& s,
+                       double sampleRate) {
+  ChannelFigures f;
+  Levels(samples, &f);
+  const std::size_t peak = PeakBin(s);
+  if (peak == 0) return f;
+  f.FrequencyHz = ToneFrequency(s, peak, sampleRate);
+  const Powers p = SumPowers(s, f.FrequencyHz, sampleRate);
+  f.Valid = p.Tone > ToneFloor && p.Tone > ToneProminence * p.NoisePerBin * double(p.ToneBins);
+  const double thd = p.Harmonics / std::max(p.Tone, TinyPower);
+  const double thdn = (p.Harmonics + p.Noise) / std::max(p.Tone, TinyPower);
+  f.ThdDb = PowerDb(thd);
+  f.ThdPercent = Percent(thd);
+  f.ThdnDb = PowerDb(thdn);
+  f.ThdnPercent = Percent(thdn);
+  f.SnrDb = PowerDb(p.Tone / std::max(p.Noise, TinyPower));
+  f.NoiseFloorDbfs = PowerDb(p.Noise);
+  return f;
+}
+
+// Delay of left behind right in samples: the peak of the cross-correlation
+// (from the cross-spectrum, sampled down to CorrelationPoints lags), then the
+// sub-sample rest from the slope of the cross-spectrum's phase, each bin
+// weighted by its magnitude. For a tone that slope is its phase difference
+// over its frequency, so the delay and the phase agree.
+double Delay(const ToneSpectrum& l, const ToneSpectrum& r) {
+  const std::size_t points = l.Points;
+  const std::size_t lags = std::min(points, CorrelationPoints);
+  const std::size_t step = points / lags;
+  std::vector<std::complex<double>> cross(lags);
+  for (std::size_t m = 0; m <= lags / 2; ++m)
+    cross[m] = l.Bins[m * step] * std::conj(r.Bins[m * step]);
+  for (std::size_t m = 1; m < lags / 2; ++m)
+    cross[lags - m] = std::conj(cross[m]);
+  Fft(cross, true);
+  const auto lagOf = [&](std::size_t i) {
+    return i < lags / 2 ? double(i) : double(i) - double(lags);
+  };
+  double most = 0;
+  for (const auto& c : cross)
+    most = std::max(most, c.real());
+  double whole = 0;
+  for (std::size_t i = 0, first = 1; i < lags; ++i)
+    if (cross[i].real() >= CorrelationTie * most && (first || std::abs(lagOf(i)) < std::abs(whole)))
+      whole = lagOf(i), first = 0;
+
+  double strongest = 0;
+  for (std::size_t k = 1; k + 1 < l.Bins.size(); ++k)
+    strongest = std::max(strongest, std::abs(l.Bins[k] * std::conj(r.Bins[k])));
+  const double binOmega = 2.0 * std::numbers::pi / double(points);
+  double num = 0, den = 0;
+  for (std::size_t k = 1; k + 1 < l.Bins.size(); ++k) {
+    const std::complex<double> c = l.Bins[k] * std::conj(r.Bins[k]);
+    const double weight = std::abs(c);
+    if (weight < 1e-3 * strongest) continue;
+    const double omega = binOmega * double(k);
+    const double theta = std::arg(c * std::polar(1.0, omega * whole));
+    num += weight * omega * theta;
+    den += weight * omega * omega;
+  }
+  return den > 0 ? whole - num / den : whole;
+}
+
+} // namespace
+
+ChannelFigures MeasureChannel(std::span<const std::int16_t> samples, double sampleRate) {
+  if (samples.size() < 4) return {};
+  ToneSpectrum s;
+  TransformChannels(samples, {}, sampleRate, &s, nullptr);
+  return Analyse(samples, s, sampleRate);
+}
+
+Figures MeasureStereo(std::span<const std::int16_t> left, std::span<const std::int16_t> right,
+                      double sampleRate) {
+  const std::size_t n = std::min(left.size(), right.size());
+  if (n < 4) return {};
+  left = left.first(n);
+  right = right.first(n);
+  ToneSpectrum l, r;
+  TransformChannels(left, right, sampleRate, &l, &r);
+  Figures f{Analyse(left, l, sampleRate), Analyse(right, r, sampleRate), {}};
+  if (!f.Left.Valid || !f.Right.Valid) return f;
+  f.Between.Valid = true;
+  f.Between.LevelDifferenceDb = f.Left.RmsDbfs - f.Right.RmsDbfs;
+  const std::complex<double> phase = TransformAt(l, f.Left.FrequencyHz, sampleRate) *
+                                     std::conj(TransformAt(r, f.Left.FrequencyHz, sampleRate));
+  f.Between.PhaseDegrees = std::arg(phase) * 180.0 / std::numbers::pi;
+  f.Between.DelaySamples = Delay(l, r);
+  return f;
+}
+
+} // namespace measure

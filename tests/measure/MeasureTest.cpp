@@ -1,0 +1,113 @@
+// Known answers: synthesised tones, quantised to 16 bits with triangular
+// dither, and the figures the library must read from them.
+#include "measure/Measure.h"
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Samples = std::vector<std::int16_t>;
+constexpr std::size_t Second = 48000;
+
+// One tone component: frequency (Hz), level (dBFS of its peak), phase (degrees).
+struct Component {
+  double Hz, Dbfs, Degrees = 0;
+};
+
+// The components, delayed by `delay` samples, quantised to 16 bits with
+// triangular dither of +-1 LSB (seeded, so every run is the same).
+Samples Tones(std::vector<Component> parts, double delay = 0, unsigned seed = 1) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> lsb(-0.5, 0.5);
+  Samples out(Second);
+  for (std::size_t n = 0; n < Second; ++n) {
+    double v = lsb(random) + lsb(random);
+    for (const Component& c : parts)
+      v += 32768.0 * std::pow(10.0, c.Dbfs / 20.0) *
+           std::sin(2 * std::numbers::pi * c.Hz * (double(n) - delay) / 48000.0 +
+                    c.Degrees * std::numbers::pi / 180.0);
+    out[n] = static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
+  }
+  return out;
+}
+
+struct KnownAnswer {
+  std::string Name;
+  Samples Left, Right;
+  std::function<double(const measure::Figures&)> Reading;
+  double Expected, Tolerance;
+};
+
+// Triangular dither adds twice the quantisation's own noise: q^2/4 in all.
+double DitheredThdnDb(double dbfs) {
+  const double amplitude = 32768.0 * std::pow(10.0, dbfs / 20.0);
+  return 10.0 * std::log10(0.25 / (amplitude * amplitude / 2));
+}
+
+std::vector<KnownAnswer> Table() {
+  const Samples sine997 = Tones({{997, -6}, {1994, -46}});
+  const Samples sine1k = Tones({{1000, -6}});
+  const Samples fullScale = Tones({{1000, -0.01}});
+  const Samples odd = Tones({{1000.37, -40}});
+  using F = const measure::Figures&;
+  return {
+      {"THD % of a second harmonic 40 dB down", sine997, sine997,
+       [](F f) { return f.Left.ThdPercent; }, 1.00, 0.02},
+      {"THD dB of a second harmonic 40 dB down", sine997, sine997, [](F f) { return f.Left.ThdDb; },
+       -40.0, 0.2},
+      {"THD+N of a dithered 16-bit sine", fullScale, fullScale, [](F f) { return f.Left.ThdnDb; },
+       DitheredThdnDb(-0.01), 1.0},
+      {"SNR of a dithered 16-bit sine", fullScale, fullScale, [](F f) { return f.Right.SnrDb; },
+       -DitheredThdnDb(-0.01), 1.0},
+      {"noise floor of 16-bit dither", sine1k, sine1k, [](F f) { return f.Left.NoiseFloorDbfs; },
+       10 * std::log10(0.25 / 32768.0 / 32768.0), 0.2},
+      {"frequency between bins", odd, odd, [](F f) { return f.Right.FrequencyHz; }, 1000.37, 0.01},
+      {"RMS of a full-scale sine", fullScale, fullScale, [](F f) { return f.Left.RmsDbfs; }, -3.02,
+       0.01},
+      {"RMS of a -6 dBFS sine", sine1k, sine1k, [](F f) { return f.Left.RmsDbfs; }, -9.01, 0.01},
+      {"peak of a -6 dBFS sine", sine1k, sine1k, [](F f) { return f.Left.PeakDbfs; }, -6.0, 0.01},
+      {"level difference", sine1k, Tones({{1000, -12}}),
+       [](F f) { return f.Between.LevelDifferenceDb; }, 6.0, 0.01},
+      {"phase of left ahead by 30 degrees", Tones({{1000, -6, 30}}), sine1k,
+       [](F f) { return f.Between.PhaseDegrees; }, 30.0, 0.05},
+      {"delay of 10 samples", Tones({{1000, -6}}, 10), sine1k,
+       [](F f) { return f.Between.DelaySamples; }, 10.0, 0.05},
+      {"sub-sample delay of right", sine1k, Tones({{1000, -6}}, 2.5),
+       [](F f) { return f.Between.DelaySamples; }, -2.5, 0.05},
+      {"delay of a tone over noise", Tones({{1000, -20}, {7000, -30}}, 10.3),
+       Tones({{1000, -20}, {7000, -30}}), [](F f) { return f.Between.DelaySamples; }, 10.3, 0.05},
+  };
+}
+
+TEST(Measure, KnownAnswers) {
+  for (const KnownAnswer& k : Table()) {
+    const measure::Figures f = measure::MeasureStereo(k.Left, k.Right);
+    EXPECT_TRUE(f.Left.Valid && f.Right.Valid && f.Between.Valid) << k.Name;
+    EXPECT_NEAR(k.Reading(f), k.Expected, k.Tolerance) << k.Name;
+  }
+}
+
+// Silence, DC and white noise hold no tone; one channel alone measures the
+// same as in a pair.
+TEST(Measure, NoToneIsNotValid) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> value(-3000, 3000);
+  Samples noise(Second), dc(Second, 1000), silence(Second, 0);
+  for (auto& s : noise)
+    s = static_cast<std::int16_t>(value(random));
+  for (const Samples* s : {&noise, &dc, &silence})
+    EXPECT_FALSE(measure::MeasureChannel(*s).Valid);
+  EXPECT_FALSE(measure::MeasureStereo(silence, Tones({{1000, -6}})).Between.Valid);
+  const Samples tone = Tones({{440, -20}});
+  EXPECT_DOUBLE_EQ(measure::MeasureChannel(tone).ThdnDb,
+                   measure::MeasureStereo(tone, silence).Left.ThdnDb);
+}
+
+} // namespace
