@@ -225,6 +225,9 @@ void TForm1::CreateComponents() {
     SetFontColor(box, clBlack);
   for (StaticText* readout : {RFrq, LFrq})
     SetColor(readout, clBlack);
+  // Readouts whose text changes with every block.
+  for (QWidget* readout : std::initializer_list<QWidget*>{Rlevel, Llevel, LabelY, LblNow})
+    FillLikeContainer(readout);
   LSensVal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   LblNow->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   BtnStop->setToolButtonStyle(Qt::ToolButtonTextOnly);

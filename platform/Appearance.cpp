@@ -1,5 +1,6 @@
 #include "platform/Appearance.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QVariant>
@@ -11,6 +12,12 @@
 namespace {
 constexpr const char* kColor = "veltranoColor";
 constexpr const char* kFontColor = "veltranoFontColor";
+
+void SetBackground(QWidget* control, const QColor& color) {
+  QPalette palette = control->palette();
+  palette.setColor(QPalette::Window, color);
+  control->setPalette(palette);
+}
 } // namespace
 
 void SetColor(QWidget* control, TColor color) {
@@ -27,7 +34,11 @@ void SetColor(QWidget* control, TColor color) {
   }
   // A group box paints its colour itself: in its palette the colour would
   // reach the frames, text fields and tick boxes of the controls inside.
+  // The labels that fill their own background in the box's colour follow it.
   if (qobject_cast<GroupBox*>(control) != nullptr) {
+    for (QLabel* label : control->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+      if (label->autoFillBackground() && !label->property(kColor).isValid())
+        SetBackground(label, c);
     control->update();
     return;
   }
@@ -63,4 +74,9 @@ void SetFontColor(QWidget* control, TColor color) {
 TColor FontColorOf(const QWidget* control) {
   const QVariant v = control->property(kFontColor);
   return v.isValid() ? v.value<TColor>() : clWindowText;
+}
+
+void FillLikeContainer(QWidget* control) {
+  SetBackground(control, ToQColor(ColorOf(control->parentWidget())));
+  control->setAutoFillBackground(true);
 }

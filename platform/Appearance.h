@@ -12,3 +12,7 @@ void SetColor(QWidget* control, TColor color);
 TColor ColorOf(const QWidget* control); // clBtnFace until set
 void SetFontColor(QWidget* control, TColor color);
 TColor FontColorOf(const QWidget* control); // clWindowText until set
+// Makes a label inside a group box paint its own background, in the box's
+// colour and following it: a new text then repaints the label alone, not the
+// box behind it.
+void FillLikeContainer(QWidget* control);

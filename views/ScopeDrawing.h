@@ -24,7 +24,8 @@ struct ScopeSettings {
   bool Live = true;                 // STOP is up: the trigger searches
 };
 
-// Clears the 320 x 200 area to black and draws the 9 x 9 inner grid lines.
+// Gives the 320 x 200 area its black ground and 9 x 9 inner grid lines, a
+// copy of a grid drawn once.
 void DrawScopeGrid(Bitmap& scope);
 
 // The ScopeYW position that makes the louder selected channel's peak fill the

@@ -269,7 +269,11 @@ TEST(Generator, ASourceSwitchedOnWhileTheOutputStopsIsHeardOnceTheStopCompletes)
   // The stop completed, and then the output opened again.
   EXPECT_EQ(w.audio->OutCloses, 1);
   EXPECT_EQ(w.audio->OutOpens, 2);
-  EXPECT_EQ(PixelOf(f.grab().toImage(), f, f.GeneratorGroup, QPoint(150, 5)), qRgb(255, 255, 220));
+  const QImage shot = f.grab().toImage();
+  EXPECT_EQ(PixelOf(shot, f, f.GeneratorGroup, QPoint(150, 5)), qRgb(255, 255, 220));
+  // The sweep's readout fills its own background, in the box's colour.
+  EXPECT_TRUE(f.LblNow->autoFillBackground());
+  EXPECT_EQ(PixelOf(shot, f, f.LblNow, QPoint(1, 1)), qRgb(255, 255, 220));
   w.Play();
   ASSERT_EQ(w.audio->Played.size(), 1u);
   EXPECT_NEAR(ZeroCrossings(w.audio->Played[0], 0, 2), 500, 1) << "f1 is not heard";
