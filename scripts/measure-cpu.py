@@ -6,6 +6,14 @@ each of the program's threads, and their voluntary wake-ups per second.
 
     scripts/measure-cpu.py [--program build/veltrano] [--seconds 60]
                            [--generator on|off] [--loopback-msec 200] [--perf DIR]
+                           [--floor build/bench/floor/floor_scroll]
+
+First, on the same X server, the floor program (bench/floor) scrolls a display
+of the program's size by the same 9 columns per block, with one copy of the
+window onto itself and the new columns put from shared memory; then the
+program runs. Both are measured over the same time, with the X server, and
+their ratio is printed: what the program costs beyond the least any scrolling
+display costs, measured in one run on a machine that may be busy.
 
 The private server's sink feeds a loopback, which makes the sink render in
 blocks of a third of its latency or of what the program asks for (one block of
@@ -13,8 +21,10 @@ blocks of a third of its latency or of what the program asks for (one block of
 pace, as with a sound card; the tests' 20 ms makes the server deliver the input
 every 6.7 ms whatever the program asks for.
 
-With the generator off nothing plays and the input is the silent monitor of
-the private server's sink; the views draw all the same. --perf records a
+With the generator on, f1 plays 1 kHz and the sweep runs from 100 Hz to
+20 kHz, so the spectrum, the readouts and the sweep's frequency change with
+every block. With the generator off nothing plays and the input is the silent
+monitor of the private server's sink; the views draw all the same. --perf records a
 call-graph profile of the program and of the X server into DIR, in a run of
 its own (the profiler's cost would spoil the figures).
 
@@ -27,7 +37,7 @@ import sys
 import time
 from pathlib import Path
 
-from running import VIEWS_ON, parser, program, status_field
+from running import ROOT, VIEWS_ON, parser, program, status_field
 
 import layout  # noqa: E402
 import session as e2e  # noqa: E402
@@ -37,8 +47,11 @@ BLOCKS_PER_SECOND = 48000 / 2048
 
 # Every view on, both channels: colour spectrogram at speed 9 with the
 # automatic frequency counter, oscilloscope with Sync, meters and levels.
-# f1 at 1 kHz, 50 %, into both channels.
-EVERY_VIEW = {**VIEWS_ON, "UD28": 9, "SE66": 1000, "SE67": 50, "CB74": 1, "CB73": 1}
+# f1 at 1 kHz, 30 %, and the sweep at 30 %, 100 Hz to 20 kHz in steps of
+# 500 Hz, into both channels.
+SPEED = 9
+EVERY_VIEW = {**VIEWS_ON, "UD28": SPEED, "SE66": 1000, "SE67": 30, "CB74": 1, "CB73": 1,
+              "SE79": 30, "CB80": 1, "CB81": 1, "SE82": 100, "SE83": 20000, "SE72": 500}
 
 
 def cpu_ticks(stat_path):
@@ -64,31 +77,56 @@ def snapshot(pid):
     return cpu_ticks(proc / "stat"), threads
 
 
-def measure(s, seconds):
-    program, xvfb = s.app.pid, s.xvfb.pid
+def machine():
+    """The date, the processor, and the load that shares it."""
+    model = next((line.split(":", 1)[1].strip() for line in
+                  Path("/proc/cpuinfo").read_text().splitlines()
+                  if line.startswith("model name")), "unknown processor")
+    return "%s UTC, %s, %d cores, load average %s" % (
+        time.strftime("%Y-%m-%d %H:%M", time.gmtime()), model, os.cpu_count(),
+        " ".join(Path("/proc/loadavg").read_text().split()[:3]))
+
+
+def measure(name, pid, xvfb, seconds):
+    """Prints the shares and wake-ups of a client and the X server over
+    `seconds`; gives the two together."""
     start = time.monotonic()
-    p0, x0 = snapshot(program), snapshot(xvfb)
+    p0, x0 = snapshot(pid), snapshot(xvfb)
     time.sleep(seconds)
-    p1, x1 = snapshot(program), snapshot(xvfb)
+    p1, x1 = snapshot(pid), snapshot(xvfb)
     elapsed = time.monotonic() - start
 
     def share(ticks):
         return 100.0 * ticks / TICKS / elapsed
 
     rows = []
-    for tid, (name, ticks, woken) in sorted(p1[1].items()):
-        before = p0[1].get(tid, (name, 0, 0))
-        rows.append(("  thread %s (%s)" % (name, tid), share(ticks - before[1]),
+    for tid, (thread, ticks, woken) in sorted(p1[1].items()):
+        before = p0[1].get(tid, (thread, 0, 0))
+        rows.append(("  thread %s (%s)" % (thread, tid), share(ticks - before[1]),
                      (woken - before[2]) / elapsed))
-    program_share, xvfb_share = share(p1[0] - p0[0]), share(x1[0] - x0[0])
+    client_share, xvfb_share = share(p1[0] - p0[0]), share(x1[0] - x0[0])
     xvfb_woken = sum(w - x0[1].get(tid, ("", 0, 0))[2] for tid, (_, _, w) in x1[1].items())
     rows.append(("X server (Xvfb)", xvfb_share, xvfb_woken / elapsed))
     print("\n%-40s %10s %12s %10s" % ("over %.0f s" % elapsed, "% of a core", "wake-ups/s",
                                       "per block"))
-    print("%-40s %10.2f" % ("veltrano", program_share))
-    for name, cpu, woken in rows:
-        print("%-40s %10.2f %12.1f %10.2f" % (name, cpu, woken, woken / BLOCKS_PER_SECOND))
-    print("%-40s %10.2f" % ("together", program_share + xvfb_share))
+    print("%-40s %10.2f" % (name, client_share))
+    for row, cpu, woken in rows:
+        print("%-40s %10.2f %12.1f %10.2f" % (row, cpu, woken, woken / BLOCKS_PER_SECOND))
+    print("%-40s %10.2f" % ("together", client_share + xvfb_share))
+    return client_share + xvfb_share
+
+
+def measure_floor(s, floor, seconds):
+    """The floor program on the session's X server, measured as the program is."""
+    scroller = subprocess.Popen([floor, "--columns", str(SPEED)], env=s.env(),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
+    try:
+        time.sleep(2)  # mapped and scrolling
+        e2e.check(scroller.poll() is None, "the floor program ended early")
+        return measure("floor_scroll", scroller.pid, s.xvfb.pid, seconds)
+    finally:
+        scroller.terminate()
+        scroller.wait(timeout=10)
 
 
 def profile(s, seconds, folder):
@@ -111,18 +149,30 @@ def main():
     options_parser.add_argument("--generator", choices=("on", "off"), default="on")
     options_parser.add_argument("--loopback-msec", type=int, default=200)
     options_parser.add_argument("--perf", metavar="DIR", help="record perf profiles into DIR instead")
+    options_parser.add_argument("--floor", default=str(ROOT / "build/bench/floor/floor_scroll"))
     options = options_parser.parse_args()
     os.environ["VELTRANO_LOOPBACK_MSEC"] = str(options.loopback_msec)
-    with program(options, EVERY_VIEW, options.out) as s:
+    print(machine())
+    floor = []
+
+    def run_floor(s):
+        if not options.perf:
+            floor.append(measure_floor(s, options.floor, options.seconds))
+
+    with program(options, EVERY_VIEW, options.out, run_floor) as s:
         if options.generator == "on":
-            s.click(layout.indicator_centre("Frq1"))
+            for box in ("Frq1", "AutoG"):
+                s.click(layout.indicator_centre(box))
         time.sleep(3)  # the output opens and the views settle
         e2e.check(s.program_running(), "the program ended early")
         print("generator %s, server loopback %d ms" % (options.generator, options.loopback_msec))
         if options.perf:
             profile(s, options.seconds, Path(options.perf))
         else:
-            measure(s, options.seconds)
+            together = measure("veltrano", s.app.pid, s.xvfb.pid, options.seconds)
+            print("\nprogram + X server / floor + X server: %.2f / %.2f = %.2f x" %
+                  (together, floor[0], together / floor[0]))
+            print("load average at the end: %s" % machine().rsplit("load average ", 1)[1])
         s.close_window(timeout=20)
     return 0
 

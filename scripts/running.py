@@ -42,11 +42,11 @@ def parser(description):
 
 
 @contextlib.contextmanager
-def program(options, settings, work):
+def program(options, settings, work, before_program=None):
     """The program's session, its window attached; everything it started stops
-    when the block ends."""
+    when the block ends. `before_program(session)` runs on the servers first."""
     args = argparse.Namespace(program=options.program, out=str(work),
                               pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
     with e2e.Session(args) as s:
-        s.start_with_settings(settings)
+        s.start_with_settings(settings, before_program=before_program)
         yield s

@@ -149,12 +149,15 @@ class Session:
     def settings_file(self):
         return self.config / "Zenko" / "Veltrano.conf"
 
-    def start_with_settings(self, values, screen_size=None, env=None):
+    def start_with_settings(self, values, screen_size=None, env=None, before_program=None):
         """The usual start: the settings stored, Xvfb, a private sound server,
-        and the program with its main window attached."""
+        and the program with its main window attached; `before_program(self)`
+        runs once the servers are up."""
         self.write_settings(values)
         self.start_display(screen_size or SCREEN_SIZE)
         self.start_sound_server()
+        if before_program:
+            before_program(self)
         self.start_program(env=env)
         self.attach_main_window()
 
