@@ -25,7 +25,7 @@ constexpr double ToneFloor = 1e-15;
 // the one nearest zero lag is taken.
 constexpr double CorrelationTie = 0.99;
 // Lags the cross-correlation looks at: +-half of this many samples.
-constexpr std::size_t CorrelationPoints = 16384;
+constexpr std::size_t CorrelationPoints = 8192;
 
 double PowerDb(double ratio) {
   return 10.0 * std::log10(std::max(ratio, TinyPower));
@@ -54,20 +54,12 @@ std::size_t PeakBin(const ToneSpectrum& s) {
   return peak;
 }
 
-// The tone's frequency: the log-parabola through the top three bins, then
-// once more through the windowed transform itself 1/20 of the span's bin
-// either side of that estimate, where the lobe is a parabola to far below
-// the 0.01 Hz the figure promises.
-double ToneFrequency(const ToneSpectrum& s, std::size_t peak, double sampleRate) {
-  const double coarse =
-      (static_cast<double>(peak) +
-       Vertex(LogPower(s.Bins[peak - 1]), LogPower(s.Bins[peak]), LogPower(s.Bins[peak + 1]))) *
-      s.BinHz;
-  const double step = 0.05 * sampleRate / static_cast<double>(s.Signal.size());
-  const double below = LogPower(TransformAt(s, coarse - step, sampleRate));
-  const double at = LogPower(TransformAt(s, coarse, sampleRate));
-  const double above = LogPower(TransformAt(s, coarse + step, sampleRate));
-  return coarse + step * Vertex(below, at, above);
+// The tone's frequency: the vertex of the parabola through the logarithms
+// of the top three bins (why that suffices: see ToneSpectrum.h).
+double ToneFrequency(const ToneSpectrum& s, std::size_t peak) {
+  const double offset =
+      Vertex(LogPower(s.Bins[peak - 1]), LogPower(s.Bins[peak]), LogPower(s.Bins[peak + 1]));
+  return (static_cast<double>(peak) + offset) * s.BinHz;
 }
 
 enum BinClass : std::uint8_t { Noise = 0, Dc = 1, Tone = 2, FirstHarmonic = 3 };
@@ -82,7 +74,9 @@ struct Powers {
 // bin stands in for the bins the lobes cover and is taken out of the lobes.
 Powers SumPowers(const ToneSpectrum& s, double hz, double sampleRate) {
   const std::size_t last = s.Bins.size() - 1;
-  std::vector<std::uint8_t> classes(s.Bins.size(), Noise);
+  thread_local std::vector<std::uint8_t> classes;
+  classes.assign(s.Bins.size(), Noise);
+  std::vector<std::pair<std::size_t, std::size_t>> lobes;
   const auto mark = [&](double centreHz, std::uint8_t what) {
     const auto centre = static_cast<std::ptrdiff_t>(std::lround(centreHz / s.BinHz));
     const auto lobe = static_cast<std::ptrdiff_t>(s.Lobe);
@@ -91,18 +85,30 @@ Powers SumPowers(const ToneSpectrum& s, double hz, double sampleRate) {
         std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(last), centre + lobe));
     for (std::size_t k = from; k <= to; ++k)
       if (classes[k] == Noise) classes[k] = what;
+    lobes.emplace_back(from, to);
   };
   mark(0, Dc);
   mark(hz, Tone);
   for (int h = 2; h <= HighestHarmonic && h * hz < sampleRate / 2; ++h)
     mark(h * hz, static_cast<std::uint8_t>(FirstHarmonic + h - 2));
 
+  // Only the lobes are summed bin by bin; the noise is what remains of the total.
   double sums[FirstHarmonic + HighestHarmonic] = {};
   std::size_t counts[FirstHarmonic + HighestHarmonic] = {};
-  for (std::size_t k = 0; k <= last; ++k) {
-    sums[classes[k]] += std::norm(s.Bins[k]);
-    ++counts[classes[k]];
-  }
+  for (const auto& [from, to] : lobes)
+    for (std::size_t k = from; k <= to; ++k)
+      if (classes[k] != Noise) {
+        sums[classes[k]] += std::norm(s.Bins[k]);
+        ++counts[classes[k]];
+        classes[k] = Noise; // counted once where lobes overlap
+      }
+  double total = 0;
+  for (const std::complex<double> bin : s.Bins)
+    total += std::norm(bin);
+  counts[Noise] = s.Bins.size();
+  sums[Noise] = total;
+  for (std::size_t c = Noise + 1; c < std::size(sums); ++c)
+    counts[Noise] -= counts[c], sums[Noise] -= sums[c];
   Powers p;
   p.NoisePerBin = counts[Noise] > 0 ? s.PowerScale * sums[Noise] / double(counts[Noise]) : 0.0;
   const auto lobePower = [&](int c) {
@@ -118,14 +124,14 @@ Powers SumPowers(const ToneSpectrum& s, double hz, double sampleRate) {
 }
 
 void Levels(std::span<const std::int16_t> samples, ChannelFigures* f) {
-  double squares = 0;
+  std::int64_t squares = 0; // exact: at most 2^30 per sample
   int peak = 0;
   for (const std::int16_t s : samples) {
-    squares += double(s) * s;
-    peak = std::max(peak, std::abs(int(s)));
+    squares += std::int64_t(s) * s;
+    peak = std::max(peak, s < 0 ? -int(s) : int(s));
   }
   const double n = std::max<double>(1, double(samples.size()));
-  f->RmsDbfs = PowerDb(squares / n / (FullScale * FullScale));
+  f->RmsDbfs = PowerDb(double(squares) / n / (FullScale * FullScale));
   f->PeakDbfs = PowerDb(double(peak) * peak / (FullScale * FullScale));
 }
 
@@ -135,7 +141,7 @@ ChannelFigures Analyse(std::span<const std::int16_t> samples, const ToneSpectrum
   Levels(samples, &f);
   const std::size_t peak = PeakBin(s);
   if (peak == 0) return f;
-  f.FrequencyHz = ToneFrequency(s, peak, sampleRate);
+  f.FrequencyHz = ToneFrequency(s, peak);
   const Powers p = SumPowers(s, f.FrequencyHz, sampleRate);
   f.Valid = p.Tone > ToneFloor && p.Tone > ToneProminence * p.NoisePerBin * double(p.ToneBins);
   const double thd = p.Harmonics / std::max(p.Tone, TinyPower);
@@ -158,32 +164,35 @@ double Delay(const ToneSpectrum& l, const ToneSpectrum& r) {
   const std::size_t points = l.Points;
   const std::size_t lags = std::min(points, CorrelationPoints);
   const std::size_t step = points / lags;
-  std::vector<std::complex<double>> cross(lags);
-  for (std::size_t m = 0; m <= lags / 2; ++m)
-    cross[m] = l.Bins[m * step] * std::conj(r.Bins[m * step]);
-  for (std::size_t m = 1; m < lags / 2; ++m)
-    cross[lags - m] = std::conj(cross[m]);
-  Fft(cross, true);
+  thread_local std::vector<double> re, im;
+  re.assign(lags, 0.0);
+  im.assign(lags, 0.0);
+  for (std::size_t m = 0; m <= lags / 2; ++m) {
+    const std::complex<double> c = l.Bins[m * step] * std::conj(r.Bins[m * step]);
+    re[m] = c.real(), im[m] = c.imag();
+    if (m > 0 && m < lags / 2) re[lags - m] = c.real(), im[lags - m] = -c.imag();
+  }
+  Fft(re, im, true);
   const auto lagOf = [&](std::size_t i) {
     return i < lags / 2 ? double(i) : double(i) - double(lags);
   };
   double most = 0;
-  for (const auto& c : cross)
-    most = std::max(most, c.real());
+  for (const double c : re)
+    most = std::max(most, c);
   double whole = 0;
   for (std::size_t i = 0, first = 1; i < lags; ++i)
-    if (cross[i].real() >= CorrelationTie * most && (first || std::abs(lagOf(i)) < std::abs(whole)))
+    if (re[i] >= CorrelationTie * most && (first || std::abs(lagOf(i)) < std::abs(whole)))
       whole = lagOf(i), first = 0;
 
-  double strongest = 0;
+  double strongest = 0; // squared magnitude
   for (std::size_t k = 1; k + 1 < l.Bins.size(); ++k)
-    strongest = std::max(strongest, std::abs(l.Bins[k] * std::conj(r.Bins[k])));
+    strongest = std::max(strongest, std::norm(l.Bins[k]) * std::norm(r.Bins[k]));
   const double binOmega = 2.0 * std::numbers::pi / double(points);
   double num = 0, den = 0;
   for (std::size_t k = 1; k + 1 < l.Bins.size(); ++k) {
+    if (std::norm(l.Bins[k]) * std::norm(r.Bins[k]) < 1e-6 * strongest) continue;
     const std::complex<double> c = l.Bins[k] * std::conj(r.Bins[k]);
     const double weight = std::abs(c);
-    if (weight < 1e-3 * strongest) continue;
     const double omega = binOmega * double(k);
     const double theta = std::arg(c * std::polar(1.0, omega * whole));
     num += weight * omega * theta;
@@ -213,9 +222,11 @@ Figures MeasureStereo(std::span<const std::int16_t> left, std::span<const std::i
   if (!f.Left.Valid || !f.Right.Valid) return f;
   f.Between.Valid = true;
   f.Between.LevelDifferenceDb = f.Left.RmsDbfs - f.Right.RmsDbfs;
-  const std::complex<double> phase = TransformAt(l, f.Left.FrequencyHz, sampleRate) *
-                                     std::conj(TransformAt(r, f.Left.FrequencyHz, sampleRate));
-  f.Between.PhaseDegrees = std::arg(phase) * 180.0 / std::numbers::pi;
+  // Both channels share the window, so within the tone's lobe the bins of the
+  // two differ by exactly the tones' phase difference.
+  const auto bin = static_cast<std::size_t>(std::lround(f.Left.FrequencyHz / l.BinHz));
+  f.Between.PhaseDegrees =
+      std::arg(l.Bins[bin] * std::conj(r.Bins[bin])) * 180.0 / std::numbers::pi;
   f.Between.DelaySamples = Delay(l, r);
   return f;
 }

@@ -1,7 +1,9 @@
 #include "measure/ToneSpectrum.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "measure/Fft.h"
 
@@ -18,8 +20,8 @@ constexpr double WindowTerms[] = {0.27105140069342, 0.43329793923448, 0.21812299
 constexpr double LobeSpanBins = 8.0;
 
 struct WindowCache {
-  std::vector<double> Values;
-  double SumSquares = 0;
+  std::vector<double> Values; // already divided by full scale
+  double SumSquares = 0;      // of the window itself
 };
 
 const WindowCache& Window(std::size_t n) {
@@ -32,42 +34,34 @@ const WindowCache& Window(std::size_t n) {
       double value = 0, sign = 1;
       for (std::size_t k = 0; k < std::size(WindowTerms); ++k, sign = -sign)
         value += sign * WindowTerms[k] * std::cos(step * static_cast<double>(k * i));
-      cache.Values[i] = value;
+      cache.Values[i] = value / FullScale;
       cache.SumSquares += value * value;
     }
   }
   return cache;
 }
 
-std::vector<double> WithoutDc(std::span<const std::int16_t> samples) {
-  double sum = 0;
+double Mean(std::span<const std::int16_t> samples) {
+  std::int64_t sum = 0;
   for (const std::int16_t s : samples)
     sum += s;
-  const double mean = samples.empty() ? 0 : sum / static_cast<double>(samples.size());
-  std::vector<double> signal(samples.size());
-  for (std::size_t i = 0; i < samples.size(); ++i)
-    signal[i] = (samples[i] - mean) / FullScale;
-  return signal;
+  return samples.empty() ? 0 : double(sum) / double(samples.size());
 }
 
-void Prepare(ToneSpectrum* out, std::vector<double> signal, std::size_t points, double sampleRate,
-             double sumSquares) {
-  out->Signal = std::move(signal);
-  out->Points = points;
-  out->BinHz = sampleRate / static_cast<double>(points);
+ToneSpectrum Describe(std::span<const std::complex<double>> bins, std::size_t points,
+                      std::size_t span, double sampleRate, double sumSquares) {
+  ToneSpectrum s;
+  s.Bins = bins;
+  s.Points = points;
+  s.BinHz = sampleRate / double(points);
   // Parseval: the power of a component is 2 / (points * sum w^2) times the
   // sum of |X|^2 over its bins of the one-sided spectrum.
-  out->PowerScale = 2.0 / (static_cast<double>(points) * sumSquares);
-  const double spanBins = static_cast<double>(points) / static_cast<double>(out->Signal.size());
-  out->Lobe = static_cast<std::size_t>(std::ceil(LobeSpanBins * spanBins));
-  out->Bins.resize(points / 2 + 1);
+  s.PowerScale = 2.0 / (double(points) * sumSquares);
+  s.Lobe = static_cast<std::size_t>(std::ceil(LobeSpanBins * double(points) / double(span)));
+  return s;
 }
 
 } // namespace
-
-const std::vector<double>& WindowTable(std::size_t n) {
-  return Window(n).Values;
-}
 
 void TransformChannels(std::span<const std::int16_t> left, std::span<const std::int16_t> right,
                        double sampleRate, ToneSpectrum* leftOut, ToneSpectrum* rightOut) {
@@ -75,53 +69,39 @@ void TransformChannels(std::span<const std::int16_t> left, std::span<const std::
   const std::size_t n = both ? std::min(left.size(), right.size()) : left.size();
   const WindowCache& window = Window(n);
   const std::size_t points = FftSize(n);
-  std::vector<double> l = WithoutDc(left.first(n));
-  std::vector<double> r = both ? WithoutDc(right.first(n)) : std::vector<double>();
+  const double meanLeft = Mean(left.first(n)), meanRight = both ? Mean(right.first(n)) : 0.0;
 
-  thread_local std::vector<std::complex<double>> work;
-  work.assign(points, {});
+  thread_local std::vector<double> re, im;
+  thread_local std::vector<std::complex<double>> leftBins, rightBins;
+  re.resize(points);
+  im.resize(points);
   for (std::size_t i = 0; i < n; ++i)
-    work[i] = {window.Values[i] * l[i], both ? window.Values[i] * r[i] : 0.0};
-  Fft(work);
+    re[i] = window.Values[i] * (left[i] - meanLeft);
+  for (std::size_t i = 0; i < n; ++i)
+    im[i] = both ? window.Values[i] * (right[i] - meanRight) : 0.0;
+  std::fill(re.begin() + std::ptrdiff_t(n), re.end(), 0.0);
+  std::fill(im.begin() + std::ptrdiff_t(n), im.end(), 0.0);
+  Fft(re, im);
 
-  Prepare(leftOut, std::move(l), points, sampleRate, window.SumSquares);
-  if (both) Prepare(rightOut, std::move(r), points, sampleRate, window.SumSquares);
-  // Two real signals in one transform: X[k] and conj(X[N - k]) give them apart.
-  for (std::size_t k = 0; k <= points / 2; ++k) {
-    const std::complex<double> a = work[k], b = std::conj(work[(points - k) % points]);
+  // Two real signals in one transform: X[k] and conj(X[N - k]) tell them apart.
+  const std::size_t half = points / 2;
+  leftBins.resize(half + 1);
+  rightBins.resize(both ? half + 1 : 0);
+  for (std::size_t k = 0; k <= half; ++k) {
+    const std::size_t i = FftIndex(k, points), j = FftIndex(k == 0 ? 0 : points - k, points);
     if (!both) {
-      leftOut->Bins[k] = a;
+      leftBins[k] = {re[i], im[i]};
       continue;
     }
-    leftOut->Bins[k] = 0.5 * (a + b);
-    rightOut->Bins[k] = std::complex<double>(0, -0.5) * (a - b);
+    leftBins[k] = {0.5 * (re[i] + re[j]), 0.5 * (im[i] - im[j])};
+    rightBins[k] = {0.5 * (im[i] + im[j]), 0.5 * (re[j] - re[i])};
   }
-}
-
-std::complex<double> TransformAt(const ToneSpectrum& spectrum, double hz, double sampleRate) {
-  const std::vector<double>& window = Window(spectrum.Signal.size()).Values;
-  const double omega = 2.0 * std::numbers::pi * hz / sampleRate;
-  // The rotating phasor is set exactly every Exact samples so that its
-  // rounding errors cannot build up.
-  constexpr std::size_t Exact = 1024;
-  const std::complex<double> step(std::cos(omega), -std::sin(omega));
-  std::complex<double> sum;
-  for (std::size_t start = 0; start < window.size(); start += Exact) {
-    const double angle = -omega * static_cast<double>(start);
-    double pr = std::cos(angle), pi = std::sin(angle);
-    const std::size_t end = std::min(window.size(), start + Exact);
-    double sr = 0, si = 0;
-    for (std::size_t i = start; i < end; ++i) {
-      const double v = window[i] * spectrum.Signal[i];
-      sr += v * pr;
-      si += v * pi;
-      const double nr = pr * step.real() - pi * step.imag();
-      pi = pr * step.imag() + pi * step.real();
-      pr = nr;
-    }
-    sum += std::complex<double>(sr, si);
+  if (!both) {
+    *leftOut = Describe(leftBins, points, n, sampleRate, window.SumSquares);
+    return;
   }
-  return sum;
+  *leftOut = Describe(leftBins, points, n, sampleRate, window.SumSquares);
+  *rightOut = Describe(rightBins, points, n, sampleRate, window.SumSquares);
 }
 
 } // namespace measure
