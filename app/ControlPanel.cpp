@@ -2,6 +2,7 @@
 // runs after every captured block.
 
 #include "app/Main.h"
+#include "app/MeasurementWindow.h"
 #include "generator/SourceTable.h"
 #include "platform/Appearance.h"
 #include "platform/Cursors.h"
@@ -17,6 +18,7 @@ void TForm1::BtnStopClick(QObject*) {
     OpenCapture();
     Capture.Recording = true;
     Stopped = false;
+    Measurements->Hold(false);
     return;
   }
 
@@ -42,6 +44,7 @@ void TForm1::BtnStopClick(QObject*) {
   }
   Capture.Recording = false;
   Stopped = true;
+  Measurements->Hold(true);
 }
 
 // The switch is read by the capture handler on every block.

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "app/MeasurementWindow.h"
 #include "generator/Random.h"
 #include "generator/SourceTable.h"
 #include "platform/Appearance.h"
@@ -29,6 +30,7 @@ TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   CreateComponents();
   ConnectHandlers();
+  CreateDisplayMenu();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   FormCreate(this);
@@ -121,6 +123,10 @@ void TForm1::FormCreate(QObject*) {
 
 void TForm1::FormShow(QObject*) {
   LFBox->setEnabled(SpectralAmp->Checked());
+  // Placed once the window has its place on the screen.
+  if (Measurements->OpenAtStart)
+    QMetaObject::invokeMethod(
+        this, [this] { Measurements->Open(*this); }, Qt::QueuedConnection);
 }
 
 void TForm1::FormActivate(QObject*) {

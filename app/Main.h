@@ -30,6 +30,9 @@
 #include "views/SpectrumState.h"
 #include "widgets/Cmp_PeakLedDisplay.h"
 
+class MeasurementWindow;
+class QMenu;
+
 class TForm1 : public QWidget {
   Q_OBJECT
 public:
@@ -220,6 +223,25 @@ public:
   void PaintBoxMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                        int Y);
 
+  // The display's right-click menu, the "Measurements" window and the files
+  // the user saves (app/DisplayMenu.cpp).
+  void CreateDisplayMenu();
+  void ShowDisplayMenu(QPoint At); // At in window pixels
+  void MeasurementsClick();
+  // Hands the latest block to the "Measurements" window.
+  void FeedMeasurements();
+  void SaveSpectrumClick();
+  void SaveResponseClick();
+  void SavePictureClick();
+  void CopyPictureClick();
+  // Each writes its file in one piece, or shows why it could not and leaves
+  // the file as it was: false then.
+  bool SaveSpectrum(const QString& FileName);
+  bool SaveResponse(const QString& FileName);
+  bool SavePicture(const QString& FileName);
+  // The window as the screen shows it, at the screen's scale.
+  QImage Picture();
+
   // Marks an area of the window for repaint from the bitmaps.
   void CopyToWindow(const Geometry::Area& area);
   // Moves what the window shows of an area dx pixels sideways, as its bitmap
@@ -245,6 +267,9 @@ public:
   // The oscilloscope's drawing before ScopeBitmap's: each drawing goes to the
   // other bitmap, and only the rows that differ between them are repainted.
   std::unique_ptr<Bitmap> ScopePrevious;
+  QMenu* DisplayMenu = nullptr;
+  MeasurementWindow* Measurements = nullptr;
+  QString LastFolder; // where the next file dialog starts
 
 protected:
   bool event(QEvent* e) override;
@@ -259,6 +284,8 @@ private:
   template <class T> T* Bind(std::string_view name);
   GenSources Sources() const;
   bool AnySourceActive() const; // a source is switched on and routed
+  // A file name from the save dialog, starting in LastFolder; empty when cancelled.
+  QString AskFileName(const QString& Caption, const QString& Name, const QString& Filter);
 
   std::vector<QWidget*> components_;
   // What the paint event under way asks FormPaint to paint.

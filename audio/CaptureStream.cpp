@@ -118,6 +118,7 @@ void TForm1::WimData(WAVEHDR* Header) {
       DrawAmpGraph();
     else if (FFTMode->Checked() && AnyChannel)
       DrawAmpGraph();
+    FeedMeasurements();
   }
 
   // A message box above may have let the stream close meanwhile.

@@ -1,7 +1,6 @@
 #include "settings/SettingsFile.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
@@ -11,7 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include "platform/AtomicFile.h"
 
 namespace {
 
@@ -49,24 +49,6 @@ bool ReadAll(int fd, QByteArray* text) {
     text->append(chunk, n);
   }
 }
-
-// While it lives, a write beyond the file-size limit fails with a short
-// write, which the save detects, instead of ending the program.
-class FileSizeSignalIgnored {
-public:
-  FileSizeSignalIgnored() {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGXFSZ, &ignore, &previous_);
-  }
-  ~FileSizeSignalIgnored() { sigaction(SIGXFSZ, &previous_, nullptr); }
-  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
-  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
-
-private:
-  struct sigaction previous_ {};
-};
 
 } // namespace
 
@@ -110,11 +92,5 @@ SettingsFileText ReadSettingsFile(const QString& path) {
 
 bool ReplaceSettingsFile(const QString& target, const QByteArray& text) {
   if (!QDir().mkpath(QFileInfo(target).absolutePath())) return false;
-  const FileSizeSignalIgnored ignored;
-  // The text goes out unbuffered, so that a short write (a full disk, a
-  // file-size limit) is seen here and cancels the rename.
-  QSaveFile file(target);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-  if (file.write(text) != text.size()) file.cancelWriting();
-  return file.commit();
+  return WriteFileAtomically(target, text).isEmpty();
 }

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "app/Main.h"
+#include "app/MeasurementWindow.h"
 #include "settings/SettingsMapping.h"
 #include "settings/SettingsStore.h"
 
@@ -20,7 +21,8 @@ struct StoredValue {
 };
 
 // Every stored value in the order of loading and saving: the stored controls
-// in component order, then the ruler and the three sensitivities.
+// in component order, then the ruler, the three sensitivities and the
+// "Measurements" window.
 template <class Visit> void ForEachStoredValue(TForm1& f, Visit visit) {
   for (const ComponentSpec& entry : Components) {
     const StoredKind* kind = StoredKindOf(entry.Kind);
@@ -40,6 +42,14 @@ template <class Visit> void ForEachStoredValue(TForm1& f, Visit visit) {
         std::tuple{"SLG", DefaultSensLog, &f.Spectrum.SensLog}})
     visit(StoredValue{QString::fromLatin1(name), fallback, [member] { return *member; },
                       [member](int32_t v) { *member = v; }});
+  MeasurementWindow& m = *f.Measurements;
+  visit(StoredValue{QStringLiteral("MWX"), DefaultMeasurementLeft, [&m] { return m.Place.x(); },
+                    [&m](int32_t v) { m.Place.setX(v); }});
+  visit(StoredValue{QStringLiteral("MWY"), DefaultMeasurementTop, [&m] { return m.Place.y(); },
+                    [&m](int32_t v) { m.Place.setY(v); }});
+  visit(StoredValue{QStringLiteral("MWO"), DefaultMeasurementOpen,
+                    [&m] { return m.isVisible() ? 1 : 0; },
+                    [&m](int32_t v) { m.OpenAtStart = v != 0; }});
 }
 
 } // namespace

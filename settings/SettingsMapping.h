@@ -33,6 +33,11 @@ inline constexpr int DefaultRulerLeft = 992;
 inline constexpr int DefaultSensLinear = 1;
 inline constexpr int DefaultSensSqrt = 1;
 inline constexpr int DefaultSensLog = 5;
+// The "Measurements" window: its place on the screen (a place on no screen
+// puts it beside the main window) and whether it is open.
+inline constexpr int DefaultMeasurementLeft = -32768;
+inline constexpr int DefaultMeasurementTop = -32768;
+inline constexpr int DefaultMeasurementOpen = 0;
 
 // The ruler's left edge is saved only within this range.
 constexpr bool RulerLeftSavable(int left) {

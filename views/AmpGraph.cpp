@@ -15,7 +15,7 @@ void TForm1::DrawAmpGraph() {
   if (SpectralAmp->Checked()) {
     // Plain magnitudes with the taper, whatever the analyser's settings.
     const auto range = AmpPixelsPerDb(dB10->Checked(), dB30->Checked(), dB60->Checked());
-    const int columnsPerBin = LFBox->Checked() ? 5 : 1;
+    const int columnsPerBin = LFBox->Checked() ? LowFrqColumnsPerBin : 1;
     const bool line = LineMode->Checked(), dot = DotMode->Checked();
     const TransformSettings magnitudes{{ScaleRaw, 0.0}};
     // Only the pixels the traces moved over are handed to the window.
@@ -24,11 +24,16 @@ void TForm1::DrawAmpGraph() {
       TransformAndCount('R', magnitudes);
       touched |= StepAmpTrace(display, Amp.AmpPrevR, Amp.AmpCurR, Spectrum.PeakBinR * columnsPerBin,
                               Levels.PeakR, range, {line, dot, clFuchsia});
+      // Kept as the trace keeps it: a point at or below the baseline is not.
+      if (Amp.AmpCurR.y() < Geometry::GraphBaseline)
+        Amp.Points.Record(Amp.Points.Right, Amp.AmpCurR.x(), AmpTraceLevel(Levels.PeakR));
     }
     if (LCnl->Checked()) {
       TransformAndCount('L', magnitudes);
       touched |= StepAmpTrace(display, Amp.AmpPrevL, Amp.AmpCurL, Spectrum.PeakBinL * columnsPerBin,
                               Levels.PeakL, range, {line, dot, clAqua});
+      if (Amp.AmpCurL.y() < Geometry::GraphBaseline)
+        Amp.Points.Record(Amp.Points.Left, Amp.AmpCurL.x(), AmpTraceLevel(Levels.PeakL));
     }
     if (!touched.isEmpty())
       CopyToWindow({Geometry::Display.Left + touched.x(), Geometry::Display.Top + touched.y(),
@@ -59,6 +64,7 @@ void TForm1::ClearFFTGraph() {
 void TForm1::SpectralAmpClick(QObject*) {
   RulerPanel->update();
   LFBox->setEnabled(SpectralAmp->Checked());
+  Amp.Points.Clear(LFBox->Checked() ? LowFrqColumnsPerBin : 1);
   DrawAmpBackground(*DisplayBitmap, SpectralAmp->Checked(), LFBox->Checked(), FFTMode->Checked());
   // With no blocks arriving the FFT graph is drawn from the last one now.
   if (Stopped && FFTMode->Checked() && !SpectralAmp->Checked()) DrawAmpGraph();

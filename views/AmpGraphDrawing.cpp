@@ -44,10 +44,13 @@ std::optional<double> AmpPixelsPerDb(bool dB10, bool dB30, bool dB60) {
   return std::nullopt;
 }
 
-int AmpTraceRow(int32_t peak, double pixelsPerDb) {
+double AmpTraceLevel(int32_t peak) {
   // A negative peak cannot come from a block; it is treated as silence.
-  const double dbBelowFullScale = 90.309 - 20.0 * std::log10(std::max(peak, 0) + 1.0);
-  return static_cast<int>(std::trunc(dbBelowFullScale * pixelsPerDb)) + AmpTopRow;
+  return 20.0 * std::log10(std::max(peak, 0) + 1.0) - 90.309;
+}
+
+int AmpTraceRow(int32_t peak, double pixelsPerDb) {
+  return static_cast<int>(std::trunc(-AmpTraceLevel(peak) * pixelsPerDb)) + AmpTopRow;
 }
 
 QRect StepAmpTrace(Bitmap& display, QPoint& prev, QPoint& cur, int x, int32_t peak,

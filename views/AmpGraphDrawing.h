@@ -11,6 +11,7 @@
 #include <QRect>
 
 #include "platform/Bitmap.h"
+#include "views/TracePoints.h"
 
 // Where a trace starts, at window creation and after "RESET".
 inline constexpr QPoint AmpTraceStart{0, 492};
@@ -20,6 +21,7 @@ struct AmpTrace {
   QPoint AmpPrevR = AmpTraceStart, AmpCurR = AmpTraceStart;
   QPoint AmpPrevL = AmpTraceStart, AmpCurL = AmpTraceStart;
   bool AmpReady = false; // the background was drawn since creation or "RESET"
+  TracePoints Points;    // what the trace shows, for "Save Response…"
 };
 
 // Pixels per dB of the three amplitude ranges: 10, 30 or 60 dB end at row 477.
@@ -31,6 +33,10 @@ inline constexpr int AmpTopRow = 15;
 
 // The pixels per dB of the ticked range button; none when no button is ticked.
 std::optional<double> AmpPixelsPerDb(bool dB10, bool dB30, bool dB60);
+
+// A block peak (0..32767) as a level in dB relative to full scale (0 dB at
+// the largest peak, about -90.3 dB at silence).
+double AmpTraceLevel(int32_t peak);
 
 // The trace's row for a block peak (0..32767): 0 dB at AmpTopRow, growing by
 // pixelsPerDb per dB below full scale.

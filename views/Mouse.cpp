@@ -10,6 +10,7 @@
 #include "platform/Cursors.h"
 
 void TForm1::FormMouseDown(QObject*, Qt::MouseButton Button, Qt::KeyboardModifiers, int X, int Y) {
+  if (Button == Qt::RightButton && Geometry::InDisplay(X, Y)) ShowDisplayMenu({X, Y});
   if (!Scope->Checked() || !AnyChannel) return;
   Drag.ScopeGrabX = X;
   if (ScreenCursor() == crOpenHand) SetScreenCursor(crGrip);

@@ -154,10 +154,10 @@ TEST(Settings, ValueNamesOfTheTableInTheVeltranoSection) {
   Window w;
   EXPECT_EQ(w.form->Settings->FileName(), SettingsFile());
   w.Close();
-  std::set<std::string> expected{"RP", "SLN", "SSQ", "SLG"};
+  std::set<std::string> expected{"RP", "SLN", "SSQ", "SLG", "MWX", "MWY", "MWO"};
   for (const Stored& s : Table)
     expected.insert(s.Name);
-  ASSERT_EQ(expected.size(), 53u + 4u);
+  ASSERT_EQ(expected.size(), 53u + 7u);
   std::set<std::string> names;
   const QRegularExpression decimal(QStringLiteral("^-?[0-9]+$"));
   for (const auto& [name, value] : StoredValues()) {
@@ -321,7 +321,7 @@ TEST(Settings, CorruptOrTruncatedFileGivesTheDefaultsAndAWholeSectionAtTheNextCl
     EXPECT_EQ(errors.find("could not save"), std::string::npos) << errors;
     // The next close writes a whole, good section.
     const auto values = StoredValues();
-    EXPECT_EQ(values.size(), 57u);
+    EXPECT_EQ(values.size(), 60u);
     EXPECT_EQ(values.count("SE66") ? values.at("SE66") : "", "50");
   }
 }
@@ -520,9 +520,9 @@ TEST(Settings, OneLineThatCannotBeReadCostsOnlyThatLine) {
     values += QByteArray(s.Name) + '=' + QByteArray::number(value) + '\n';
     if (name == "CB29") values += "this line is no value\n";
   }
-  Store(values + "RP=500\nSLN=11\nSSQ=22\nSLG=33\n");
+  Store(values + "RP=500\nSLN=11\nSSQ=22\nSLG=33\nMWX=40\nMWY=30\nMWO=0\n");
   const auto before = StoredValues();
-  ASSERT_EQ(before.size(), 57u);
+  ASSERT_EQ(before.size(), 60u);
 
   testing::internal::CaptureStderr();
   {
@@ -564,9 +564,10 @@ TEST(Settings, TheSaveKeepsOtherSectionsCommentsAndUnknownNamesAndTheLink) {
   const QByteArray text = ReadSettingsFile();
   EXPECT_TRUE(text.startsWith("[Veltrano]\n; written by hand\nTheme=dark\nCB6=0\nRB7=1\n"))
       << text.toStdString();
-  EXPECT_TRUE(text.endsWith("SLG=5\n\n[Other]\n# another program's\nCB6=7\n"))
+  EXPECT_TRUE(text.endsWith(
+      "SLG=5\nMWX=-32768\nMWY=-32768\nMWO=0\n\n[Other]\n# another program's\nCB6=7\n"))
       << text.toStdString();
-  EXPECT_EQ(StoredValues().size(), 57u + 1u);
+  EXPECT_EQ(StoredValues().size(), 60u + 1u);
   EXPECT_EQ(QFileInfo(SettingsFile()).symLinkTarget(), target);
   ClearSettings();
 }
