@@ -9,6 +9,8 @@
 // its pixels: ScrollLeft then moves where the pixels start instead of moving
 // them, and they go back to the left edge only when the room runs out.
 
+#include <algorithm>
+
 #include <QFont>
 #include <QImage>
 #include <QRect>
@@ -81,3 +83,12 @@ private:
 };
 
 inline constexpr TColor CLR_INVALID = 0xFFFFFFFF;
+
+// The rectangle whose corners are the pixels a and b, both included, in
+// whichever order they come: what a line between them may cover.
+// QRect(a, b).normalized() leaves out the far row and column of reversed
+// corners.
+inline QRect Spanning(QPoint a, QPoint b) {
+  return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+               QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}

@@ -64,7 +64,7 @@ QRect StepAmpTrace(Bitmap& display, QPoint& prev, QPoint& cur, int x, int32_t pe
     display.PenColor = style.Color;
     display.MoveTo(prev.x(), prev.y());
     display.LineTo(cur.x(), cur.y());
-    touched = QRect(prev, cur).normalized();
+    touched = Spanning(prev, cur);
   }
   if (style.Dot) {
     display.SetPixel(cur.x(), cur.y(), style.Color);

@@ -17,7 +17,7 @@ void Line(QPainter& painter, const QColor& color, QPoint from, QPoint to) {
   if (from == to) return;
   const QPoint last(to.x() - (to.x() > from.x()) + (to.x() < from.x()),
                     to.y() - (to.y() > from.y()) + (to.y() < from.y()));
-  painter.fillRect(QRect(from, last).normalized(), color);
+  painter.fillRect(Spanning(from, last), color);
 }
 
 QRect ToQRect(const Geometry::Area& area) {

@@ -1,12 +1,44 @@
 // The spectrum analyser and the oscilloscope fed by captured blocks.
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include <QScreen>
 
 #include "tests/support/DeviceWindow.h"
 #include "tests/window/CaptureBlocks.h"
+
+namespace {
+
+// What the window shows now.
+QImage Screen(TForm1& f) {
+  ProcessEvents(20);
+  return f.screen()->grabWindow(f.winId()).toImage();
+}
+
+// The pixels of the bitmap, shown at the area, that the screen shows
+// otherwise; pixels under skip are not compared.
+int Differing(const QImage& screen, const Bitmap& bitmap, const Geometry::Area& area,
+              const QRect& skip = {}) {
+  int count = 0;
+  for (int y = 0; y < bitmap.Height(); ++y)
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      const QPoint at(x + area.Left, y + area.Top);
+      if (!skip.contains(at)) count += FromQRgb(screen.pixel(at)) != bitmap.GetPixel(x, y);
+    }
+  return count;
+}
+
+// A tone on the centre of a bin.
+std::function<int16_t(int)> Tone(int bin, double amplitude) {
+  return [=](int i) {
+    return static_cast<int16_t>(
+        std::lround(amplitude * std::sin(std::numbers::pi * bin * i / 1024)));
+  };
+}
+
+} // namespace
 
 // Each block adds a stripe of Speed columns with the tone on its row; while
 // STOP is down blocks draw nothing, and a step of ScopeXW redraws the frozen
@@ -60,23 +92,47 @@ TEST(Views, TheScreenShowsTheBitmapsAfterPartialRepaints) {
   f.RulerPanel->move(500, f.RulerPanel->y());
   for (int block = 0; block < 12; ++block)
     w.Feed(MakeBlock([](int) { return int16_t{0}; },
-                     [=](int i) {
-                       return static_cast<int16_t>(
-                           std::lround((block % 3 + 1) * 8000 *
-                                       std::sin(std::numbers::pi * (block / 3 + 1) * i / 64)));
-                     }));
-  ProcessEvents(20);
-  const QImage screen = f.screen()->grabWindow(f.winId()).toImage();
-  const QRect ruler = f.RulerPanel->geometry();
-  const auto differing = [&](const Bitmap& bitmap, const Geometry::Area& area) {
-    int count = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-      for (int x = 0; x < bitmap.Width(); ++x) {
-        const QPoint at(x + area.Left, y + area.Top);
-        if (!ruler.contains(at)) count += FromQRgb(screen.pixel(at)) != bitmap.GetPixel(x, y);
-      }
-    return count;
-  };
-  EXPECT_EQ(differing(*f.DisplayBitmap, Geometry::Display), 0);
-  EXPECT_EQ(differing(*f.ScopeBitmap, Geometry::Scope), 0);
+                     Tone(16 * (block / 3 + 1), (block % 3 + 1) * 8000)));
+  const QImage screen = Screen(f);
+  EXPECT_EQ(Differing(screen, *f.DisplayBitmap, Geometry::Display, f.RulerPanel->geometry()), 0);
+  EXPECT_EQ(Differing(screen, *f.ScopeBitmap, Geometry::Scope, f.RulerPanel->geometry()), 0);
+}
+
+// The amplitude trace hands the window the pixels its lines cover whichever
+// way they run: after RESET the right channel sweeps up from the corner, the
+// left down, both at changing levels, and the screen shows every pixel of
+// the trace, fuchsia for the right channel and aqua for the left. Both
+// areas' frames are shadow along the top and left, white along the bottom
+// and right, to their corner pixels.
+TEST(Views, AmplitudeTraceSweepsReachTheScreenInTheirChannelColours) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  for (CheckBox* box : {f.RCnl, f.LCnl, f.SpectralAmp})
+    box->SetChecked(true);
+  f.dB30->SetChecked(true);
+  f.LineMode->SetChecked(true);
+  w.ShowAndActivate();
+  f.BtnReset->click();
+  for (int block = 0; block < 24; ++block) {
+    const double level = 32767 * (0.2 + 0.25 * (block % 4));
+    w.Feed(MakeBlock(Tone(140 - 4 * block, level), Tone(20 + 4 * block, 32767 - level)));
+  }
+  const QImage screen = Screen(f);
+  EXPECT_EQ(Differing(screen, *f.DisplayBitmap, Geometry::Display), 0);
+  int right = 0, left = 0;
+  for (int y = 0; y < 493; ++y)
+    for (int x = 0; x < 200; ++x) {
+      right += f.DisplayBitmap->GetPixel(x, y) == clFuchsia;
+      left += f.DisplayBitmap->GetPixel(x, y) == clAqua;
+    }
+  EXPECT_GT(right, 200);
+  EXPECT_GT(left, 200);
+  EXPECT_EQ(f.DisplayBitmap->GetPixel(0, 492), clFuchsia);
+
+  const QRgb shadow = ToQColor(clBtnShadow).rgb(), white = qRgb(255, 255, 255);
+  const std::pair<QPoint, QRgb> frame[] = {
+      {{2, 0}, shadow},   {{1013, 0}, shadow},  {{692, 520}, shadow}, {{692, 720}, shadow},
+      {{1013, 1}, white}, {{1013, 513}, white}, {{1013, 720}, white}, {{694, 720}, white}};
+  for (const auto& [at, colour] : frame)
+    EXPECT_EQ(screen.pixel(at), colour) << at.x() << "," << at.y();
 }
