@@ -2,6 +2,8 @@
 
 #include <pulse/rtclock.h>
 
+#include <QGuiApplication>
+
 namespace {
 
 void WakeOnContextState(pa_context*, void* loop) {
@@ -71,7 +73,10 @@ MMRESULT CodeFromPulseError(int error) {
 }
 
 SoundServerConnection::SoundServerConnection(const char* appName)
-    : appName_(appName != nullptr ? appName : "") {
+    : appName_(appName != nullptr ? appName : ""),
+      // The desktop entry's name is the program's id and its icon's name.
+      appId_(QGuiApplication::desktopFileName().toStdString()), iconName_(appId_),
+      version_(QCoreApplication::applicationVersion().toStdString()) {
   loop_ = pa_threaded_mainloop_new();
   if (loop_ == nullptr) return;
   pa_threaded_mainloop_set_name(loop_, "audio");
@@ -133,7 +138,7 @@ MMRESULT SoundServerConnection::Connect(SoundServerDeadline deadline, pa_context
   }
 
   pa_proplist* props = pa_proplist_new();
-  pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, appName_.c_str());
+  Describe(props);
   context_ =
       pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), appName_.c_str(), props);
   pa_proplist_free(props);
@@ -158,8 +163,17 @@ MMRESULT SoundServerConnection::Connect(SoundServerDeadline deadline, pa_context
   return MMSYSERR_NOERROR;
 }
 
-bool SoundServerConnection::WaitForOperation(pa_context* context, pa_operation* operation,
-                                             SoundServerDeadline deadline) {
+void SoundServerConnection::Describe(pa_proplist* props) const {
+  pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, appName_.c_str());
+  for (const auto& [key, value] : {std::pair{PA_PROP_APPLICATION_ID, &appId_},
+                                   {PA_PROP_APPLICATION_ICON_NAME, &iconName_},
+                                   {PA_PROP_APPLICATION_VERSION, &version_}})
+    if (!value->empty()) pa_proplist_sets(props, key, value->c_str());
+}
+
+bool SoundServerConnection::Await(pa_context* context, pa_operation* operation,
+                                  SoundServerDeadline deadline) {
+  if (operation == nullptr) return false;
   const bool finished = WaitUntil(
       context, deadline, [&] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; });
   if (!finished) pa_operation_cancel(operation);
@@ -172,7 +186,7 @@ MMRESULT SoundServerConnection::DefaultDevice(pa_context* context, bool capture,
   DefaultQuery query(loop_, capture);
   pa_operation* operation = pa_context_get_server_info(context, OnServerInfo, &query);
   if (operation == nullptr) return CodeFromPulseError(pa_context_errno(context));
-  if (!WaitForOperation(context, operation, deadline)) {
+  if (!Await(context, operation, deadline)) {
     Drop();
     return MMSYSERR_BADDEVICEID;
   }
@@ -188,7 +202,7 @@ MMRESULT SoundServerConnection::CheckDevice(pa_context* context, bool capture,
       capture ? pa_context_get_source_info_by_name(context, name.c_str(), OnSourceInfo, &query)
               : pa_context_get_sink_info_by_name(context, name.c_str(), OnSinkInfo, &query);
   if (operation == nullptr) return CodeFromPulseError(pa_context_errno(context));
-  if (!WaitForOperation(context, operation, deadline)) {
+  if (!Await(context, operation, deadline)) {
     Drop();
     return MMSYSERR_BADDEVICEID;
   }

@@ -35,6 +35,9 @@ public:
   bool Running() const { return running_; }
   pa_threaded_mainloop* Loop() const { return loop_; }
   const std::string& AppName() const { return appName_; }
+  // Adds what a mixer shows and what the desktop's policy reads of the
+  // program: name, id, icon and version (those the application set).
+  void Describe(pa_proplist* props) const;
 
   // Lock held: a ready context in *context, connecting if need be.
   MMRESULT Connect(SoundServerDeadline deadline, pa_context** context);
@@ -44,6 +47,9 @@ public:
   // Lock held: MMSYSERR_NOERROR when the named source (capture) or sink exists.
   MMRESULT CheckDevice(pa_context* context, bool capture, const std::string& name,
                        SoundServerDeadline deadline);
+  // Lock held: waits for an operation (null: failed to start) and drops it;
+  // false when it did not finish in time.
+  bool Await(pa_context* context, pa_operation* operation, SoundServerDeadline deadline);
   // Lock held: forgets the current context, e.g. after it stalled. Streams
   // holding their own reference keep it alive.
   void Drop();
@@ -73,9 +79,8 @@ private:
     pa_time_event* event = nullptr;
     bool expired = false; // guarded by the mainloop lock
   };
-  bool WaitForOperation(pa_context* context, pa_operation* operation, SoundServerDeadline deadline);
-
   std::string appName_;
+  std::string appId_, iconName_, version_;
   pa_threaded_mainloop* loop_ = nullptr;
   bool running_ = false;
   pa_context* context_ = nullptr;

@@ -37,11 +37,13 @@ MMRESULT SoundServerStream::Open(const pa_sample_spec& sampleSpec, SoundServerDe
 
   pa_channel_map map;
   pa_channel_map_init_extend(&map, sampleSpec.channels, PA_CHANNEL_MAP_WAVEEX);
+  const char* name = Capture() ? "Input from the sound card" : "Generator to the sound card";
   pa_proplist* props = pa_proplist_new();
-  pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, link_.AppName().c_str());
-  pa_proplist_sets(props, PA_PROP_MEDIA_NAME, Capture() ? "Capture" : "Playback");
-  stream_ = pa_stream_new_with_proplist(context_, Capture() ? "Capture" : "Playback", &sampleSpec_,
-                                        &map, props);
+  link_.Describe(props);
+  pa_proplist_sets(props, PA_PROP_MEDIA_NAME, name);
+  // A measuring tool: the desktop must neither duck nor cork it for a call.
+  pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "production");
+  stream_ = pa_stream_new_with_proplist(context_, name, &sampleSpec_, &map, props);
   pa_proplist_free(props);
   if (stream_ == nullptr) {
     code = CodeFromPulseError(pa_context_errno(context_));
@@ -71,8 +73,31 @@ MMRESULT SoundServerStream::Open(const pa_sample_spec& sampleSpec, SoundServerDe
     Detach();
     return code;
   }
+  if (!MakeTransparent(deadline)) {
+    Detach();
+    link_.Drop();
+    return MMSYSERR_BADDEVICEID;
+  }
   ready_ = true;
   return MMSYSERR_NOERROR;
+}
+
+// The server may restore a volume or mute it remembers for the program; a
+// measurement starts at 100 % and unmuted, before the first sample flows.
+bool SoundServerStream::MakeTransparent(SoundServerDeadline deadline) {
+  pa_cvolume volume;
+  pa_cvolume_set(&volume, sampleSpec_.channels, PA_VOLUME_NORM);
+  const uint32_t index = pa_stream_get_index(stream_);
+  pa_threaded_mainloop* loop = link_.Loop();
+  const auto wake = [](pa_context*, int, void* userdata) { SoundServerConnection::Wake(userdata); };
+  pa_operation* setVolume =
+      Capture() ? pa_context_set_source_output_volume(context_, index, &volume, wake, loop)
+                : pa_context_set_sink_input_volume(context_, index, &volume, wake, loop);
+  pa_operation* unmute = Capture()
+                             ? pa_context_set_source_output_mute(context_, index, 0, wake, loop)
+                             : pa_context_set_sink_input_mute(context_, index, 0, wake, loop);
+  const bool volumeSet = link_.Await(context_, setVolume, deadline);
+  return link_.Await(context_, unmute, deadline) && volumeSet;
 }
 
 // A failure after the open is reported once; the queued buffers stay with the

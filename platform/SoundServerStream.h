@@ -66,6 +66,7 @@ protected:
 private:
   static void OnState(pa_stream* stream, void* userdata);
   void Detach();
+  bool MakeTransparent(SoundServerDeadline deadline);
 
   QObject* target_;
   Messages messages_;

@@ -79,3 +79,18 @@ std::vector<int16_t> MonitorRecorder::Stop() {
   std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
   return samples;
 }
+
+QString Pactl(const QStringList& args) {
+  QProcess pactl;
+  pactl.start(QStringLiteral("pactl"), args);
+  pactl.waitForFinished(5000);
+  return QString::fromUtf8(pactl.readAllStandardOutput());
+}
+
+QStringList ClientStreams(const QString& kind) {
+  QStringList indices;
+  for (const QString& line : Pactl({"list", "short", kind}).split('\n', Qt::SkipEmptyParts))
+    if (const QStringList columns = line.split('\t'); columns.size() > 2 && columns[2] != "-")
+      indices << columns[0];
+  return indices;
+}

@@ -72,3 +72,9 @@ private:
   QTemporaryDir dir_;
   QProcess process_;
 };
+
+// Runs pactl with the arguments against the client's server; its output.
+QString Pactl(const QStringList& args);
+// The indices of the streams of a kind ("sink-inputs", "source-outputs") that
+// a client opened: the server's own loopback has none.
+QStringList ClientStreams(const QString& kind);
