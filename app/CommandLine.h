@@ -1,7 +1,8 @@
 #pragma once
-// The program's own command-line options. Qt takes its own (-platform,
-// -display, ...) out of the arguments when the application object is made;
-// whatever neither knows is an error.
+// The program's command line, read in full before anything starts: its own
+// options (one table, which also writes --help) and Qt's, which Qt takes out
+// of the arguments later when the application object is made. Whatever
+// neither knows is an error, reported before a display or a server is needed.
 
 #include <string>
 #include <vector>
@@ -10,7 +11,12 @@ struct CommandLine {
   bool Help = false;
   bool Version = false;
   bool Loopback = false;
-  std::vector<std::string> Others; // arguments that are not ours, in order
+  // To add an option: a field here and a row in the table of options in
+  // CommandLine.cpp.
+
+  // The first problem (an unknown option, a missing value), as one line
+  // without the program's name; empty when the line is good.
+  std::string Error;
 };
 
 // args: the arguments after the program's name.

@@ -31,16 +31,6 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* 
     const PlatformStartGuard guard(args);
     application = std::make_unique<QApplication>(argc, argv);
   }
-  // What Qt left of the arguments must all be ours.
-  std::vector<std::string> left;
-  for (const QString& arg : QCoreApplication::arguments().mid(1))
-    left.push_back(arg.toStdString());
-  if (const CommandLine line = ParseCommandLine(left); !line.Others.empty()) {
-    std::fprintf(stderr, "veltrano: unknown option '%s' (see veltrano --help)\n",
-                 line.Others.front().c_str());
-    return UsageError;
-  }
-
   QApplication::setApplicationName(QStringLiteral("Veltrano"));
   QApplication::setApplicationVersion(QStringLiteral(VELTRANO_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
@@ -71,8 +61,17 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* 
 } // namespace
 
 int main(int argc, char** argv) {
+  // The sound server's library sizes a shared-memory pool of 64 MiB with
+  // ftruncate, and the settings are written with write: under a smaller file
+  // size limit either would kill the program with SIGXFSZ. Ignored, they fail
+  // with EFBIG, which every writer handles.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
   const CommandLine line = ParseCommandLine(args);
+  if (!line.Error.empty()) {
+    std::fprintf(stderr, "veltrano: %s (see veltrano --help)\n", line.Error.c_str());
+    return UsageError;
+  }
   if (line.Help) {
     std::fputs(HelpText().c_str(), stdout);
     return 0;

@@ -1,7 +1,8 @@
 """The command line: --version prints the project's version and --help the
 options; without a display, or with one that does not answer, the program
 says in one line what is missing and ends with status 1 instead of Qt's
-abort; an unknown option, or --loopback without the pulseaudio program, is one
+abort; an unknown option, with or without a display and before anything
+starts, or --loopback without the pulseaudio program, is one
 line and a failure status too, with nothing left behind."""
 
 import re
@@ -44,6 +45,13 @@ def test(session):
     for option in ("--loopback", "--help", "--version"):
         check(option in result.stdout, "--help does not list %s" % option)
 
+    # Options are checked before a display or a server is needed: one line,
+    # so no server was started for --loopback either.
+    for args, pattern in ((["--bogus"], r"unknown option '--bogus'"),
+                          (["--loopback", "--bogus"], r"unknown option '--bogus'"),
+                          (["-platform", "offscreen", "stray"], r"unexpected argument 'stray'")):
+        one_line(run(session, args, env), 2, r"^veltrano: " + pattern)
+
     # No display at all, and one that does not answer.
     one_line(run(session, [], env), 1, r"^veltrano: .*DISPLAY is not set")
     silent = next(n for n in range(90, 200) if not Path("/tmp/.X11-unix/X%d" % n).exists())
@@ -53,6 +61,9 @@ def test(session):
     session.start_display()
     env = session.env()
     one_line(run(session, ["--bogus"], env), 2, r"unknown option '--bogus'")
+    # Qt's own options are no error.
+    result = run(session, ["-platform", "offscreen", "-style=fusion", "--version"], env)
+    check(result.returncode == 0, "Qt's options with --version ended with %d" % result.returncode)
 
     # --loopback where no pulseaudio can be found.
     lonely = dict(env, PATH=str(session.tmp / "empty"))
