@@ -23,6 +23,24 @@ namespace {
 
 constexpr int UsageError = 2;
 
+// Once a stop signal has come, every box that opens is closed as it shows:
+// start-up may have several to show, one after the other, and the signal
+// closed only the one that was up.
+class BoxCloser : public QObject {
+public:
+  explicit BoxCloser(const int* stopSignal) : stopSignal_(stopSignal) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (*stopSignal_ != 0 && event->type() == QEvent::Show)
+      if (auto* box = qobject_cast<QWidget*>(watched); box != nullptr && box->isModal())
+        QMetaObject::invokeMethod(box, &QWidget::close, Qt::QueuedConnection);
+    return false;
+  }
+
+private:
+  const int* stopSignal_;
+};
+
 // Runs the window until it closes; the exit status, and in *stopSignal the
 // signal that closed it, if one did.
 int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* stopSignal) {
@@ -39,9 +57,11 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* 
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.png")));
 
   // A signal closes the window as its close button does; one that arrives
-  // while a message box is up (even during start-up) first closes the box. A
-  // close the window refuses leaves the program running as if no signal had
-  // come.
+  // while a message box is up (even during start-up) first closes the box,
+  // and any box that follows. A close the window refuses leaves the program
+  // running as if no signal had come.
+  BoxCloser boxCloser(stopSignal);
+  application->installEventFilter(&boxCloser);
   QPointer<TForm1> window;
   const auto closeWindow = [&] {
     if (window && !window->close()) *stopSignal = 0;

@@ -1,8 +1,10 @@
 """On a screen narrower than 1024 pixels the program warns and ends once its
 creation is over, even when a second box opens during the creation: with no
 sound server, "Wrong Format. Try Again." follows the screen warning. Both are
-the real message boxes, dismissed as a user does."""
+the real message boxes, dismissed as a user does. A SIGTERM at the first box
+closes it and the one that follows, and ends the program as a close would."""
 
+import signal
 import subprocess
 
 from session import MAIN_TITLE, Failure, check, log, main
@@ -30,6 +32,16 @@ def test(session):
                       % bool(session.find_windows(MAIN_TITLE)))
     log("the program ended with status %d after the two warnings" % status)
     check(status == 0, "the program ended with status %d" % status)
+
+    session.start_program(pulse_dir=session.tmp / "no-server", log_name="veltrano-term.log")
+    session.wait_window(WARNING_TITLE, timeout=10)
+    session.app.send_signal(signal.SIGTERM)
+    try:
+        status = session.app.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program still runs 5 s after a SIGTERM at the first warning (boxes up: %d)"
+                      % len(session.find_windows(WARNING_TITLE)))
+    check(status == -signal.SIGTERM, "after SIGTERM the program ended with status %d" % status)
 
 
 if __name__ == "__main__":
