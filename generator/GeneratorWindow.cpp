@@ -24,7 +24,7 @@ bool TForm1::AnySourceActive() const {
 
 void TForm1::BuildTables() {
   const std::optional<GenOverflow> built = ::BuildTables(Gen, Sources());
-  // The box turns red while the levels routed to one channel can wrap around.
+  // The box turns red while the levels routed to one channel would be clipped.
   if (built) SetColor(GeneratorGroup, *built == GenOverflow::Overflow ? clRed : clInfoBk);
 }
 

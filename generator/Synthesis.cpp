@@ -13,10 +13,12 @@ constexpr int32_t FullScale = 32767;
 constexpr long double PhaseTurn = 1073741824.0L;      // 2^30
 constexpr long double PhaseStepsPerSecond = 96000.0L; // two interleaved samples per frame at 48 kHz
 
+constexpr int32_t Rail = -32768;
+
 // All ones for a source that is on and routed to the channel, else zero, so
 // that the mix is an unconditional AND and add.
-uint32_t RouteMask(const GenSource& Source, bool Routed) {
-  return Source.On && Routed ? 0xFFFFu : 0u;
+int32_t RouteMask(const GenSource& Source, bool Routed) {
+  return Source.On && Routed ? -1 : 0;
 }
 
 } // namespace
@@ -73,8 +75,8 @@ void Synthesize(GeneratorState& State, const GenSources& Sources, int16_t* Block
   for (int j = 0; j < 4; ++j)
     Inc[j] = PhaseIncrement(State.GenFreq[j]);
 
-  std::array<uint32_t, 4> LeftMask{};
-  std::array<uint32_t, 4> RightMask{};
+  std::array<int32_t, 4> LeftMask{};
+  std::array<int32_t, 4> RightMask{};
   for (int j = 0; j < 4; ++j) {
     LeftMask[j] = RouteMask(Sources[j], Sources[j].Left);
     RightMask[j] = RouteMask(Sources[j], Sources[j].Right);
@@ -86,17 +88,18 @@ void Synthesize(GeneratorState& State, const GenSources& Sources, int16_t* Block
 
   for (int n = 0; n < OutBlockSamples; ++n) {
     // Each value is read before its phase moves; the noise moves by a random step.
-    std::array<uint32_t, 4> Value;
+    std::array<int32_t, 4> Value;
     for (int j = 0; j < 4; ++j) {
-      Value[j] = static_cast<uint16_t>(Table[j][(Phase[j] & GenPhaseMask) >> GenPhaseShift]);
+      Value[j] = Table[j][(Phase[j] & GenPhaseMask) >> GenPhaseShift];
       const uint32_t Step = j == 2 ? Random(GenPhaseMask) : Inc[j];
       Phase[j] = (Phase[j] + Step) & GenPhaseMask;
     }
-    const std::array<uint32_t, 4>& Mask = (n & 1) != 0 ? RightMask : LeftMask;
-    // Unsigned 16-bit sum: wraps around (32767 + 1 gives -32768), never saturates.
-    const uint32_t Sum =
+    const std::array<int32_t, 4>& Mask = (n & 1) != 0 ? RightMask : LeftMask;
+    // An overloaded sum stays at the rail: wrapped around, it would send a
+    // full-scale step of the opposite sign to the speaker.
+    const int32_t Sum =
         (Value[0] & Mask[0]) + (Value[1] & Mask[1]) + (Value[2] & Mask[2]) + (Value[3] & Mask[3]);
-    Block[n] = static_cast<int16_t>(static_cast<uint16_t>(Sum));
+    Block[n] = static_cast<int16_t>(std::clamp(Sum, Rail, FullScale));
   }
 
   State.GenPhase = Phase;

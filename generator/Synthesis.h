@@ -58,13 +58,14 @@ enum class GenOverflow { None, Overflow };
 
 // When TablesValid is false: rebuilds the four tables from the sources'
 // amplitudes, sets TablesValid, and tells whether the amplitudes routed to
-// one channel add up to more than 32767 (the samples would wrap around).
+// one channel add up to more than 32767 (the peaks would be clipped).
 // Returns std::nullopt when the tables were already valid.
 std::optional<GenOverflow> BuildTables(GeneratorState& State, const GenSources& Sources);
 
 // Writes OutBlockSamples samples to Block (even index left, odd right) from
-// the current tables, phases and GenFreq; each channel is the 16-bit
-// wrap-around sum of the sources that are on and routed to it. Routing and
+// the current tables, phases and GenFreq; each channel is the sum of the
+// sources that are on and routed to it, held at -32768..32767 when it would
+// pass them. Routing and
 // source boxes act at once; levels only once BuildTables has run, which this
 // does not call: the caller does so right after. The tables must be allocated.
 void Synthesize(GeneratorState& State, const GenSources& Sources, int16_t* Block);
