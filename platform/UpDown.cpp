@@ -16,8 +16,10 @@ UpDown::UpDown(QWidget* parent, Qt::Orientation orientation)
     button->setFocusPolicy(Qt::NoFocus);
     button->setIconSize(QSize(6, 6));
   }
-  connect(increase_, &QToolButton::clicked, this, [this] { Step(1); });
-  connect(decrease_, &QToolButton::clicked, this, [this] { Step(-1); });
+  // An arrow steps when it is pressed, and again on each repeat while held,
+  // so the control's mouse-up comes after the step and sees its result.
+  connect(increase_, &QToolButton::pressed, this, [this] { Step(1); });
+  connect(decrease_, &QToolButton::pressed, this, [this] { Step(-1); });
 }
 
 bool UpDown::CanChange() {

@@ -5,6 +5,8 @@
 #include <numbers>
 
 #include <QScreen>
+#include <QTest>
+#include <QToolButton>
 
 #include "tests/support/DeviceWindow.h"
 #include "tests/window/CaptureBlocks.h"
@@ -41,26 +43,31 @@ std::function<int16_t(int)> Tone(int bin, double amplitude) {
 } // namespace
 
 // Each block adds a stripe of Speed columns with the tone on its row; while
-// STOP is down blocks draw nothing, and a step of ScopeXW redraws the frozen
-// block, with the new scale once the button is released.
-TEST(Views, BlocksDrawUntilStopAndTheScopeRescalesWhileStopped) {
+// STOP is down blocks draw nothing. A click on a scale arrow, pressed and
+// released as the user does, shows its step when the button comes up: the
+// Y scale's caption while running, the X scale's caption and picture while
+// stopped.
+TEST(Views, BlocksDrawUntilStopAndAScaleClickShowsItsStep) {
   DeviceWindow w;
   TForm1& f = *w.form;
   for (CheckBox* box : {f.RCnl, f.Scope, f.AutoSensitivity})
     box->SetChecked(true);
-  f.ScopeXW->SetPosition(25);
-  f.ScopeYW->SetPosition(-181);
+  f.ScopeXW->SetPosition(49);
+  f.ScopeYW->SetPosition(-180);
+  w.ShowAndActivate();
   // 20000 on bin 128 (3 kHz, 16 samples per period) on the right.
-  w.Feed(MakeBlock([](int) { return int16_t{0}; },
-                   [](int i) {
-                     return static_cast<int16_t>(
-                         std::lround(20000 * std::sin(std::numbers::pi * i / 8)));
-                   }));
+  w.Feed(MakeBlock([](int) { return int16_t{0}; }, Tone(128, 20000)));
   const Bitmap& display = *f.DisplayBitmap;
   for (int x = 1006; x <= 1010; ++x) // speed 5, bin 128 at row 512 - 128 / 2
     EXPECT_EQ(display.GetPixel(x, 448), clWhite) << x;
   EXPECT_EQ(display.GetPixel(1005, 448), clBlack);
   EXPECT_EQ(display.GetPixel(1010, 100), clBlack);
+  const auto click = [](UpDown* upDown, Qt::ArrowType arrow) {
+    for (QToolButton* button : upDown->findChildren<QToolButton*>())
+      if (button->arrowType() == arrow) QTest::mouseClick(button, Qt::LeftButton);
+  };
+  click(f.ScopeYW, Qt::DownArrow);
+  EXPECT_EQ(f.LabelY->Caption(), QStringLiteral("-0.0 dB")); // -181
 
   f.BtnStop->click();
   const QImage picture = display.Image().copy();
@@ -69,10 +76,10 @@ TEST(Views, BlocksDrawUntilStopAndTheScopeRescalesWhileStopped) {
   EXPECT_EQ(display.Image(), picture);
 
   ASSERT_TRUE(f.ScopeXW->isEnabled());
-  f.ScopeXW->Step(+25); // to 50; the changing event still sees 25
-  EXPECT_EQ(f.ScopeBitmap->Image(), trace);
-  f.ScopeXWMouseUp(f.ScopeXW, Qt::LeftButton, {}, 0, 0);
+  click(f.ScopeXW, Qt::RightArrow);
+  EXPECT_EQ(f.ScopeXW->Position(), 50);
   EXPECT_EQ(f.LabelX->Caption(), QStringLiteral("X Scale: 50"));
+  EXPECT_NE(f.ScopeBitmap->Image(), trace);
   // Points 45 pixels apart: sample 2, 14142, at y = 100 + 43.
   EXPECT_EQ(f.ScopeBitmap->GetPixel(45, 143), clFuchsia);
 }
