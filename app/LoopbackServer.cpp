@@ -1,12 +1,12 @@
 #include "app/LoopbackServer.h"
 
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -32,12 +32,23 @@ void RequestStop(int) {
   stopRequested = 1;
 }
 
-// The user's runtime folder keeps the server private; /tmp when it is unset
-// or its path would make the socket's too long.
+// Only these characters reach the server's command file as part of a path:
+// nothing there can end a line, a value or a quote.
+bool IsPlainPath(const char* path) {
+  if (path[0] != '/') return false;
+  for (const char* c = path; *c != '\0'; ++c)
+    if (std::isalnum(static_cast<unsigned char>(*c)) == 0 && std::strchr("/._-", *c) == nullptr)
+      return false;
+  return true;
+}
+
+// The user's runtime folder keeps the server private; /tmp when it is unset,
+// not an absolute path of plain characters, or would make the socket's path
+// too long. The folder made inside is the program's own, 0700 either way.
 std::string Base() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   const size_t room = MaxSocketPath - std::strlen(FolderPattern) - std::strlen(LoopbackSocketName);
-  if (runtime != nullptr && runtime[0] == '/' && std::strlen(runtime) <= room &&
+  if (runtime != nullptr && IsPlainPath(runtime) && std::strlen(runtime) <= room &&
       access(runtime, W_OK | X_OK) == 0)
     return runtime;
   return "/tmp";
@@ -64,20 +75,24 @@ bool IsSocket(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
-std::string LogTail(const std::string& folder) {
+// The server's first error, as said in its log ("Failed to load module ..."),
+// without the log's prefix; empty when it logged none.
+std::string FirstError(const std::string& folder) {
   FILE* log = std::fopen((folder + "/log").c_str(), "re");
   if (log == nullptr) return "";
-  std::vector<std::string> lines;
+  std::string error;
   std::array<char, 512> line{};
-  while (std::fgets(line.data(), line.size(), log) != nullptr) {
-    lines.emplace_back(line.data());
-    if (lines.size() > 8) lines.erase(lines.begin());
+  while (error.empty() && std::fgets(line.data(), line.size(), log) != nullptr) {
+    const std::string text = line.data();
+    if (text.rfind("E: ", 0) != 0) continue;
+    // "E: [pulseaudio] module.c: what happened"
+    const size_t source = text.find("] ");
+    const size_t what = text.find(": ", source == std::string::npos ? 3 : source);
+    error = text.substr(what == std::string::npos ? 3 : what + 2);
+    error.erase(error.find_last_not_of("\r\n") + 1);
   }
   std::fclose(log);
-  std::string tail;
-  for (const std::string& l : lines)
-    tail += "  " + l;
-  return tail;
+  return error;
 }
 
 void SleepMs(int ms) {
@@ -145,15 +160,20 @@ std::string WaitListening(pid_t server, const std::string& folder, int lifeline)
     if (waitpid(server, &status, WNOHANG) == server) {
       if (WIFEXITED(status) && WEXITSTATUS(status) == ServerNotFound)
         return "the program pulseaudio was not found (Debian: apt install pulseaudio)";
-      return "the sound server ended while starting; its log:\n" + LogTail(folder);
+      const std::string error = FirstError(folder);
+      return "the sound server ended while starting" + (error.empty() ? "" : ": " + error);
     }
-    // The listening socket comes last in the script, after the sinks.
+    // The listening socket comes last in the script, after the sinks. A
+    // command of the script that failed leaves the server running without
+    // it: there is nothing to wait for.
     if (IsSocket(socket)) return "";
+    if (const std::string error = FirstError(folder); !error.empty())
+      return "the sound server refused its start-up commands: " + error;
     pollfd gone{lifeline, POLLIN, 0};
     if (stopRequested || poll(&gone, 1, 0) > 0) return "stopped while starting";
     SleepMs(StepMs);
   }
-  return "the sound server did not answer within 10 s; its log:\n" + LogTail(folder);
+  return "the sound server did not answer within 10 s";
 }
 
 void Report(int fd, const std::string& text) {
@@ -214,6 +234,17 @@ std::string ReadAll(int fd) {
     else if (n == 0 || errno != EINTR)
       return text;
   }
+}
+
+// A value of a module argument in the server's syntax: in double quotes, with
+// a backslash before a quote or a backslash.
+std::string QuotedArgument(const std::string& value) {
+  std::string quoted = "\"";
+  for (const char c : value) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + '"';
 }
 
 } // namespace
@@ -292,5 +323,5 @@ std::string LoopbackServerScript(const std::string& socketPath) {
          "set-default-sink veltrano_loopback\n"
          "set-default-source veltrano_loopback.monitor\n"
          "load-module module-native-protocol-unix socket=" +
-         socketPath + " auth-anonymous=1\n";
+         QuotedArgument(socketPath) + " auth-anonymous=1\n";
 }

@@ -38,5 +38,6 @@ private:
   int lifeline_; // the write end of a pipe the watchdog reads: its end means stop
 };
 
-// The server's start-up script for a server that listens at socketPath.
+// The server's start-up script for a server that listens at socketPath, a
+// path without line ends.
 std::string LoopbackServerScript(const std::string& socketPath);
