@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libpulse-dev fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev libx11-dev libxext-dev
   pulseaudio pulseaudio-utils xvfb xdotool imagemagick libxfixes3 python3
+  # The cross-build for 64-bit ARM and its test run.
+  g++-aarch64-linux-gnu qemu-user
 )
 missing=()
 for p in "${packages[@]}"; do

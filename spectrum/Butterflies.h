@@ -9,8 +9,9 @@
 
 namespace {
 
-// Two lanes: what every x86-64 processor has, and what every width uses for
-// the spans too short for its own lanes.
+// Two lanes: the compiler's generic vectors, which every processor runs (as
+// two scalar operations where it has no such registers), and what every width
+// uses for the spans too short for its own lanes.
 typedef double Lanes2 __attribute__((vector_size(2 * sizeof(double))));
 
 template <class V> V Get(const double* p) {

@@ -7,9 +7,6 @@
 #include <cstddef>
 #include <numbers>
 
-#include <emmintrin.h>
-
-#include "spectrum/Butterflies.h"
 #include "spectrum/Stages.h"
 
 namespace {
@@ -129,34 +126,20 @@ void LoadFirstStage(std::size_t n, const int16_t* samples, bool useWindow) {
   }
 }
 
-struct Kernels {
-  void (*Stages)(double*, double*, const double*, const double*, std::size_t);
-  double (*Moduli)(double*, const double*, std::size_t);
-};
-
-// The widest kernels this processor runs; all give the same bits.
-const Kernels& Widest() {
-  static const Kernels kernels =
-      __builtin_cpu_supports("avx512f") ? Kernels{StagesWidest, ModuliWidest}
-      : __builtin_cpu_supports("avx")   ? Kernels{StagesWide, ModuliWide}
-                                        : Kernels{StagesNarrow, ModuliNarrow};
-  return kernels;
-}
-
 // Radix-2 decimation in time, in place, with the twiddle turning by e^(+i 2pi/span).
 // Butterflies of one stage are independent, so running them two or four at a
 // time, or two stages per pass, leaves every result exactly as the stage-by-stage
 // loop gives it.
 void Transform(std::size_t n, const int16_t* samples, bool useWindow) {
   LoadFirstStage(n, samples, useWindow);
-  Widest().Stages(FFTRe.data(), FFTIm.data(), TwiddleRe.data(), TwiddleIm.data(), n);
+  ActiveKernels().Stages(FFTRe.data(), FFTIm.data(), TwiddleRe.data(), TwiddleIm.data(), n);
 }
 
 // Magnitudes of bins 0..n/2 into FFTRe, with the strongest bin: the first one
 // that holds the largest magnitude, left as it was when every bin is 0.
 void Magnitudes(std::size_t n, uint16_t& peakBin) {
   double* re = FFTRe.data();
-  const double maximum = Widest().Moduli(re, FFTIm.data(), n / 2 + 1);
+  const double maximum = ActiveKernels().Moduli(re, FFTIm.data(), n / 2 + 1);
   if (maximum > 0.0) peakBin = static_cast<uint16_t>(std::find(re, re + n / 2 + 1, maximum) - re);
 }
 
@@ -225,19 +208,7 @@ bool WithinLimits(uint16_t n, uint16_t bits, bool useWindow) {
          (!useWindow || Window.size() >= n);
 }
 
-Lanes2 Sqrt2(Lanes2 v) {
-  return _mm_sqrt_pd(v);
-}
-
 } // namespace
-
-void StagesNarrow(double* re, double* im, const double* twRe, const double* twIm, std::size_t n) {
-  Stages<Lanes2>(re, im, twRe, twIm, n);
-}
-
-double ModuliNarrow(double* re, const double* im, std::size_t count) {
-  return Moduli<Lanes2, Sqrt2>(re, im, count);
-}
 
 void BuildWindow(uint8_t WindowType, uint16_t Count) {
   Window.resize(Count);

@@ -1,14 +1,16 @@
 #pragma once
 // The FFT's butterfly stages from span 4 up, in place over re and im, with the
-// twiddles of span 2h at [h, 2h). Internal to the spectrum library.
+// twiddles of span 2h at [h, 2h), and the magnitudes after them, in kernels of
+// several widths that all give the same bits. Internal to the spectrum library.
 
 #include <cstddef>
+#include <span>
 
-// Two lanes: any x86-64 processor.
+// Two lanes in portable code: any processor.
 void StagesNarrow(double* re, double* im, const double* twRe, const double* twIm, std::size_t n);
-// Four lanes: only where the processor has AVX.
+// Four lanes: only on x86-64, where the processor has AVX.
 void StagesWide(double* re, double* im, const double* twRe, const double* twIm, std::size_t n);
-// Eight lanes: only where the processor has AVX-512.
+// Eight lanes: only on x86-64, where the processor has AVX-512.
 void StagesWidest(double* re, double* im, const double* twRe, const double* twIm, std::size_t n);
 
 // re[k] becomes the magnitude of bin k for k < count, with two, four or eight
@@ -16,3 +18,18 @@ void StagesWidest(double* re, double* im, const double* twRe, const double* twIm
 double ModuliNarrow(double* re, const double* im, std::size_t count);
 double ModuliWide(double* re, const double* im, std::size_t count);
 double ModuliWidest(double* re, const double* im, std::size_t count);
+
+// The stages and the magnitudes of one width.
+struct Kernels {
+  const char* Name;
+  void (*Stages)(double*, double*, const double*, const double*, std::size_t);
+  double (*Moduli)(double*, const double*, std::size_t);
+};
+
+// Every width this processor runs: the portable one first, the widest last.
+std::span<const Kernels> UsableKernels();
+// The kernels the transform uses: the widest, until UseKernels picks another.
+const Kernels& ActiveKernels();
+// Makes the transform use one of UsableKernels(), so that every width can be
+// compared with the others on one machine.
+void UseKernels(const Kernels& kernels);

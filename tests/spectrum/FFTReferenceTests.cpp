@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <span>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -113,7 +114,9 @@ Outcome Ours(uint16_t n, const std::vector<int16_t>& block, uint8_t mode, bool f
   return o;
 }
 
-TEST(SpectrumFFTReference, BitIdenticalForEverySizeModeAndLoading) {
+// Every size, scale mode, filter and loading against the reference, with the
+// kernels in use.
+void ExpectReferenceBits(const char* kernels) {
   for (unsigned bits = 0; bits <= 15; ++bits) {
     const auto n = static_cast<uint16_t>(1u << bits);
     BuildWindow(WindowBlackmanNuttall, n);
@@ -127,11 +130,29 @@ TEST(SpectrumFFTReference, BitIdenticalForEverySizeModeAndLoading) {
                          expected.peakBin, mode, 0.75, 12345, filter, autoScale, useWindow);
             const Outcome ours = Ours(n, block, mode, filter, autoScale, useWindow);
             ASSERT_TRUE(SameBits(ours.values, expected.values))
-                << "N " << n << " mode " << int(mode) << " filter " << filter << " auto "
-                << autoScale << " window " << useWindow;
-            ASSERT_EQ(ours.peakBin, expected.peakBin);
+                << kernels << ", N " << n << " mode " << int(mode) << " filter " << filter
+                << " auto " << autoScale << " window " << useWindow;
+            ASSERT_EQ(ours.peakBin, expected.peakBin) << kernels;
           }
   }
+}
+
+// With every kernel width this processor runs: on x86-64 the portable two
+// lanes, and AVX and AVX-512 where present; elsewhere the portable ones alone.
+TEST(SpectrumFFTReference, BitIdenticalForEverySizeModeAndLoading) {
+  const std::span<const Kernels> usable = UsableKernels();
+#ifdef __x86_64__
+  EXPECT_EQ(usable.size(), 1u + (__builtin_cpu_supports("avx") ? 1u : 0u) +
+                               (__builtin_cpu_supports("avx512f") ? 1u : 0u));
+#else
+  EXPECT_EQ(usable.size(), 1u);
+#endif
+  EXPECT_EQ(&ActiveKernels(), &usable.back());
+  for (const Kernels& kernels : usable) {
+    UseKernels(kernels);
+    ExpectReferenceBits(kernels.Name);
+  }
+  UseKernels(usable.back());
 }
 
 // Arrays grown for a larger N serve a smaller one exactly as fresh ones do.
@@ -152,18 +173,9 @@ TEST(SpectrumFFTReference, GrowingAndReleasingKeepsResults) {
 
 } // namespace
 
-// Every kernel width the processor offers gives the bits of the narrowest.
+// Every kernel width the processor runs gives the bits of the portable one.
 TEST(SpectrumFFTReference, EveryKernelWidthGivesTheSameBits) {
-  struct Width {
-    const char* name;
-    bool present;
-    void (*stages)(double*, double*, const double*, const double*, std::size_t);
-    double (*moduli)(double*, const double*, std::size_t);
-  };
-  const Width widths[] = {
-      {"four lanes", static_cast<bool>(__builtin_cpu_supports("avx")), StagesWide, ModuliWide},
-      {"eight lanes", static_cast<bool>(__builtin_cpu_supports("avx512f")), StagesWidest,
-       ModuliWidest}};
+  const std::span<const Kernels> usable = UsableKernels();
   for (const std::size_t n : {4u, 8u, 16u, 2048u}) {
     // The twiddles of span 2h at [h, 2h), from the rotation recurrence.
     std::vector<double> twRe(n), twIm(n);
@@ -184,15 +196,14 @@ TEST(SpectrumFFTReference, EveryKernelWidthGivesTheSameBits) {
     for (std::size_t i = 0; i < n; ++i)
       re0[i] = noise[i] * 0.37, im0[i] = noise[n + i] * 1.91;
     std::vector<double> re = re0, im = im0;
-    StagesNarrow(re.data(), im.data(), twRe.data(), twIm.data(), n);
-    const double largest = ModuliNarrow(re.data(), im.data(), n);
+    usable.front().Stages(re.data(), im.data(), twRe.data(), twIm.data(), n);
+    const double largest = usable.front().Moduli(re.data(), im.data(), n);
     EXPECT_EQ(largest, *std::max_element(re.begin(), re.end()));
-    for (const Width& width : widths) {
-      if (!width.present) continue;
+    for (const Kernels& width : usable.subspan(1)) {
       std::vector<double> r = re0, i = im0;
-      width.stages(r.data(), i.data(), twRe.data(), twIm.data(), n);
-      EXPECT_EQ(width.moduli(r.data(), i.data(), n), largest) << width.name << ", N " << n;
-      EXPECT_TRUE(SameBits(r, re)) << width.name << ", N " << n;
+      width.Stages(r.data(), i.data(), twRe.data(), twIm.data(), n);
+      EXPECT_EQ(width.Moduli(r.data(), i.data(), n), largest) << width.Name << ", N " << n;
+      EXPECT_TRUE(SameBits(r, re)) << width.Name << ", N " << n;
     }
   }
 }
