@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "app/MeasureCommand.h"
+
 namespace {
 
 // One option of the program; --help lists them in this order.
@@ -21,6 +23,27 @@ constexpr std::array Options{
                   "as its input, so that the bench can be tried without a sound card\n"
                   "(needs the pulseaudio program); it stops when Veltrano ends",
                   [](CommandLine& line, const std::string&) { line.Loopback = true; }},
+    ProgramOption{"--measure", nullptr, "SECONDS",
+                  "capture SECONDS (0.05..3600) of the input without a window, print\n"
+                  "the figures (see below) and exit",
+                  [](CommandLine& line, const std::string& value) { line.Measure = value; }},
+    ProgramOption{"--input", nullptr, "NAME",
+                  "with --measure: capture from the source NAME (as 'pactl list\n"
+                  "short sources' prints it) instead of the default source",
+                  [](CommandLine& line, const std::string& value) { line.Input = value; }},
+    ProgramOption{"--tone", nullptr, "FREQ",
+                  "with --measure: meanwhile play a sine of FREQ Hz (1..23999) on the\n"
+                  "default sink, made by the generator's own synthesis",
+                  [](CommandLine& line, const std::string& value) { line.Tone = value; }},
+    ProgramOption{"--level", nullptr, "DB",
+                  "the tone's peak level in dBFS (-40..0, default -6), in the\n"
+                  "generator's whole-percent steps",
+                  [](CommandLine& line, const std::string& value) { line.Level = value; }},
+    ProgramOption{"--to", nullptr, "L|R|LR", "the channels the tone goes to (default LR)",
+                  [](CommandLine& line, const std::string& value) { line.To = value; }},
+    ProgramOption{"--json", nullptr, nullptr,
+                  "with --measure: print one JSON object instead of the table",
+                  [](CommandLine& line, const std::string&) { line.Json = true; }},
     ProgramOption{"--help", "-h", nullptr, "show this help and exit",
                   [](CommandLine& line, const std::string&) { line.Help = true; }},
     ProgramOption{"--version", nullptr, nullptr, "show the version and exit",
@@ -113,8 +136,9 @@ std::string HelpText() {
       text += *c == '\n' ? "\n" + std::string(helpColumn, ' ') : std::string(1, *c);
     text += '\n';
   }
-  return text + "\n"
-                "Qt's own options work too, for example -platform <name> or -display <display>.\n"
-                "Ctrl+C, SIGTERM and SIGHUP close the window as its close button does, so the\n"
-                "settings are saved.\n";
+  return text + "\n" + MeasureHelpText() +
+         "\n"
+         "Qt's own options work too, for example -platform <name> or -display <display>.\n"
+         "Ctrl+C, SIGTERM and SIGHUP close the window as its close button does, so the\n"
+         "settings are saved.\n";
 }

@@ -11,6 +11,10 @@ struct CommandLine {
   bool Help = false;
   bool Version = false;
   bool Loopback = false;
+  // A measurement from the terminal (see MeasureCommand.h): the values as
+  // given; Measure is empty when none is asked for.
+  std::string Measure, Input, Tone, Level, To;
+  bool Json = false;
   // To add an option: a field here and a row in the table of options in
   // CommandLine.cpp.
 

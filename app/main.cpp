@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "app/DisplayCheck.h"
 #include "app/LoopbackServer.h"
 #include "app/Main.h"
+#include "app/MeasureCommand.h"
 #include "app/SignalHandling.h"
 #include "app/Version.h"
 #include "platform/WindowStyle.h"
@@ -100,7 +102,16 @@ int main(int argc, char** argv) {
     std::printf("veltrano %s\n", VELTRANO_VERSION);
     return 0;
   }
-  if (const std::string missing = MissingDisplay(args); !missing.empty()) {
+  // A measurement needs no display; its options are checked before anything starts.
+  std::optional<MeasureOptions> measure;
+  if (!line.Measure.empty()) {
+    std::string error;
+    measure = ReadMeasureOptions(line, &error);
+    if (!measure) {
+      std::fprintf(stderr, "veltrano: %s (see veltrano --help)\n", error.c_str());
+      return UsageError;
+    }
+  } else if (const std::string missing = MissingDisplay(args); !missing.empty()) {
     std::fprintf(stderr, "veltrano: %s\n", missing.c_str());
     return 1;
   }
@@ -124,7 +135,8 @@ int main(int argc, char** argv) {
   }
 
   int stopSignal = 0;
-  const int status = RunWindow(argc, argv, args, &stopSignal);
+  const int status = measure ? RunMeasure(argc, argv, *measure, &stopSignal)
+                             : RunWindow(argc, argv, args, &stopSignal);
   loopback.reset();
   if (stopSignal != 0) {
     // Ended by the signal, as the shell that sent it expects.

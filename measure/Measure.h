@@ -47,6 +47,8 @@ constexpr int HighestHarmonic = 10;
 // The figures of one channel:
 // - FrequencyHz: the strongest tone (above the lowest 8 bins of the span).
 // - RmsDbfs: RMS of all samples (DC included); PeakDbfs: largest |sample|.
+//   These two are filled in also when no tone is found (Valid false);
+//   silence reads -300.
 // - ThdDb/ThdPercent: harmonics 2..10 (below sampleRate / 2) against the tone,
 //   as power ratio in dB and as amplitude ratio in %.
 // - ThdnDb/ThdnPercent: everything but the tone and DC against the tone.

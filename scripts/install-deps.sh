@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-qpa-plugins libpulse-dev fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev libx11-dev libxext-dev
-  pulseaudio pulseaudio-utils xvfb xdotool imagemagick libxfixes3 python3
+  pulseaudio pulseaudio-utils sox xvfb xdotool imagemagick libxfixes3 python3
   # The cross-build for 64-bit ARM and its test run.
   g++-aarch64-linux-gnu qemu-user
 )

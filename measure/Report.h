@@ -1,0 +1,40 @@
+#pragma once
+// The figures as text: one aligned table for people, one JSON object for
+// scripts. One table of fields (name, label, unit, decimals) serves both, and
+// any other view of the figures can walk it too.
+
+#include <span>
+#include <string>
+
+#include "measure/Measure.h"
+
+namespace measure {
+
+template <typename Figures> struct Field {
+  const char* Key;   // the JSON name, with its unit in it
+  const char* Label; // the table's row label
+  const char* Unit;
+  int Decimals;
+  double Figures::*Value;
+  bool NeedsTone = true; // meaningless when the figures are not Valid
+};
+
+std::span<const Field<ChannelFigures>> ChannelFields();
+std::span<const Field<PairFigures>> PairFields();
+
+// What was measured, for the heading and the JSON's top level.
+struct ReportContext {
+  double Seconds = 0;      // of input measured
+  double ToneHz = 0;       // the tone played; 0 for none
+  double ToneDbfs = 0;     // its peak level
+  const char* ToneTo = ""; // "L", "R" or "LR"
+};
+
+// The convention every RMS figure follows, as the output states it.
+inline constexpr const char* RmsConvention =
+    "RMS against full scale: a full-scale sine reads -3.01 dBFS";
+
+std::string ReportTable(const Figures& figures, const ReportContext& context);
+std::string ReportJson(const Figures& figures, const ReportContext& context);
+
+} // namespace measure
