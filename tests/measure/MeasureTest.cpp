@@ -23,11 +23,11 @@ struct Component {
 
 // The components, delayed by `delay` samples, quantised to 16 bits with
 // triangular dither of +-1 LSB (seeded, so every run is the same).
-Samples Tones(std::vector<Component> parts, double delay = 0, unsigned seed = 1) {
-  std::mt19937 random(seed);
+Samples Tones(std::vector<Component> parts, double delay = 0, std::size_t frames = Second) {
+  std::mt19937 random(1);
   std::uniform_real_distribution<double> lsb(-0.5, 0.5);
-  Samples out(Second);
-  for (std::size_t n = 0; n < Second; ++n) {
+  Samples out(frames);
+  for (std::size_t n = 0; n < frames; ++n) {
     double v = lsb(random) + lsb(random);
     for (const Component& c : parts)
       v += 32768.0 * std::pow(10.0, c.Dbfs / 20.0) *
@@ -56,6 +56,10 @@ std::vector<KnownAnswer> Table() {
   const Samples sine1k = Tones({{1000, -6}});
   const Samples fullScale = Tones({{1000, -0.01}});
   const Samples odd = Tones({{1000.37, -40}});
+  const Samples block = Tones({{1000.37, -6}}, 0, 2048);
+  const Samples low = Tones({{50, -6}, {100, -46}});
+  // The third harmonic of 9 kHz would lie at 27 kHz; 21 kHz is no harmonic.
+  const Samples high = Tones({{9000, -6}, {21000, -46}});
   using F = const measure::Figures&;
   return {
       {"THD % of a second harmonic 40 dB down", sine997, sine997,
@@ -68,6 +72,13 @@ std::vector<KnownAnswer> Table() {
        -DitheredThdnDb(-0.01), 1.0},
       {"noise floor of 16-bit dither", sine1k, sine1k, [](F f) { return f.Left.NoiseFloorDbfs; },
        10 * std::log10(0.25 / 32768.0 / 32768.0), 0.2},
+      {"THD of a 50 Hz tone", low, low, [](F f) { return f.Left.ThdPercent; }, 1.00, 0.02},
+      {"THD without what is no harmonic below 24 kHz", high, high, [](F f) { return f.Left.ThdDb; },
+       -200, 100},
+      {"THD+N with it", high, high, [](F f) { return f.Left.ThdnDb; }, -40.0, 0.2},
+      {"frequency from one block", block, block, [](F f) { return f.Left.FrequencyHz; }, 1000.37,
+       0.05},
+      {"RMS of one block", block, block, [](F f) { return f.Right.RmsDbfs; }, -9.01, 0.02},
       {"frequency between bins", odd, odd, [](F f) { return f.Right.FrequencyHz; }, 1000.37, 0.01},
       {"RMS of a full-scale sine", fullScale, fullScale, [](F f) { return f.Left.RmsDbfs; }, -3.02,
        0.01},
