@@ -1,8 +1,11 @@
 #include "app/MeasurementWindow.h"
 
+#include <cmath>
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QScreen>
 
 namespace {
@@ -12,14 +15,55 @@ constexpr int SecondFrames = 48000;
 constexpr int NoInputMs = 1500;
 const QString Nothing = QStringLiteral("\u2014");
 const char* const ChannelColumns[] = {"Left", "Right"};
-const char* const ChannelRows[] = {"Frequency (Hz)", "RMS (dBFS)", "Peak (dBFS)",
-                                   "THD (dB)",       "THD (%)",    "THD+N (dB)",
-                                   "THD+N (%)",      "SNR (dB)",   "Noise floor (dBFS)"};
-const char* const PairRows[] = {"Level difference L\u2212R (dB)", "Phase L\u2212R (\u00B0)",
-                                "Delay L after R (samples)"};
+const QString Between = QStringLiteral("Between");
+
+// A row of figures: its caption, where the library gives it, and how many
+// decimals it shows.
+template <class FiguresOf> struct Row {
+  const char* Caption;
+  double FiguresOf::*Value;
+  int Decimals;
+};
+using measure::ChannelFigures;
+using measure::PairFigures;
+const Row<ChannelFigures> ChannelRows[] = {
+    {"Frequency (Hz)", &ChannelFigures::FrequencyHz, 2},
+    {"RMS (dBFS)", &ChannelFigures::RmsDbfs, 2},
+    {"Peak (dBFS)", &ChannelFigures::PeakDbfs, 2},
+    {"THD (dB)", &ChannelFigures::ThdDb, 2},
+    {"THD (%)", &ChannelFigures::ThdPercent, 4},
+    {"THD+N (dB)", &ChannelFigures::ThdnDb, 2},
+    {"THD+N (%)", &ChannelFigures::ThdnPercent, 4},
+    {"SNR (dB)", &ChannelFigures::SnrDb, 2},
+    {"Noise floor (dBFS)", &ChannelFigures::NoiseFloorDbfs, 2},
+};
+const Row<PairFigures> PairRows[] = {
+    {"Level difference L\u2212R (dB)", &PairFigures::LevelDifferenceDb, 2},
+    {"Phase L\u2212R (\u00B0)", &PairFigures::PhaseDegrees, 2},
+    {"Delay L after R (samples)", &PairFigures::DelaySamples, 2},
+};
 
 QString Key(const QString& column, const QString& row) {
   return column + QLatin1Char('/') + row;
+}
+
+QLabel* FigureLabel(const QWidget& window, const QString& column, const QString& row) {
+  return window.findChild<QLabel*>(Key(column, row), Qt::FindDirectChildrenOnly);
+}
+
+// figures null: every figure of the column "—". A figure the library could
+// not give (silence, no tone, an infinite ratio) is "—" too.
+template <class FiguresOf, size_t N>
+void ShowColumn(const QWidget& window, const QString& column, const Row<FiguresOf> (&rows)[N],
+                const FiguresOf* figures) {
+  // The user's decimal separator, without grouping: "1000.07" or "1000,07".
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  for (const auto& r : rows) {
+    const double v = figures != nullptr && figures->Valid ? figures->*r.Value : NAN;
+    FigureLabel(window, column, QString::fromUtf8(r.Caption))
+        ->setText(std::isfinite(v) ? locale.toString(v, 'f', r.Decimals) : Nothing);
+  }
 }
 
 } // namespace
@@ -41,16 +85,16 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   for (int c = 0; c < 2; ++c)
     grid->addWidget(new QLabel(QString::fromLatin1(ChannelColumns[c]), this), row, c + 1,
                     Qt::AlignRight);
-  for (const char* caption : ChannelRows) {
+  for (const auto& r : ChannelRows) {
     ++row;
-    grid->addWidget(new QLabel(QString::fromUtf8(caption), this), row, 0);
+    grid->addWidget(new QLabel(QString::fromUtf8(r.Caption), this), row, 0);
     for (int c = 0; c < 2; ++c)
-      addValue(QString::fromLatin1(ChannelColumns[c]), QString::fromUtf8(caption), c + 1, 1);
+      addValue(QString::fromLatin1(ChannelColumns[c]), QString::fromUtf8(r.Caption), c + 1, 1);
   }
-  for (const char* caption : PairRows) {
+  for (const auto& r : PairRows) {
     ++row;
-    grid->addWidget(new QLabel(QString::fromUtf8(caption), this), row, 0);
-    addValue(QStringLiteral("Between"), QString::fromUtf8(caption), 1, 2);
+    grid->addWidget(new QLabel(QString::fromUtf8(r.Caption), this), row, 0);
+    addValue(Between, QString::fromUtf8(r.Caption), 1, 2);
   }
   noInput_.setSingleShot(true);
   noInput_.setInterval(NoInputMs);
@@ -61,12 +105,8 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   });
 }
 
-QLabel* MeasurementWindow::Value(const QString& column, const QString& row) const {
-  return findChild<QLabel*>(Key(column, row), Qt::FindDirectChildrenOnly);
-}
-
 QString MeasurementWindow::Figure(const QString& column, const QString& row) const {
-  const QLabel* label = Value(column, row);
+  const QLabel* label = FigureLabel(*this, column, row);
   return label != nullptr ? label->text() : QString();
 }
 
@@ -79,6 +119,13 @@ void MeasurementWindow::AddBlock(std::span<const int16_t> left, std::span<const 
                                  bool leftOn, bool rightOn) {
   if (held_ || !isVisible()) return;
   noInput_.start();
+  // A channel switched off is blank at once, and until it has been on for a
+  // whole second.
+  if (!leftOn)
+    ShowColumn<ChannelFigures>(*this, QString::fromLatin1(ChannelColumns[0]), ChannelRows, nullptr);
+  if (!rightOn)
+    ShowColumn<ChannelFigures>(*this, QString::fromLatin1(ChannelColumns[1]), ChannelRows, nullptr);
+  if (!leftOn || !rightOn) ShowColumn<PairFigures>(*this, Between, PairRows, nullptr);
   leftThroughout_ = leftThroughout_ && leftOn;
   rightThroughout_ = rightThroughout_ && rightOn;
   left_.insert(left_.end(), left.begin(), left.end());
@@ -87,7 +134,13 @@ void MeasurementWindow::AddBlock(std::span<const int16_t> left, std::span<const 
 }
 
 void MeasurementWindow::Measure() {
-  ShowNothing();
+  const measure::Figures figures = measure::MeasureStereo(left_, right_);
+  ShowColumn(*this, QString::fromLatin1(ChannelColumns[0]), ChannelRows,
+             leftThroughout_ ? &figures.Left : nullptr);
+  ShowColumn(*this, QString::fromLatin1(ChannelColumns[1]), ChannelRows,
+             rightThroughout_ ? &figures.Right : nullptr);
+  ShowColumn(*this, Between, PairRows,
+             leftThroughout_ && rightThroughout_ ? &figures.Between : nullptr);
   left_.clear();
   right_.clear();
   leftThroughout_ = rightThroughout_ = true;

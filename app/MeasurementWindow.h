@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "measure/Measure.h"
+
 class MeasurementWindow : public QWidget {
 public:
   explicit MeasurementWindow(QWidget* parent);
@@ -46,7 +48,6 @@ protected:
 
 private:
   void Measure();
-  QLabel* Value(const QString& column, const QString& row) const;
 
   std::vector<int16_t> left_, right_; // the second being collected
   bool leftThroughout_ = true, rightThroughout_ = true;
