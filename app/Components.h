@@ -32,6 +32,13 @@ enum class MouseWiring {
   RulerPaintBox, // the paint box's own handlers
 };
 
+// How a control presents itself to keyboard and screen-reader users.
+struct ControlAccess {
+  int TabOrder = 0;         // its place in the Tab walk, from 1; 0 for no Tab stop
+  std::string_view Name;    // accessible name; empty: the toolkit's, from the caption
+  std::string_view ToolTip; // one line: what it does, with its unit
+};
+
 struct ComponentSpec {
   int Index;
   std::string_view Name;
@@ -39,6 +46,7 @@ struct ComponentSpec {
   int Parent; // index of the container, -1 for the window
   int Left, Top, Width, Height;
   std::string_view Caption;
+  ControlAccess Access = {};
   int Min = 0, Max = 0;
   int Value = 0;     // design position, value or ticked state
   int MaxLength = 0; // spin edits: characters that can be typed

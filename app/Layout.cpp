@@ -1,6 +1,7 @@
 // Builds the window's components from the layout table and connects their
 // events to the window's handlers.
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QHBoxLayout>
@@ -8,13 +9,17 @@
 
 #include "app/Main.h"
 #include "generator/SourceTable.h"
+#include "platform/Accessibility.h"
 #include "platform/Appearance.h"
 
 namespace {
 
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QWidget* CreateControl(const ComponentSpec& entry, QWidget* parent) {
-  const QString caption =
-      QString::fromUtf8(entry.Caption.data(), static_cast<int>(entry.Caption.size()));
+  const QString caption = Text(entry.Caption);
   switch (entry.Kind) {
   case ComponentKind::Panel: {
     const bool rulerPanel = entry.Name == "RulerPanel";
@@ -119,8 +124,16 @@ void TForm1::CreateComponents() {
     // asks the window for no layout pass.
     if (entry.Kind == ComponentKind::Label || entry.Kind == ComponentKind::StaticText)
       control->setFixedSize(entry.Width, entry.Height);
+    DescribeControl(control, Text(entry.Access.Name), Text(entry.Access.ToolTip));
     components_.push_back(control);
   }
+  // Tab walks the Tab stops in the table's order, whatever the creation order.
+  std::vector<const ComponentSpec*> stops;
+  for (const ComponentSpec& entry : Components)
+    if (entry.Access.TabOrder > 0) stops.push_back(&entry);
+  std::ranges::sort(stops, {}, [](const ComponentSpec* e) { return e->Access.TabOrder; });
+  for (size_t i = 1; i < stops.size(); ++i)
+    setTabOrder(Component(stops[i - 1]->Index), Component(stops[i]->Index));
 
   LedPanel = Bind<Panel>("LedPanel");
   LabelR = Bind<Label>("LabelR");

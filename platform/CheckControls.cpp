@@ -1,13 +1,25 @@
 #include "platform/CheckControls.h"
 
+#include <QButtonGroup>
+
 CheckBox::CheckBox(QWidget* parent) : QCheckBox(parent) {
   connect(this, &QCheckBox::toggled, this, [this] {
     if (OnClick) OnClick(this);
   });
 }
 
+// Auto-exclusive, so that assistive technology hears a radio button; the
+// buttons of a container share a group that is not exclusive, so that all of
+// them may be unselected and SetChecked alone decides what a selection clears.
 RadioButton::RadioButton(QWidget* parent) : QRadioButton(parent) {
-  setAutoExclusive(false);
+  setAutoExclusive(true);
+  if (parent == nullptr) return;
+  auto* group = parent->findChild<QButtonGroup*>(QString(), Qt::FindDirectChildrenOnly);
+  if (group == nullptr) {
+    group = new QButtonGroup(parent);
+    group->setExclusive(false);
+  }
+  group->addButton(this);
 }
 
 void RadioButton::SetChecked(bool checked) {
@@ -25,4 +37,10 @@ void RadioButton::SetChecked(bool checked) {
 // A click only ever selects; clicking a selected button changes nothing.
 void RadioButton::nextCheckState() {
   SetChecked(true);
+}
+
+// Every button of a group stays a Tab stop: the toolkit's own focus-in would
+// take the others out of the Tab walk.
+void RadioButton::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
 }

@@ -18,7 +18,8 @@ public:
 
 // A radio button that becomes selected clears the other radio buttons of its
 // container and runs OnClick; one set to unselected runs nothing. All radio
-// buttons of a container may be unselected.
+// buttons of a container may be unselected. Every button is a Tab stop; the
+// arrow keys move the focus within the container.
 class RadioButton : public QRadioButton {
   Q_OBJECT
 public:
@@ -29,4 +30,5 @@ public:
 
 protected:
   void nextCheckState() override;
+  void focusInEvent(QFocusEvent* event) override;
 };

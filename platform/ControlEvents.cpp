@@ -1,5 +1,7 @@
 #include "platform/ControlEvents.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QtMath>
@@ -41,4 +43,12 @@ bool MouseEvents::eventFilter(QObject* watched, QEvent* event) {
   else if (type == QEvent::MouseButtonRelease && OnMouseUp)
     OnMouseUp(control_, mouse->button(), mouse->modifiers(), p.x(), p.y());
   return false;
+}
+
+void ReportMouseRelease(QWidget* control, const QPoint& at) {
+  const QPointF local(at);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, control->mapTo(control->window(), local),
+                      control->mapToGlobal(local), Qt::LeftButton, Qt::NoButton,
+                      QGuiApplication::keyboardModifiers());
+  QCoreApplication::sendEvent(control, &release);
 }

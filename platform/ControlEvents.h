@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 
+class QPoint;
 class QWidget;
 
 using NotifyEvent = std::function<void(QObject* Sender)>;
@@ -37,3 +38,7 @@ private:
   MouseEvents(QWidget* control, const QList<QWidget*>& parts);
   QWidget* control_;
 };
+
+// Ends a press made from the keyboard as a left-button release at `at` (in the
+// control's coordinates) ends a click, so the control's mouse-up handlers run.
+void ReportMouseRelease(QWidget* control, const QPoint& at);

@@ -16,4 +16,7 @@ public:
   void SetDown(bool down) { setChecked(down); }
   // Runs OnClick as a click does, without changing Down.
   void Click();
+
+protected:
+  void keyReleaseEvent(QKeyEvent* event) override;
 };

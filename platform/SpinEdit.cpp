@@ -1,6 +1,7 @@
 #include "platform/SpinEdit.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
@@ -14,6 +15,10 @@ SpinEdit::SpinEdit(QWidget* parent)
   edit_->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+0-9]*")), edit_));
   edit_->installEventFilter(this);
+  // The text field takes the focus for the whole edit, wherever the edit
+  // stands in the Tab walk.
+  setFocusPolicy(edit_->focusPolicy());
+  setFocusProxy(edit_);
   connect(edit_, &QLineEdit::textChanged, this, [this] {
     if (OnChange) OnChange(this);
   });
@@ -61,6 +66,19 @@ bool SpinEdit::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit_ && event->type() == QEvent::FocusOut) {
     const int value = Value();
     if (CheckValue(value) != value) SetValue(value);
+  }
+  // The arrow keys step as the small buttons do, the page keys by ten.
+  if (watched == edit_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const int step = key == Qt::Key_Up         ? 1
+                     : key == Qt::Key_Down     ? -1
+                     : key == Qt::Key_PageUp   ? 10
+                     : key == Qt::Key_PageDown ? -10
+                                               : 0;
+    if (step != 0) {
+      SetValue(Value() + step);
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -5,7 +5,8 @@
 // integer. SetValue clamps to MinValue..MaxValue (no clamping when the two are
 // equal) and rewrites the text; every change of the text runs OnChange. While
 // the user types the value may lie outside the range; it is clamped when the
-// edit loses the focus.
+// edit loses the focus. The text field takes the focus; in it the arrow keys
+// step as the small buttons do and the page keys step by ten.
 
 #include <QWidget>
 

@@ -4,6 +4,9 @@
 // OnChanging runs before the position moves and still sees the old position;
 // clearing AllowChange keeps it. Setting the position from the program runs
 // OnChanging when it differs and takes the new value without clamping.
+//
+// A Tab stop: the arrow keys step as the arrows do, the page keys ten steps;
+// the key's release reports a mouse release on that arrow, as a click ends.
 
 #include <cstdint>
 
@@ -37,10 +40,16 @@ public:
 
 protected:
   void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
 private:
   bool CanChange();
+  void ReportValue(); // to assistive technology
 
   Qt::Orientation orientation_;
   int16_t position_ = 0;

@@ -157,3 +157,15 @@ TEST(SpinEdit, SmallButtonsStepByOneWithinTheBounds) {
   up->click();
   EXPECT_EQ(e.edit->Value(), 2);
 }
+
+TEST(SpinEdit, ArrowAndPageKeysStepAsTheButtonsDoWithinTheBounds) {
+  Edit e(1, 100);
+  e.edit->SetValue(95);
+  for (const auto& [key, value] :
+       {std::pair{Qt::Key_Up, 96}, std::pair{Qt::Key_PageUp, 100}, std::pair{Qt::Key_Down, 99},
+        std::pair{Qt::Key_PageDown, 89}, std::pair{Qt::Key_Home, 89}}) {
+    QTest::keyClick(e.edit->Editor(), key);
+    EXPECT_EQ(e.edit->Value(), value) << key;
+  }
+  EXPECT_EQ(e.seen.back(), QStringLiteral("89"));
+}
