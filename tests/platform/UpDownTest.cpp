@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTest>
 #include <QToolButton>
 
 #include "platform/UpDown.h"
@@ -111,23 +110,4 @@ TEST(UpDown, ArrowStepFromOutsideTheRangeLandsInsideIt) {
   a.Button(Qt::DownArrow)->click();
   EXPECT_GE(a.upDown->Position(), -181);
   EXPECT_LE(a.upDown->Position(), -1);
-}
-
-TEST(UpDown, KeysStepAsTheArrowsAndTheirReleaseEndsAsTheMouseButtonsDoes) {
-  Arrows a(Qt::Vertical, 1, 100, 50, QSize(16, 30));
-  std::vector<int> releasedAt; // the position each mouse-up saw
-  MouseEvents::Of(a.upDown).OnMouseUp = [&](QObject* sender, Qt::MouseButton button,
-                                            Qt::KeyboardModifiers, int, int y) {
-    EXPECT_EQ(sender, a.upDown);
-    EXPECT_EQ(button, Qt::LeftButton);
-    // On the arrow that stepped.
-    EXPECT_EQ(y<15, a.upDown->Position()> 50);
-    releasedAt.push_back(a.upDown->Position());
-  };
-  QTest::keyClick(a.upDown, Qt::Key_Up);
-  QTest::keyClick(a.upDown, Qt::Key_PageDown);
-  QTest::keyClick(a.upDown, Qt::Key_A);
-  EXPECT_EQ(releasedAt, (std::vector<int>{51, 41}));
-  EXPECT_EQ(a.clicks, 11);
-  EXPECT_EQ(a.upDown->focusPolicy(), Qt::TabFocus);
 }

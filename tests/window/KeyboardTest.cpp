@@ -15,20 +15,14 @@ namespace {
 
 // Reading order: the boxes in the window's order, each column of the spectrum
 // box top to bottom, the main panel left to right, the generator row by row.
-const char* const ReadingOrder[] = {"ColorBox",    "RB22K",        "RB11K",       "RB6K",
-                                    "fLog",        "fSqrt",        "fLinear",     "AutoSensitivity",
-                                    "Sensitivity", "Filter",       "Grid",        "FFTMode",
-                                    "cbWnd",       "AutoFrqCount", "SpectralAmp", "LFBox",
-                                    "Ruler",       "Led",          "Scope",       "LCnl",
-                                    "RCnl",        "Speed",        "BtnStop",     "ScopeYW",
-                                    "AutoYScale",  "Sync",         "ScopeXW",     "ShowLevels",
-                                    "Frq1",        "FrqG1",        "FrqV1",       "LcBox0",
-                                    "RcBox0",      "Frq2",         "FrqG2",       "FrqV2",
-                                    "LcBox1",      "RcBox1",       "Noise",       "FrqVN",
-                                    "LcBox2",      "RcBox2",       "AutoG",       "FrqFrom",
-                                    "FrqTo",       "FrqVF",        "FInc",        "LcBox3",
-                                    "RcBox3",      "dB10",         "dB30",        "dB60",
-                                    "LineMode",    "DotMode",      "BtnReset"};
+const QStringList ReadingOrder =
+    QStringLiteral(
+        "ColorBox RB22K RB11K RB6K fLog fSqrt fLinear AutoSensitivity Sensitivity Filter "
+        "Grid FFTMode cbWnd AutoFrqCount SpectralAmp LFBox Ruler Led Scope LCnl RCnl "
+        "Speed BtnStop ScopeYW AutoYScale Sync ScopeXW ShowLevels Frq1 FrqG1 FrqV1 "
+        "LcBox0 RcBox0 Frq2 FrqG2 FrqV2 LcBox1 RcBox1 Noise FrqVN LcBox2 RcBox2 AutoG "
+        "FrqFrom FrqTo FrqVF FInc LcBox3 RcBox3 dB10 dB30 dB60 LineMode DotMode BtnReset")
+        .split(' ');
 
 // A running window with the right channel and the oscilloscope on.
 struct Running : DeviceWindow {
@@ -39,11 +33,9 @@ struct Running : DeviceWindow {
     Feed(PeakBlock(0, 9000));
   }
   // The component that holds the focus (a spin edit for its text field).
-  QString Focused() const {
+  static QString Focused() {
     QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr && qobject_cast<QLineEdit*>(focus) ? focus->parentWidget()->objectName()
-           : focus != nullptr                                  ? focus->objectName()
-                                                               : QString();
+    return (qobject_cast<QLineEdit*>(focus) ? focus->parentWidget() : focus)->objectName();
   }
 };
 
@@ -52,10 +44,10 @@ struct Running : DeviceWindow {
 TEST(Keyboard, TabWalksEveryEnabledControlInReadingOrder) {
   Running w;
   QStringList expected, walked;
-  for (const char* name : ReadingOrder)
+  for (const QString& name : ReadingOrder)
     if (w.form->findChild<QWidget*>(name)->isEnabled()) expected << name;
   // Some controls are off in this mode, so the walk has to skip them.
-  ASSERT_LT(expected.size(), std::ssize(ReadingOrder));
+  ASSERT_LT(expected.size(), ReadingOrder.size());
   w.form->findChild<QWidget*>(expected.first())->setFocus(Qt::TabFocusReason);
   do {
     walked << w.Focused();
@@ -125,5 +117,5 @@ TEST(Keyboard, ScreenReadersHearTheTablesNamesRolesAndTips) {
           QAccessible::queryAccessibleInterface(arrow)->text(QAccessible::Name).section(' ', 0, -2),
           name);
   }
-  EXPECT_EQ(stops, std::ssize(ReadingOrder));
+  EXPECT_EQ(stops, ReadingOrder.size());
 }
