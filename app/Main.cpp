@@ -147,6 +147,7 @@ void TForm1::FormCloseQuery(QObject*, bool& CanClose) {
 void TForm1::FormDestroy(QObject*) {
   if (destroyed_) return;
   destroyed_ = true;
+  NativeDisplay.reset();
   DisplayBitmap.reset();
   ScopeBitmap.reset();
   ScopePrevious.reset();
@@ -164,7 +165,7 @@ namespace {
 // keeps its own picture, so the bands around it are enough and spare
 // repainting its labels with every block. Bands may be empty.
 std::array<QRect, 4> BandsAroundRuler(const Geometry::Area& area, const QWidget* ruler) {
-  const QRect rect(area.Left, area.Top, area.Width, area.Height);
+  const QRect rect = ToQRect(area);
   const QRect hole = ruler->isVisible() ? ruler->geometry() & rect : QRect();
   if (hole.isEmpty()) return {rect};
   return {QRect(rect.left(), rect.top(), rect.width(), hole.top() - rect.top()),
@@ -176,11 +177,20 @@ std::array<QRect, 4> BandsAroundRuler(const Geometry::Area& area, const QWidget*
 } // namespace
 
 void TForm1::CopyToWindow(const Geometry::Area& area) {
+  const QRect display = ToQRect(Geometry::Display);
+  if (NativeDisplay != nullptr && display.contains(ToQRect(area))) {
+    NativeDisplay->Put(ToQRect(area).translated(-display.topLeft()));
+    return;
+  }
   for (const QRect& band : BandsAroundRuler(area, RulerPanel))
     if (!band.isEmpty()) update(band);
 }
 
 void TForm1::ScrollWindow(const Geometry::Area& area, int dx) {
+  if (NativeDisplay != nullptr && dx < 0 && ToQRect(area) == ToQRect(Geometry::Display)) {
+    NativeDisplay->ScrollLeft(-dx);
+    return;
+  }
   for (const QRect& band : BandsAroundRuler(area, RulerPanel))
     if (!band.isEmpty()) scroll(dx, 0, band);
 }
@@ -240,6 +250,7 @@ void TForm1::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (shown_) return;
   shown_ = true;
+  NativeDisplay = X11Display::Create(this, ToQRect(Geometry::Display), *DisplayBitmap, RulerPanel);
   FormShow(this);
   // The first showing counts as an activation even where no window manager
   // activates windows; taking the focus lets later activations follow.

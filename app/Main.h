@@ -21,6 +21,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/UpDown.h"
 #include "platform/WaveAudio.h"
+#include "platform/X11Display.h"
 #include "settings/SettingsStore.h"
 #include "views/AmpGraphDrawing.h"
 #include "views/Geometry.h"
@@ -32,6 +33,10 @@
 
 class MeasurementWindow;
 class QMenu;
+
+inline QRect ToQRect(const Geometry::Area& area) {
+  return {area.Left, area.Top, area.Width, area.Height};
+}
 
 class TForm1 : public QWidget {
   Q_OBJECT
@@ -264,6 +269,9 @@ public:
   DragState Drag;
   GeneratorState Gen;
   std::unique_ptr<Bitmap> DisplayBitmap, ColumnBitmap, ScopeBitmap;
+  // On an X server at a whole-number scale, the window of its own that shows
+  // DisplayBitmap; none elsewhere, where the window's repaint shows it.
+  std::unique_ptr<X11Display> NativeDisplay;
   // The oscilloscope's drawing before ScopeBitmap's: each drawing goes to the
   // other bitmap, and only the rows that differ between them are repainted.
   std::unique_ptr<Bitmap> ScopePrevious;

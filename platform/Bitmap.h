@@ -61,6 +61,8 @@ public:
   RowSpan RowsDifferingFrom(const Bitmap& other) const;
 
   QPoint PenPos() const { return pen_; }
+  // The Width() pixels of row y, for putting them on a screen directly.
+  const QRgb* Row(int y) const { return Pixels() + y * Stride(); }
   // The pixels as an image: shared when the bitmap has no scroll room, a copy
   // when it has.
   QImage Image() const;

@@ -20,10 +20,6 @@ void Line(QPainter& painter, const QColor& color, QPoint from, QPoint to) {
   painter.fillRect(Spanning(from, last), color);
 }
 
-QRect ToQRect(const Geometry::Area& area) {
-  return QRect(area.Left, area.Top, area.Width, area.Height);
-}
-
 // The sunken frames around the display and the oscilloscope.
 void DrawFrames(QPainter& painter) {
   const QColor white = ToQColor(clWhite), shadow = ToQColor(clBtnShadow);
