@@ -182,7 +182,8 @@ class Session:
 
     # --- servers -----------------------------------------------------------
 
-    def start_display(self, size=SCREEN_SIZE):
+    def start_display(self, size=SCREEN_SIZE, options=()):
+        """Starts Xvfb; `options` adds to its command line."""
         read_end, write_end = os.pipe()
         self.xvfb_log = open(self.out / "xvfb.log", "wb")
         self.xvfb = subprocess.Popen(
@@ -196,6 +197,7 @@ class Session:
                 "-nolisten",
                 "tcp",
                 "-noreset",
+                *options,
             ],
             pass_fds=(write_end,),
             stdout=subprocess.DEVNULL,
