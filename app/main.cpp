@@ -54,7 +54,7 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* 
   QApplication::setApplicationName(QStringLiteral("Veltrano"));
   QApplication::setApplicationVersion(QStringLiteral(VELTRANO_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("veltrano"));
+  QGuiApplication::setDesktopFileName(QStringLiteral(VELTRANO_APP_ID));
   InstallWindowStyle();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.png")));
 

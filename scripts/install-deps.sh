@@ -10,6 +10,8 @@ packages=(
   pulseaudio pulseaudio-utils sox xvfb xdotool imagemagick libxfixes3 python3
   # The cross-build for 64-bit ARM and its test run.
   g++-aarch64-linux-gnu qemu-user
+  # The Debian package, and the checks of its menu entry and metadata.
+  dpkg-dev desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

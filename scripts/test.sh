@@ -4,7 +4,8 @@
 # tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the
 # real program under them through two end-to-end runs: a whole session with
 # every view on (generator, STOP, START, close), and the terminal's side
-# (--loopback, stop signals). The libraries free of Qt are also cross-built
+# (--loopback, stop signals). The release build is also packaged, installed
+# with apt-get and removed, and the libraries free of Qt are cross-built
 # for 64-bit ARM and their tests run there under qemu-user.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +17,7 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANO_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+./scripts/test-package.sh
 ./scripts/test-aarch64.sh
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRANO_BENCH=OFF -DVELTRANO_WERROR=ON

@@ -1,35 +1,71 @@
-"""`cmake --install` into a fresh prefix puts the program, its desktop entry
-and its icon (PNG and SVG) where a desktop looks for them, and the installed
-program runs. Arguments: cmake, the build tree, the prefix."""
+"""`cmake --install` into a fresh prefix puts the stripped program, its desktop
+entry, its icon at every hicolor size, its AppStream metadata and its manual
+page where a desktop looks for them, and the installed program runs.
+Arguments: cmake, the build tree, the prefix."""
 
 import configparser
+import re
 import shutil
+import struct
 import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
+SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def section_names(path):
+    """The section names of a 64-bit little-endian ELF file."""
+    data = path.read_bytes()
+    (table,) = struct.unpack_from("<Q", data, 0x28)
+    entry, count, names_index = struct.unpack_from("<HHH", data, 0x3A)
+    offset = [struct.unpack_from("<IIQQQ", data, table + i * entry) for i in range(count)]
+    strings = offset[names_index][4]
+    return {data[strings + name:data.index(b"\0", strings + name)].decode()
+            for name, *_ in offset}
+
+
+def run(*args):
+    return subprocess.run(args, check=True, capture_output=True, text=True).stdout
+
 
 def main(cmake, build, prefix):
     shutil.rmtree(prefix, ignore_errors=True)
     subprocess.run([cmake, "--install", build, "--prefix", str(prefix)], check=True)
-    version = subprocess.run([str(prefix / "bin/veltrano"), "--version"], check=True,
-                             capture_output=True, text=True).stdout
-    assert version.startswith("veltrano "), "the installed program's --version: %r" % version
+    program = prefix / "bin/veltrano"
+    assert run(program, "--version").startswith("veltrano "), "the installed --version"
+    sections = section_names(program)
+    assert ".text" in sections and not {".symtab", ".debug_info"} & sections, \
+        "the installed program is not stripped: %s" % sorted(sections)
 
+    entries = list((prefix / "share/applications").glob("*.desktop"))
+    assert len(entries) == 1, "desktop entries: %s" % entries
+    app_id = entries[0].stem
     entry = configparser.ConfigParser(interpolation=None)
     entry.optionxform = str
-    entry.read(prefix / "share/applications/veltrano.desktop")
+    entry.read(entries[0])
     fields = dict(entry["Desktop Entry"])
-    want = {"Type": "Application", "Name": "Veltrano", "Exec": "veltrano", "Icon": "veltrano"}
+    want = {"Type": "Application", "Name": "Veltrano", "Exec": "veltrano", "Icon": app_id}
     assert want.items() <= fields.items(), "the desktop entry says %s" % fields
 
     icons = prefix / "share/icons/hicolor"
-    png = (icons / "32x32/apps/veltrano.png").read_bytes()
-    assert png[:8] == b"\x89PNG\r\n\x1a\n" and png[16:24] == bytes([0, 0, 0, 32] * 2), \
-        "the PNG icon is not a 32 x 32 PNG"
-    svg = ElementTree.parse(icons / "scalable/apps/veltrano.svg").getroot()
+    for size in SIZES:
+        png = (icons / ("%dx%d/apps/%s.png" % (size, size, app_id))).read_bytes()
+        assert png[:8] == b"\x89PNG\r\n\x1a\n" and png[16:24] == struct.pack(">II", size, size), \
+            "the %d-pixel icon is not a %d x %d PNG" % (size, size, size)
+    svg = ElementTree.parse(icons / ("scalable/apps/%s.svg" % app_id)).getroot()
     assert svg.tag == "{http://www.w3.org/2000/svg}svg", "the SVG icon's root is %s" % svg.tag
+
+    metainfo = ElementTree.parse(prefix / ("share/metainfo/%s.metainfo.xml" % app_id)).getroot()
+    assert (metainfo.findtext("id"), metainfo.findtext("launchable")) == \
+        (app_id, app_id + ".desktop"), "the metainfo names another program"
+
+    # Every option --help lists is in the manual page.
+    manual = (prefix / "share/man/man1/veltrano.1").read_text()
+    for names in re.findall(r"^  (-[\w-]+(?:, -[\w-]+)*)", run(program, "--help"), re.M):
+        for option in names.split(", "):
+            assert option.replace("-", "\\-") in manual, "the manual page lacks %s" % option
     print("PASS", flush=True)
 
 
