@@ -51,20 +51,26 @@ template <typename T> struct Cx {
   T Re, Im;
   Cx operator+(Cx o) const { return {Re + o.Re, Im + o.Im}; }
   Cx operator-(Cx o) const { return {Re - o.Re, Im - o.Im}; }
-  Cx operator*(Cx<double> w) const { return {Re * w.Re - Im * w.Im, Re * w.Im + Im * w.Re}; }
+  template <typename W> Cx operator*(Cx<W> w) const {
+    return {Re * w.Re - Im * w.Im, Re * w.Im + Im * w.Re};
+  }
   Cx MinusI() const { return {Im, -Re}; } // times -i
 };
 
-// One radix-4 butterfly of Stockham's transform; w1 is e^(-2 pi i p / length).
-template <typename T>
-void Radix4(Cx<T> a, Cx<T> b, Cx<T> c, Cx<T> d, Cx<double> w1, Cx<T>* y0, Cx<T>* y1, Cx<T>* y2,
-            Cx<T>* y3) {
-  const Cx<double> w2 = Cx<double>{w1.Re, w1.Im} * w1, w3 = w2 * w1;
+// One radix-4 butterfly of Stockham's transform; w holds e^(-2 pi i p / length)
+// to the powers 1, 2 and 3.
+template <typename T, typename W>
+void Radix4(Cx<T> a, Cx<T> b, Cx<T> c, Cx<T> d, const Cx<W> (&w)[3], Cx<T> (&y)[4]) {
   const Cx<T> apc = a + c, amc = a - c, bpd = b + d, mibmd = (b - d).MinusI();
-  *y0 = apc + bpd;
-  *y1 = (amc + mibmd) * w1;
-  *y2 = (apc - bpd) * w2;
-  *y3 = (amc - mibmd) * w3;
+  y[0] = apc + bpd;
+  y[1] = (amc + mibmd) * w[0];
+  y[2] = (apc - bpd) * w[1];
+  y[3] = (amc - mibmd) * w[2];
+}
+
+template <typename W> void Powers(Cx<W> (&w)[3]) {
+  w[1] = w[0] * w[0];
+  w[2] = w[1] * w[0];
 }
 
 // Stockham's self-sorting transform by decimation in frequency, radix 4 (and
@@ -73,9 +79,6 @@ void Radix4(Cx<T> a, Cx<T> b, Cx<T> c, Cx<T> d, Cx<double> w1, Cx<T>* y0, Cx<T>*
 // reordering, whose scattered swaps cost as much as the stages.
 void Forward(double* re, double* im, std::size_t n) {
   const Twiddles& t = TwiddlesFor(n);
-  // Held in locals: the stores below could otherwise alias the tables' pointers.
-  const double* const twRe = t.Re.data();
-  const double* const twIm = t.Im.data();
   thread_local std::vector<double> scratchRe, scratchIm;
   scratchRe.resize(n);
   scratchIm.resize(n);
@@ -83,14 +86,31 @@ void Forward(double* re, double* im, std::size_t n) {
   std::size_t length = n, s = 1;
   for (; length >= 4; length /= 4, s *= 4) {
     const std::size_t m = length / 4;
-    for (std::size_t p = 0; p < m; ++p) {
-      const Cx<double> w1{twRe[length / 2 + p], twIm[length / 2 + p]};
+    // Held in locals: the stores below could otherwise alias the tables' pointers.
+    const double* const wr = t.Re.data() + length / 2;
+    const double* const wi = t.Im.data() + length / 2;
+    // The first stage: LaneCount values of p at once, their outputs four apart.
+    for (std::size_t p = 0; s == 1 && m >= LaneCount && p < m; p += LaneCount) {
+      Cx<Lanes> w[3] = {{Load(wr + p), Load(wi + p)}, {}, {}};
+      Powers(w);
+      const auto x = [&](std::size_t k) {
+        return Cx<Lanes>{Load(xr + p + k * m), Load(xi + p + k * m)};
+      };
+      Cx<Lanes> y[4];
+      Radix4(x(0), x(1), x(2), x(3), w, y);
+      for (std::size_t k = 0; k < 4; ++k)
+        for (std::size_t lane = 0; lane < LaneCount; ++lane)
+          yr[4 * (p + lane) + k] = y[k].Re[lane], yi[4 * (p + lane) + k] = y[k].Im[lane];
+    }
+    for (std::size_t p = 0; (s > 1 || m < LaneCount) && p < m; ++p) {
+      Cx<double> w[3] = {{wr[p], wi[p]}, {}, {}};
+      Powers(w);
       const auto in = [&](std::size_t k, std::size_t q) { return s * (p + k * m) + q; };
       const auto out = [&](std::size_t k, std::size_t q) { return s * (4 * p + k) + q; };
       if (s == 1) {
         Cx<double> y[4];
         const auto x = [&](std::size_t k) { return Cx<double>{xr[in(k, 0)], xi[in(k, 0)]}; };
-        Radix4(x(0), x(1), x(2), x(3), w1, &y[0], &y[1], &y[2], &y[3]);
+        Radix4(x(0), x(1), x(2), x(3), w, y);
         for (std::size_t k = 0; k < 4; ++k)
           yr[out(k, 0)] = y[k].Re, yi[out(k, 0)] = y[k].Im;
         continue;
@@ -100,7 +120,7 @@ void Forward(double* re, double* im, std::size_t n) {
         const auto x = [&](std::size_t k) {
           return Cx<Lanes>{Load(xr + in(k, q)), Load(xi + in(k, q))};
         };
-        Radix4(x(0), x(1), x(2), x(3), w1, &y[0], &y[1], &y[2], &y[3]);
+        Radix4(x(0), x(1), x(2), x(3), w, y);
         for (std::size_t k = 0; k < 4; ++k)
           Store(yr + out(k, q), y[k].Re), Store(yi + out(k, q), y[k].Im);
       }

@@ -25,7 +25,7 @@ constexpr double ToneFloor = 1e-15;
 // the one nearest zero lag is taken.
 constexpr double CorrelationTie = 0.99;
 // Lags the cross-correlation looks at: +-half of this many samples.
-constexpr std::size_t CorrelationPoints = 8192;
+constexpr std::size_t CorrelationPoints = 4096;
 
 double PowerDb(double ratio) {
   return 10.0 * std::log10(std::max(ratio, TinyPower));
@@ -41,16 +41,16 @@ double Vertex(double a, double b, double c) {
   return bend < 0 ? 0.5 * (a - c) / bend : 0.0;
 }
 
-double LogPower(std::complex<double> x) {
-  return std::log(std::max(std::norm(x), TinyPower));
+double LogPower(double power) {
+  return std::log(std::max(power, TinyPower));
 }
 
 // The strongest bin above the DC lobe, 0 when there is none.
 std::size_t PeakBin(const ToneSpectrum& s) {
   std::size_t peak = 0;
   double most = 0;
-  for (std::size_t k = s.Lobe + 1; k + 1 < s.Bins.size(); ++k)
-    if (const double p = std::norm(s.Bins[k]); p > most) most = p, peak = k;
+  for (std::size_t k = s.Lobe + 1; k + 1 < s.Power.size(); ++k)
+    if (s.Power[k] > most) most = s.Power[k], peak = k;
   return peak;
 }
 
@@ -58,7 +58,7 @@ std::size_t PeakBin(const ToneSpectrum& s) {
 // of the top three bins (why that suffices: see ToneSpectrum.h).
 double ToneFrequency(const ToneSpectrum& s, std::size_t peak) {
   const double offset =
-      Vertex(LogPower(s.Bins[peak - 1]), LogPower(s.Bins[peak]), LogPower(s.Bins[peak + 1]));
+      Vertex(LogPower(s.Power[peak - 1]), LogPower(s.Power[peak]), LogPower(s.Power[peak + 1]));
   return (static_cast<double>(peak) + offset) * s.BinHz;
 }
 
@@ -73,9 +73,9 @@ struct Powers {
 // sample rate, noise. Noise is assumed even across the band, so the noise per
 // bin stands in for the bins the lobes cover and is taken out of the lobes.
 Powers SumPowers(const ToneSpectrum& s, double hz, double sampleRate) {
-  const std::size_t last = s.Bins.size() - 1;
+  const std::size_t last = s.Power.size() - 1;
   thread_local std::vector<std::uint8_t> classes;
-  classes.assign(s.Bins.size(), Noise);
+  classes.assign(s.Power.size(), Noise);
   std::vector<std::pair<std::size_t, std::size_t>> lobes;
   const auto mark = [&](double centreHz, std::uint8_t what) {
     const auto centre = static_cast<std::ptrdiff_t>(std::lround(centreHz / s.BinHz));
@@ -98,15 +98,12 @@ Powers SumPowers(const ToneSpectrum& s, double hz, double sampleRate) {
   for (const auto& [from, to] : lobes)
     for (std::size_t k = from; k <= to; ++k)
       if (classes[k] != Noise) {
-        sums[classes[k]] += std::norm(s.Bins[k]);
+        sums[classes[k]] += s.Power[k];
         ++counts[classes[k]];
         classes[k] = Noise; // counted once where lobes overlap
       }
-  double total = 0;
-  for (const std::complex<double> bin : s.Bins)
-    total += std::norm(bin);
-  counts[Noise] = s.Bins.size();
-  sums[Noise] = total;
+  counts[Noise] = s.Power.size();
+  sums[Noise] = s.TotalPower;
   for (std::size_t c = Noise + 1; c < std::size(sums); ++c)
     counts[Noise] -= counts[c], sums[Noise] -= sums[c];
   Powers p;
@@ -168,7 +165,7 @@ double Delay(const ToneSpectrum& l, const ToneSpectrum& r) {
   re.assign(lags, 0.0);
   im.assign(lags, 0.0);
   for (std::size_t m = 0; m <= lags / 2; ++m) {
-    const std::complex<double> c = l.Bins[m * step] * std::conj(r.Bins[m * step]);
+    const std::complex<double> c = l.Bin(m * step) * std::conj(r.Bin(m * step));
     re[m] = c.real(), im[m] = c.imag();
     if (m > 0 && m < lags / 2) re[lags - m] = c.real(), im[lags - m] = -c.imag();
   }
@@ -185,13 +182,13 @@ double Delay(const ToneSpectrum& l, const ToneSpectrum& r) {
       whole = lagOf(i), first = 0;
 
   double strongest = 0; // squared magnitude
-  for (std::size_t k = 1; k + 1 < l.Bins.size(); ++k)
-    strongest = std::max(strongest, std::norm(l.Bins[k]) * std::norm(r.Bins[k]));
+  for (std::size_t k = 1; k + 1 < l.Power.size(); ++k)
+    strongest = std::max(strongest, l.Power[k] * r.Power[k]);
   const double binOmega = 2.0 * std::numbers::pi / double(points);
   double num = 0, den = 0;
-  for (std::size_t k = 1; k + 1 < l.Bins.size(); ++k) {
-    if (std::norm(l.Bins[k]) * std::norm(r.Bins[k]) < 1e-6 * strongest) continue;
-    const std::complex<double> c = l.Bins[k] * std::conj(r.Bins[k]);
+  for (std::size_t k = 1; k + 1 < l.Power.size(); ++k) {
+    if (l.Power[k] * r.Power[k] < 1e-6 * strongest) continue;
+    const std::complex<double> c = l.Bin(k) * std::conj(r.Bin(k));
     const double weight = std::abs(c);
     const double omega = binOmega * double(k);
     const double theta = std::arg(c * std::polar(1.0, omega * whole));
@@ -225,8 +222,7 @@ Figures MeasureStereo(std::span<const std::int16_t> left, std::span<const std::i
   // Both channels share the window, so within the tone's lobe the bins of the
   // two differ by exactly the tones' phase difference.
   const auto bin = static_cast<std::size_t>(std::lround(f.Left.FrequencyHz / l.BinHz));
-  f.Between.PhaseDegrees =
-      std::arg(l.Bins[bin] * std::conj(r.Bins[bin])) * 180.0 / std::numbers::pi;
+  f.Between.PhaseDegrees = std::arg(l.Bin(bin) * std::conj(r.Bin(bin))) * 180.0 / std::numbers::pi;
   f.Between.DelaySamples = Delay(l, r);
   return f;
 }

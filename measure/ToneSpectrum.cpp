@@ -41,17 +41,31 @@ const WindowCache& Window(std::size_t n) {
   return cache;
 }
 
-double Mean(std::span<const std::int16_t> samples) {
-  std::int64_t sum = 0;
-  for (const std::int16_t s : samples)
-    sum += s;
-  return samples.empty() ? 0 : double(sum) / double(samples.size());
+// a = X[k] and b = conj(X[N - k]) of two real signals in one transform tell
+// them apart: (a + b) / 2 and (a - b) / 2i.
+std::complex<double> Separate(ToneSpectrum::Part part, std::complex<double> a,
+                              std::complex<double> b) {
+  switch (part) {
+  case ToneSpectrum::Part::Left:
+    return 0.5 * (a + b);
+  case ToneSpectrum::Part::Right:
+    return {0.5 * (a.imag() - b.imag()), 0.5 * (b.real() - a.real())};
+  default:
+    return a;
+  }
 }
 
-ToneSpectrum Describe(std::span<const std::complex<double>> bins, std::size_t points,
-                      std::size_t span, double sampleRate, double sumSquares) {
+ToneSpectrum Describe(const std::vector<double>& re, const std::vector<double>& im,
+                      ToneSpectrum::Part part, std::span<const double> power, std::size_t span,
+                      double sampleRate, double sumSquares) {
+  const std::size_t points = re.size();
   ToneSpectrum s;
-  s.Bins = bins;
+  s.Re = re;
+  s.Im = im;
+  s.Of = part;
+  s.Power = power;
+  for (const double p : power)
+    s.TotalPower += p;
   s.Points = points;
   s.BinHz = sampleRate / double(points);
   // Parseval: the power of a component is 2 / (points * sum w^2) times the
@@ -69,39 +83,48 @@ void TransformChannels(std::span<const std::int16_t> left, std::span<const std::
   const std::size_t n = both ? std::min(left.size(), right.size()) : left.size();
   const WindowCache& window = Window(n);
   const std::size_t points = FftSize(n);
-  const double meanLeft = Mean(left.first(n)), meanRight = both ? Mean(right.first(n)) : 0.0;
-
-  thread_local std::vector<double> re, im;
-  thread_local std::vector<std::complex<double>> leftBins, rightBins;
+  thread_local std::vector<double> re, im, leftPower, rightPower;
   re.resize(points);
   im.resize(points);
   for (std::size_t i = 0; i < n; ++i)
-    re[i] = window.Values[i] * (left[i] - meanLeft);
+    re[i] = window.Values[i] * left[i];
   for (std::size_t i = 0; i < n; ++i)
-    im[i] = both ? window.Values[i] * (right[i] - meanRight) : 0.0;
+    im[i] = both ? window.Values[i] * right[i] : 0.0;
   std::fill(re.begin() + std::ptrdiff_t(n), re.end(), 0.0);
   std::fill(im.begin() + std::ptrdiff_t(n), im.end(), 0.0);
   Fft(re, im);
 
-  // Two real signals in one transform: X[k] and conj(X[N - k]) tell them apart.
+  // Bin k = 3q + r of a size 3M lies at r M + q, and N - k at the mirrored place.
   const std::size_t half = points / 2;
-  leftBins.resize(half + 1);
-  rightBins.resize(both ? half + 1 : 0);
-  for (std::size_t k = 0; k <= half; ++k) {
-    const std::size_t i = FftIndex(k, points), j = FftIndex(k == 0 ? 0 : points - k, points);
+  const bool three = (points & (points - 1)) != 0;
+  const std::size_t third = points / 3;
+  leftPower.resize(half + 1);
+  rightPower.resize(both ? half + 1 : 0);
+  for (std::size_t k = 0, q = 0, r = 0; k <= half; ++k) {
+    std::size_t i = k, j = k == 0 ? 0 : points - k;
+    if (three) {
+      i = r * third + q;
+      j = k == 0 ? 0 : (3 - r) % 3 * third + (r == 0 ? third - q : third - q - 1);
+      if (++r == 3) r = 0, ++q;
+    }
     if (!both) {
-      leftBins[k] = {re[i], im[i]};
+      leftPower[k] = re[i] * re[i] + im[i] * im[i];
       continue;
     }
-    leftBins[k] = {0.5 * (re[i] + re[j]), 0.5 * (im[i] - im[j])};
-    rightBins[k] = {0.5 * (im[i] + im[j]), 0.5 * (re[j] - re[i])};
+    // The squared magnitudes of the halves of sum and difference, as Separate splits them.
+    const double sr = re[i] + re[j], di = im[i] - im[j], si = im[i] + im[j], dr = re[j] - re[i];
+    leftPower[k] = 0.25 * (sr * sr + di * di);
+    rightPower[k] = 0.25 * (si * si + dr * dr);
   }
-  if (!both) {
-    *leftOut = Describe(leftBins, points, n, sampleRate, window.SumSquares);
-    return;
-  }
-  *leftOut = Describe(leftBins, points, n, sampleRate, window.SumSquares);
-  *rightOut = Describe(rightBins, points, n, sampleRate, window.SumSquares);
+  using Part = ToneSpectrum::Part;
+  *leftOut = Describe(re, im, both ? Part::Left : Part::Alone, leftPower, n, sampleRate,
+                      window.SumSquares);
+  if (both) *rightOut = Describe(re, im, Part::Right, rightPower, n, sampleRate, window.SumSquares);
+}
+
+std::complex<double> ToneSpectrum::Bin(std::size_t k) const {
+  const std::size_t i = FftIndex(k, Points), j = FftIndex(k == 0 ? 0 : Points - k, Points);
+  return Separate(Of, {Re[i], Im[i]}, {Re[j], -Im[j]});
 }
 
 } // namespace measure

@@ -17,14 +17,21 @@
 namespace measure {
 
 struct ToneSpectrum {
-  std::span<const std::complex<double>> Bins; // 0 .. Points / 2 of the transform
-  std::size_t Points = 0;                     // transform size
-  double BinHz = 0;                           // sampleRate / Points
-  double PowerScale = 0; // times |bin|^2: that bin's share of the power, 1.0 = full scale^2
-  std::size_t Lobe = 0;  // the window's main lobe reaches this many bins either side
+  // Bin k (0 .. Points / 2) of this channel's transform, worked out when asked.
+  std::complex<double> Bin(std::size_t k) const;
+  std::span<const double> Power; // |Bin(k)|^2 for every k, worked out at once
+  double TotalPower = 0;         // their sum
+  // The transform the bins come from, and which part of it is this channel's.
+  std::span<const double> Re, Im;
+  enum class Part { Alone, Left, Right } Of = Part::Alone;
+  std::size_t Points = 0; // transform size
+  double BinHz = 0;       // sampleRate / Points
+  double PowerScale = 0;  // times |bin|^2: that bin's share of the power, 1.0 = full scale^2
+  std::size_t Lobe = 0;   // the window's main lobe reaches this many bins either side
 };
 
 // Both channels through one complex transform (left real, right imaginary);
+// DC stays in: the window keeps it within the lowest bins, which no figure reads.
 // right may be empty, and then rightOut is left alone. The bins live in this
 // thread's storage until its next call.
 void TransformChannels(std::span<const std::int16_t> left, std::span<const std::int16_t> right,
