@@ -27,10 +27,6 @@ constexpr std::array Options{
                   "capture SECONDS (0.05..3600) of the input without a window, print\n"
                   "the figures (see below) and exit",
                   [](CommandLine& line, const std::string& value) { line.Measure = value; }},
-    ProgramOption{"--input", nullptr, "NAME",
-                  "with --measure: capture from the source NAME (as 'pactl list\n"
-                  "short sources' prints it) instead of the default source",
-                  [](CommandLine& line, const std::string& value) { line.Input = value; }},
     ProgramOption{"--tone", nullptr, "FREQ",
                   "with --measure: meanwhile play a sine of FREQ Hz (1..23999) on the\n"
                   "default sink, made by the generator's own synthesis",

@@ -13,7 +13,7 @@ struct CommandLine {
   bool Loopback = false;
   // A measurement from the terminal (see MeasureCommand.h): the values as
   // given; Measure is empty when none is asked for.
-  std::string Measure, Input, Tone, Level, To;
+  std::string Measure, Tone, Level, To;
   bool Json = false;
   // To add an option: a field here and a row in the table of options in
   // CommandLine.cpp.

@@ -202,7 +202,6 @@ private:
 
 std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::string* error) {
   MeasureOptions o;
-  o.Input = line.Input;
   o.Json = line.Json;
   const auto bad = [&](const char* option, const std::string& value) {
     *error = std::string(option) + ": '" + value + "' is not a valid value";
@@ -242,9 +241,6 @@ std::string MeasureHelpText() {
 }
 
 int RunMeasure(int argc, char** argv, const MeasureOptions& options, int* stopSignal) {
-  // The input a user names becomes the default source of this process's
-  // connection to the server.
-  if (!options.Input.empty()) setenv("PULSE_SOURCE", options.Input.c_str(), 1);
   const QCoreApplication application(argc, argv);
   std::unique_ptr<WaveAudio> audio = CreateSoundServerAudio("Veltrano");
   Measurement measurement(*audio, options);

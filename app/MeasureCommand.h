@@ -12,7 +12,6 @@
 
 struct MeasureOptions {
   double Seconds = 0;
-  std::string Input; // a source's name; empty: the server's default source
   double ToneHz = 0; // 0: no tone
   double LevelDb = -6;
   bool Left = true, Right = true; // where the tone goes
