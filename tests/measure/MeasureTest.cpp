@@ -60,6 +60,9 @@ std::vector<KnownAnswer> Table() {
   const Samples low = Tones({{50, -6}, {100, -46}});
   // The third harmonic of 9 kHz would lie at 27 kHz; 21 kHz is no harmonic.
   const Samples high = Tones({{9000, -6}, {21000, -46}});
+  // A 0 Hz component at 90 degrees is DC: 0.1 of full scale here.
+  const Samples offset = Tones({{997, -6}, {1994, -46}, {0, -20, 90}});
+  const Samples two = Tones({{1000, -20}, {3000, -6}});
   using F = const measure::Figures&;
   return {
       {"THD % of a second harmonic 40 dB down", sine997, sine997,
@@ -76,6 +79,11 @@ std::vector<KnownAnswer> Table() {
       {"THD without what is no harmonic below 24 kHz", high, high, [](F f) { return f.Left.ThdDb; },
        -200, 100},
       {"THD+N with it", high, high, [](F f) { return f.Left.ThdnDb; }, -40.0, 0.2},
+      {"THD+N beside DC", offset, offset, [](F f) { return f.Left.ThdnDb; }, -40.0, 0.2},
+      {"RMS with DC", offset, offset, [](F f) { return f.Left.RmsDbfs; }, -8.678, 0.01},
+      {"frequency of the stronger of two tones", two, two, [](F f) { return f.Left.FrequencyHz; },
+       3000.0, 0.01},
+      {"THD+N of the weaker, no harmonic", two, two, [](F f) { return f.Left.ThdnDb; }, -14.0, 0.1},
       {"frequency from one block", block, block, [](F f) { return f.Left.FrequencyHz; }, 1000.37,
        0.05},
       {"RMS of one block", block, block, [](F f) { return f.Right.RmsDbfs; }, -9.01, 0.02},
