@@ -61,11 +61,14 @@ def main(cmake, build, prefix):
     assert (metainfo.findtext("id"), metainfo.findtext("launchable")) == \
         (app_id, app_id + ".desktop"), "the metainfo names another program"
 
-    # Every option --help lists is in the manual page.
+    # The manual page describes exactly the options --help lists.
     manual = (prefix / "share/man/man1/veltrano.1").read_text()
-    for names in re.findall(r"^  (-[\w-]+(?:, -[\w-]+)*)", run(program, "--help"), re.M):
-        for option in names.split(", "):
-            assert option.replace("-", "\\-") in manual, "the manual page lacks %s" % option
+    section = manual.split(".SH OPTIONS\n")[1].split(".SH ")[0]
+    described = {option.replace("\\-", "-") for line in re.findall(r"^\.TP\n(.*)", section, re.M)
+                 for option in re.findall(r"(?:\\-)+[\w-]+", line)}
+    listed = {option for names in re.findall(r"^  (-[\w-]+(?:, -[\w-]+)*)", run(program, "--help"),
+                                              re.M) for option in names.split(", ")}
+    assert described == listed, "the manual page describes %s, --help lists %s" % (described, listed)
     print("PASS", flush=True)
 
 
