@@ -56,16 +56,15 @@ std::complex<double> Separate(ToneSpectrum::Part part, std::complex<double> a,
 }
 
 ToneSpectrum Describe(const std::vector<double>& re, const std::vector<double>& im,
-                      ToneSpectrum::Part part, std::span<const double> power, std::size_t span,
-                      double sampleRate, double sumSquares) {
+                      ToneSpectrum::Part part, std::span<const double> power, double total,
+                      std::size_t span, double sampleRate, double sumSquares) {
   const std::size_t points = re.size();
   ToneSpectrum s;
   s.Re = re;
   s.Im = im;
   s.Of = part;
   s.Power = power;
-  for (const double p : power)
-    s.TotalPower += p;
+  s.TotalPower = total;
   s.Points = points;
   s.BinHz = sampleRate / double(points);
   // Parseval: the power of a component is 2 / (points * sum w^2) times the
@@ -100,6 +99,7 @@ void TransformChannels(std::span<const std::int16_t> left, std::span<const std::
   const std::size_t third = points / 3;
   leftPower.resize(half + 1);
   rightPower.resize(both ? half + 1 : 0);
+  double leftTotal = 0, rightTotal = 0;
   for (std::size_t k = 0, q = 0, r = 0; k <= half; ++k) {
     std::size_t i = k, j = k == 0 ? 0 : points - k;
     if (three) {
@@ -109,17 +109,22 @@ void TransformChannels(std::span<const std::int16_t> left, std::span<const std::
     }
     if (!both) {
       leftPower[k] = re[i] * re[i] + im[i] * im[i];
+      leftTotal += leftPower[k];
       continue;
     }
     // The squared magnitudes of the halves of sum and difference, as Separate splits them.
     const double sr = re[i] + re[j], di = im[i] - im[j], si = im[i] + im[j], dr = re[j] - re[i];
     leftPower[k] = 0.25 * (sr * sr + di * di);
     rightPower[k] = 0.25 * (si * si + dr * dr);
+    leftTotal += leftPower[k];
+    rightTotal += rightPower[k];
   }
   using Part = ToneSpectrum::Part;
-  *leftOut = Describe(re, im, both ? Part::Left : Part::Alone, leftPower, n, sampleRate,
+  *leftOut = Describe(re, im, both ? Part::Left : Part::Alone, leftPower, leftTotal, n, sampleRate,
                       window.SumSquares);
-  if (both) *rightOut = Describe(re, im, Part::Right, rightPower, n, sampleRate, window.SumSquares);
+  if (both)
+    *rightOut =
+        Describe(re, im, Part::Right, rightPower, rightTotal, n, sampleRate, window.SumSquares);
 }
 
 std::complex<double> ToneSpectrum::Bin(std::size_t k) const {
