@@ -53,7 +53,8 @@ UpDown::UpDown(QWidget* parent, Qt::Orientation orientation)
   connect(decrease_, &QToolButton::pressed, this, [this] { Step(-1); });
 }
 
-bool UpDown::CanChange() {
+bool UpDown::CanChange(int16_t target) {
+  newPosition_ = target;
   bool allow = true;
   if (OnChanging) OnChanging(this, allow);
   return allow;
@@ -61,7 +62,7 @@ bool UpDown::CanChange() {
 
 void UpDown::SetPosition(int16_t position) {
   if (position == position_) return;
-  if (!CanChange()) return;
+  if (!CanChange(position)) return;
   position_ = position;
   ReportValue();
 }
@@ -73,7 +74,7 @@ int16_t UpDown::Clamp(int value) const {
 void UpDown::Step(int delta) {
   const int16_t target = Clamp(position_ + delta);
   if (target == position_) return;
-  if (!CanChange()) return;
+  if (!CanChange(target)) return;
   position_ = target;
   ReportValue();
   if (OnClick) OnClick(this);

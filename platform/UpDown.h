@@ -1,8 +1,9 @@
 #pragma once
 // An up-down control: two arrow buttons that step a position within Min..Max.
 //
-// OnChanging runs before the position moves and still sees the old position;
-// clearing AllowChange keeps it. Setting the position from the program runs
+// OnChanging runs before the position moves and still sees the old position,
+// with NewPosition the one it is about to take; clearing AllowChange keeps
+// the old one. Setting the position from the program runs
 // OnChanging when it differs and takes the new value without clamping.
 //
 // A Tab stop: the arrow keys step as the arrows do, the page keys ten steps;
@@ -27,6 +28,8 @@ public:
   int Max = 100;
 
   int16_t Position() const { return position_; }
+  // While OnChanging runs: the position the change leads to.
+  int16_t NewPosition() const { return newPosition_; }
   void SetPosition(int16_t position);
   // The position as its readers use it: a position outside Min..Max (a stored
   // one is loaded unclamped) counts as the nearest bound. Position() keeps the
@@ -48,11 +51,12 @@ protected:
   void focusOutEvent(QFocusEvent* event) override;
 
 private:
-  bool CanChange();
+  bool CanChange(int16_t target);
   void ReportValue(); // to assistive technology
 
   Qt::Orientation orientation_;
   int16_t position_ = 0;
+  int16_t newPosition_ = 0;
   QToolButton* increase_;
   QToolButton* decrease_;
 };

@@ -35,10 +35,11 @@ void TForm1::DrawSpectrogram() {
   ScrollWindow(Geometry::Display, -SpeedPos);
 }
 
-// Copies the position before the step: the new scale's value takes effect
-// at the next step.
+// Copies the position the step leads to, so every click moves the picture
+// the way its arrow points; another scale's value takes effect at its next
+// step.
 void TForm1::SensitivityChanging(QObject*, bool&) {
-  const int32_t position = Sensitivity->Position();
+  const int32_t position = Sensitivity->Clamp(Sensitivity->NewPosition());
   if (fLinear->Checked()) Spectrum.SensLinear = position;
   if (fSqrt->Checked()) Spectrum.SensSqrt = position;
   if (fLog->Checked()) Spectrum.SensLog = position;

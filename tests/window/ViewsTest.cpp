@@ -40,6 +40,12 @@ std::function<int16_t(int)> Tone(int bin, double amplitude) {
   };
 }
 
+// A click on one of the up-down's arrows, pressed and released as the user does.
+void Click(UpDown* upDown, Qt::ArrowType arrow) {
+  for (QToolButton* button : upDown->findChildren<QToolButton*>())
+    if (button->arrowType() == arrow) QTest::mouseClick(button, Qt::LeftButton);
+}
+
 } // namespace
 
 // Each block adds a stripe of Speed columns with the tone on its row; while
@@ -62,11 +68,7 @@ TEST(Views, BlocksDrawUntilStopAndAScaleClickShowsItsStep) {
     EXPECT_EQ(display.GetPixel(x, 448), clWhite) << x;
   EXPECT_EQ(display.GetPixel(1005, 448), clBlack);
   EXPECT_EQ(display.GetPixel(1010, 100), clBlack);
-  const auto click = [](UpDown* upDown, Qt::ArrowType arrow) {
-    for (QToolButton* button : upDown->findChildren<QToolButton*>())
-      if (button->arrowType() == arrow) QTest::mouseClick(button, Qt::LeftButton);
-  };
-  click(f.ScopeYW, Qt::DownArrow);
+  Click(f.ScopeYW, Qt::DownArrow);
   EXPECT_EQ(f.LabelY->Caption(), QStringLiteral("-0.0 dB")); // -181
 
   f.BtnStop->click();
@@ -76,7 +78,7 @@ TEST(Views, BlocksDrawUntilStopAndAScaleClickShowsItsStep) {
   EXPECT_EQ(display.Image(), picture);
 
   ASSERT_TRUE(f.ScopeXW->isEnabled());
-  click(f.ScopeXW, Qt::RightArrow);
+  Click(f.ScopeXW, Qt::RightArrow);
   EXPECT_EQ(f.ScopeXW->Position(), 50);
   EXPECT_EQ(f.LabelX->Caption(), QStringLiteral("X Scale: 50"));
   EXPECT_NE(f.ScopeBitmap->Image(), trace);
@@ -142,4 +144,29 @@ TEST(Views, AmplitudeTraceSweepsReachTheScreenInTheirChannelColours) {
       {{1013, 1}, white}, {{1013, 513}, white}, {{1013, 720}, white}, {{694, 720}, white}};
   for (const auto& [at, colour] : frame)
     EXPECT_EQ(screen.pixel(at), colour) << at.x() << "," << at.y();
+}
+
+// On the Log scale every click on a Sensitivity arrow moves a steady tone's
+// grey the way the arrow points, the first click and the first after a
+// reversal too.
+TEST(Views, EachSensitivityClickMovesTheGreyItsArrowsWay) {
+  DeviceWindow w;
+  TForm1& f = *w.form;
+  f.RCnl->SetChecked(true);
+  f.fLog->SetChecked(true);
+  f.Sensitivity->SetPosition(5);
+  w.ShowAndActivate();
+  const auto grey = [&] {
+    w.Feed(MakeBlock([](int) { return int16_t{0}; }, Tone(128, 20000)));
+    return f.DisplayBitmap->GetPixel(1010, 448) & 0xFF; // bin 128 at 0..24 kHz
+  };
+  std::vector<int> greys{static_cast<int>(grey())};
+  for (Qt::ArrowType arrow : {Qt::UpArrow, Qt::UpArrow, Qt::DownArrow, Qt::UpArrow}) {
+    Click(f.Sensitivity, arrow);
+    greys.push_back(static_cast<int>(grey()));
+  }
+  EXPECT_LT(greys[0], greys[1]);
+  EXPECT_LT(greys[1], greys[2]);
+  EXPECT_GT(greys[2], greys[3]);
+  EXPECT_LT(greys[3], greys[4]);
 }
