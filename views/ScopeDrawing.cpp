@@ -26,16 +26,24 @@ int LowestShiftFor(int xScale) {
   return LowestShift[std::min(xScale, 7) - 1];
 }
 
-// Sets start and level at the first rising crossing of samples[0..1024] near
-// the previous level; leaves both when there is none.
+// Sets start and level at the first rising crossing of samples[0..1024]
+// whose last non-positive sample lies near the previous level. A tone whose
+// period is a whole number of samples crosses at the same value every time,
+// which need not lie near the level it started from: when no crossing is
+// near, the first crossing sets both. Without a crossing both stay.
 void Trigger(const int16_t* samples, int32_t& start, int32_t& level) {
+  int found = -1;
   for (int i = 0; i <= TriggerSearchEnd; ++i) {
-    if (samples[i] <= 0 && samples[i + 1] > 0 && std::abs(level - samples[i]) < TriggerWindow) {
-      start = i;
-      level = samples[i];
-      return;
+    if (samples[i] > 0 || samples[i + 1] <= 0) continue;
+    if (std::abs(level - samples[i]) < TriggerWindow) {
+      found = i;
+      break;
     }
+    if (found < 0) found = i;
   }
+  if (found < 0) return;
+  start = found;
+  level = samples[found];
 }
 
 void DrawTrace(Bitmap& scope, const int16_t* samples, int32_t& start, int xScale, int divisor,

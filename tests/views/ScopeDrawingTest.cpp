@@ -2,7 +2,42 @@
 
 #include <algorithm>
 
+#include "generator/Synthesis.h"
 #include "views/ScopeDrawing.h"
+
+namespace {
+
+// Where the synced right trace starts in each of the blocks a loop-back
+// records from the generator's f1 at half level, its phase carried on from
+// half a step: a 1 kHz tone's last sample before each rise is then about
+// -1071, far from the level 0 the trigger starts from.
+std::vector<int> SyncedStarts(double hz, int blocks) {
+  GeneratorState g;
+  AllocateGenTables(g);
+  const GenSources sources{{{true, 50, true, true}, {}, {}, {}}};
+  BuildTables(g, sources);
+  g.GenFreq[0] = hz;
+  g.GenPhase[0] = PhaseIncrement(hz) / 2;
+  std::vector<int16_t> buffer(OutBlockSamples), right;
+  while (right.size() < static_cast<size_t>(blocks) * SampleBlock::Frames) {
+    Synthesize(g, sources, buffer.data());
+    for (size_t i = 1; i < buffer.size(); i += 2)
+      right.push_back(buffer[i]);
+  }
+  FreeGenTables(g);
+  ScopeState state;
+  Bitmap scope(320, 200);
+  std::vector<int> starts;
+  for (int b = 0; b < blocks; ++b) {
+    SampleBlock block;
+    std::copy_n(right.begin() + b * SampleBlock::Frames, SampleBlock::Frames, block.Right());
+    DrawScopeTraces(scope, state, block, 16383, 0, {6, -181, true, true, false, true});
+    starts.push_back(state.ScopeStartR);
+  }
+  return starts;
+}
+
+} // namespace
 
 // A right channel at 0 with one marker sample of 5; at Y scale -1 (divisor
 // 11) its point lies at y = 100 + 500 / 11 = 145. The marker's x follows the
@@ -90,4 +125,15 @@ TEST(ScopeDrawing, GridIsNineLinesEachWayOnBlack) {
       wrong += scope.GetPixel(x, y) != (line ? ColorToRGB(clBtnShadow) : clBlack);
     }
   EXPECT_EQ(wrong, 0);
+}
+
+// A tone whose period is a whole number of samples (1 kHz, 48 samples) locks
+// from the first block: every start lies at the same phase of the tone. A
+// 440 Hz tone keeps the starts the near-level rule gives it.
+TEST(ScopeDrawing, TriggerLocksOnAnExactPeriodToneAndKeepsOtherTones) {
+  const std::vector<int> exact = SyncedStarts(1000, 12);
+  for (size_t b = 0; b < exact.size(); ++b)
+    EXPECT_EQ((exact[b] + b * SampleBlock::Frames) % 48, exact[0] % 48u) << b;
+  EXPECT_EQ(SyncedStarts(440, 12),
+            (std::vector<int>{108, 133, 485, 73, 98, 341, 38, 63, 197, 549, 28, 53}));
 }
