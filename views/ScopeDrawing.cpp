@@ -115,7 +115,8 @@ void DrawScopeTraces(Bitmap& scope, ScopeState& state, const SampleBlock& block,
   state.ScopeShiftR = std::min(state.ScopeShiftR, 0);
   state.ScopeShiftL = std::min(state.ScopeShiftL, 0);
   if (settings.Sync) {
-    state.ScopeStartR = state.ScopeStartL = 0;
+    // While STOP is down the frozen block keeps the start its trigger found.
+    if (settings.Live) state.ScopeStartR = state.ScopeStartL = 0;
   } else {
     state.ScopeShiftR = std::max(state.ScopeShiftR, LowestShiftFor(xScale));
     state.ScopeShiftL = std::max(state.ScopeShiftL, LowestShiftFor(xScale));

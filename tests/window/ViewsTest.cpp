@@ -52,37 +52,42 @@ void Click(UpDown* upDown, Qt::ArrowType arrow) {
 // STOP is down blocks draw nothing. A click on a scale arrow, pressed and
 // released as the user does, shows its step when the button comes up: the
 // Y scale's caption while running, the X scale's caption and picture while
-// stopped.
+// stopped. A redraw while stopped keeps the start the trigger found.
 TEST(Views, BlocksDrawUntilStopAndAScaleClickShowsItsStep) {
   DeviceWindow w;
   TForm1& f = *w.form;
-  for (CheckBox* box : {f.RCnl, f.Scope, f.AutoSensitivity})
+  for (CheckBox* box : {f.RCnl, f.Scope, f.Sync, f.AutoSensitivity})
     box->SetChecked(true);
   f.ScopeXW->SetPosition(49);
   f.ScopeYW->SetPosition(-180);
   w.ShowAndActivate();
-  // 20000 on bin 128 (3 kHz, 16 samples per period) on the right.
-  w.Feed(MakeBlock([](int) { return int16_t{0}; }, Tone(128, 20000)));
-  const Bitmap& display = *f.DisplayBitmap;
-  for (int x = 1006; x <= 1010; ++x) // speed 5, bin 128 at row 512 - 128 / 2
-    EXPECT_EQ(display.GetPixel(x, 448), clWhite) << x;
-  EXPECT_EQ(display.GetPixel(1005, 448), clBlack);
-  EXPECT_EQ(display.GetPixel(1010, 100), clBlack);
+  // 20000 on bin 128 (3 kHz, 16 samples per period) on the right, falling
+  // first: the trigger starts the trace at sample 8.
+  const auto block = MakeBlock([](int) { return int16_t{0}; }, Tone(128, -20000));
+  w.Feed(block);
   Click(f.ScopeYW, Qt::DownArrow);
   EXPECT_EQ(f.LabelY->Caption(), QStringLiteral("-0.0 dB")); // -181
+  w.Feed(block);
+  const Bitmap& display = *f.DisplayBitmap;
+  for (int x = 1001; x <= 1010; ++x) // speed 5, bin 128 at row 512 - 128 / 2
+    EXPECT_EQ(display.GetPixel(x, 448), clWhite) << x;
+  EXPECT_EQ(display.GetPixel(1000, 448), clBlack);
+  EXPECT_EQ(display.GetPixel(1010, 100), clBlack);
 
   f.BtnStop->click();
   const QImage picture = display.Image().copy();
   const QImage trace = f.ScopeBitmap->Image().copy();
   w.Feed(MakeBlock([](int) { return int16_t{0}; }, [](int) { return int16_t{0}; }));
   EXPECT_EQ(display.Image(), picture);
+  Click(f.ScopeYW, Qt::DownArrow); // at its end: no step, a redraw
+  EXPECT_EQ(f.ScopeBitmap->Image(), trace);
 
   ASSERT_TRUE(f.ScopeXW->isEnabled());
   Click(f.ScopeXW, Qt::RightArrow);
   EXPECT_EQ(f.ScopeXW->Position(), 50);
   EXPECT_EQ(f.LabelX->Caption(), QStringLiteral("X Scale: 50"));
   EXPECT_NE(f.ScopeBitmap->Image(), trace);
-  // Points 45 pixels apart: sample 2, 14142, at y = 100 + 43.
+  // Points 45 pixels apart: sample 10, 14142, at y = 100 + 43.
   EXPECT_EQ(f.ScopeBitmap->GetPixel(45, 143), clFuchsia);
 }
 
