@@ -55,10 +55,10 @@ void TForm1::ScopeXWChanging(QObject*, bool&) {
   if (Stopped) DrawScope();
 }
 
-// A stored position outside the scale's range leaves the caption as it was.
+// A stored position outside the scale's range names the nearest bound, the
+// scale the trace is drawn with.
 void TForm1::ShowYScale() {
-  const int p = ScopeYW->Position();
-  if (p >= ScopeYW->Min && p <= ScopeYW->Max) LabelY->SetCaption(YScaleCaption(p));
+  LabelY->SetCaption(YScaleCaption(ScopeYW->ClampedPosition()));
 }
 
 void TForm1::ScopeXWMouseUp(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {

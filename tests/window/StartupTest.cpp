@@ -96,14 +96,21 @@ TEST(Startup, ActivationWritesTheScaleLabelsAndClearsAnyChannel) {
   bottom.ShowAndActivate();
   EXPECT_EQ(bottom.form->LabelY->Caption(), "-0" + QLocale().decimalPoint() + "0 dB");
 
-  // Outside -181..-1 (5 on a first run) the label keeps its text: the one the
-  // changing handler wrote while loading, for the position before the load (-1).
+  // Outside -181..-1 the label names the nearest bound, the scale the trace
+  // is drawn with: -1 for 5 on a first run, -181 for -30000, where a
+  // full-scale block reaches y = 199.
   QFile::remove(SettingsFile());
   StoredWindow first;
   first.ShowAndActivate();
   EXPECT_EQ(first.form->ScopeYW->Position(), 5);
   EXPECT_EQ(first.form->LabelY->Caption(), "-90" + QLocale().decimalPoint() + "3 dB");
   EXPECT_EQ(first.form->LabelX->Caption(), QStringLiteral("X Scale"));
+  Store("UD42=-30000\nCB31=1\nCB33=1\n");
+  StoredWindow low;
+  low.ShowAndActivate();
+  EXPECT_EQ(low.form->LabelY->Caption(), "-0" + QLocale().decimalPoint() + "0 dB");
+  low.Feed(std::vector<int16_t>(4096, 32767));
+  EXPECT_EQ(low.form->ScopeBitmap->GetPixel(100, 199), clFuchsia);
 }
 
 // Scales stored in the file show in the labels and the trace from the first
