@@ -21,5 +21,6 @@ CaptionText FrequencyCaption(char channel, double hz) {
 }
 
 int BinAtColumn(int column, bool lowFrqTrace) {
-  return lowFrqTrace ? column / 5 : column;
+  // Bin k lies in column 5k: a column takes the nearest.
+  return lowFrqTrace ? (column + 2) / 5 : column;
 }

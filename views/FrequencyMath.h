@@ -20,5 +20,6 @@ std::optional<double> InterpolatedFrequency(std::span<const double> values, int 
 CaptionText FrequencyCaption(char channel, double hz);
 
 // The bin drawn in a display column: one column per bin, except in the
-// amplitude trace with "Low Frq", which draws bin k in column 5k.
+// amplitude trace with "Low Frq", which draws bin k in column 5k: there the
+// nearest such bin.
 int BinAtColumn(int column, bool lowFrqTrace);

@@ -33,13 +33,15 @@ TEST(FrequencyReadout, PointerReadsTheChannelColourUnderIt) {
 
   f.SpectralAmp->SetChecked(true); // redraws the display
   f.LFBox->SetChecked(true);
-  display.SetPixel(215, 100, clFuchsia);
-  f.PointerReadout(217, 101);
-  EXPECT_EQ(f.Spectrum.PeakBinR, 43);
+  for (const auto& [column, bin] : {std::pair{217, 43}, {219, 44}, {222, 44}}) {
+    display.SetPixel(column, 100, clFuchsia); // bin k lies in column 5k: the nearest
+    f.PointerReadout(column + 2, 101);
+    EXPECT_EQ(f.Spectrum.PeakBinR, bin) << column;
+  }
   f.AutoFrqCount->SetChecked(true); // the automatic counter has the readouts
   display.SetPixel(100, 100, clFuchsia);
   f.PointerReadout(102, 101);
-  EXPECT_EQ(f.Spectrum.PeakBinR, 43);
+  EXPECT_EQ(f.Spectrum.PeakBinR, 44);
 }
 
 // A steady tone in FFT mode: a bar at its bin, and the automatic counter
