@@ -6,7 +6,7 @@ each of the program's threads, and their voluntary wake-ups per second.
 
     scripts/measure-cpu.py [--program build/veltrano] [--seconds 60]
                            [--generator on|off] [--loopback-msec 200] [--perf DIR]
-                           [--floor build/bench/floor/floor_scroll]
+                           [--floor build/bench/floor/floor_scroll] [--scale 1|2]
 
 First, on the same X server, the floor program (bench/floor) scrolls a display
 of the program's size by the same 9 columns per block, with one copy of the
@@ -116,9 +116,9 @@ def measure(name, pid, xvfb, seconds):
     return client_share + xvfb_share
 
 
-def measure_floor(s, floor, seconds):
+def measure_floor(s, floor, seconds, scale):
     """The floor program on the session's X server, measured as the program is."""
-    scroller = subprocess.Popen([floor, "--columns", str(SPEED)], env=s.env(),
+    scroller = subprocess.Popen([floor, "--columns", str(SPEED), "--scale", str(scale)], env=s.env(),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
     try:
         time.sleep(2)  # mapped and scrolling
@@ -150,6 +150,8 @@ def main():
     options_parser.add_argument("--loopback-msec", type=int, default=200)
     options_parser.add_argument("--perf", metavar="DIR", help="record perf profiles into DIR instead")
     options_parser.add_argument("--floor", default=str(ROOT / "build/bench/floor/floor_scroll"))
+    options_parser.add_argument("--scale", type=int, choices=(1, 2), default=1,
+                                help="QT_SCALE_FACTOR of the program, and the floor's scale")
     options = options_parser.parse_args()
     os.environ["VELTRANO_LOOPBACK_MSEC"] = str(options.loopback_msec)
     print(machine())
@@ -157,15 +159,19 @@ def main():
 
     def run_floor(s):
         if not options.perf:
-            floor.append(measure_floor(s, options.floor, options.seconds))
+            floor.append(measure_floor(s, options.floor, options.seconds, options.scale))
 
-    with program(options, EVERY_VIEW, options.out, run_floor) as s:
+    scaled = options.scale != 1
+    with program(options, EVERY_VIEW, options.out, run_floor, (2560, 1600) if scaled else None,
+                 {"QT_SCALE_FACTOR": str(options.scale)} if scaled else None) as s:
         if options.generator == "on":
             for box in ("Frq1", "AutoG"):
-                s.click(layout.indicator_centre(box))
+                s.click([v * options.scale for v in layout.indicator_centre(box)])
         time.sleep(3)  # the output opens and the views settle
         e2e.check(s.program_running(), "the program ended early")
-        print("generator %s, server loopback %d ms" % (options.generator, options.loopback_msec))
+        print("generator %s, server loopback %d ms, scale %d" % (options.generator,
+                                                                options.loopback_msec,
+                                                                options.scale))
         if options.perf:
             profile(s, options.seconds, Path(options.perf))
         else:

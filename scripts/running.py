@@ -42,11 +42,12 @@ def parser(description):
 
 
 @contextlib.contextmanager
-def program(options, settings, work, before_program=None):
+def program(options, settings, work, before_program=None, screen_size=None, env=None):
     """The program's session, its window attached; everything it started stops
-    when the block ends. `before_program(session)` runs on the servers first."""
+    when the block ends. `before_program(session)` runs on the servers first;
+    `env` adds to the program's environment."""
     args = argparse.Namespace(program=options.program, out=str(work),
                               pulse_script=str(ROOT / "tests" / "pulse" / "pulse-server.sh"))
     with e2e.Session(args) as s:
-        s.start_with_settings(settings, before_program=before_program)
+        s.start_with_settings(settings, screen_size, env, before_program)
         yield s

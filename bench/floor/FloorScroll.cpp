@@ -4,7 +4,10 @@
 // toolkit, no audio, no transform: scripts/measure-cpu.py runs it beside the
 // program on the same X server and sets the two against each other.
 //
-//     floor_scroll [--columns 9] [--seconds 0 (until killed)]
+//     floor_scroll [--columns 9] [--scale 1] [--seconds 0 (until killed)]
+//
+// At --scale 2 the window and the columns are twice as wide and high, as the
+// program's display is on a screen scaled by 2.
 //
 // Blocks come at the program's pace, 48000 / 2048 a second, from one
 // absolute timer wake-up each.
@@ -26,7 +29,7 @@
 
 namespace {
 
-constexpr int Width = 1011, Height = 512;
+constexpr int LogicalWidth = 1011, LogicalHeight = 512;
 constexpr long BlockNanoseconds = 1'000'000'000L * 2048 / 48000;
 
 volatile std::sig_atomic_t Stop = 0;
@@ -53,16 +56,19 @@ void Advance(timespec& t) {
 } // namespace
 
 int main(int argc, char** argv) {
-  int columns = 9;
+  int columns = 9, scale = 1;
   double seconds = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--columns") == 0) columns = std::atoi(argv[i + 1]);
+    if (std::strcmp(argv[i], "--scale") == 0) scale = std::atoi(argv[i + 1]);
     if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[i + 1]);
   }
-  if (columns < 1 || columns > Width) {
-    std::fprintf(stderr, "floor_scroll: --columns must be 1..%d\n", Width);
+  if (columns < 1 || columns > LogicalWidth || scale < 1 || scale > 4) {
+    std::fprintf(stderr, "floor_scroll: --columns must be 1..%d, --scale 1..4\n", LogicalWidth);
     return 2;
   }
+  const int Width = LogicalWidth * scale, Height = LogicalHeight * scale;
+  columns *= scale;
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) {
     std::fprintf(stderr, "floor_scroll: no X display\n");
