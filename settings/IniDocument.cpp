@@ -1,8 +1,12 @@
 #include "settings/IniDocument.h"
 
+#include <algorithm>
+
 #include <QList>
 
 namespace {
+
+const QByteArray ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF"); // UTF-8
 
 enum class LineKind { Blank, Comment, Section, Value, Unreadable };
 
@@ -40,9 +44,14 @@ void ForEachLineOf(const std::vector<QByteArray>& lines, const QByteArray& secti
 
 IniDocument::IniDocument(const QByteArray& text) {
   QByteArray body = text;
-  if (body.startsWith("\xEF\xBB\xBF")) body.remove(0, 3); // a UTF-8 byte order mark
+  byteOrderMark_ = body.startsWith(ByteOrderMark);
+  if (byteOrderMark_) body.remove(0, ByteOrderMark.size());
+  // Each line keeps its carriage return, if it has one; the lines this
+  // document makes have one when every line of the file ends so.
   for (const QByteArray& line : body.split('\n'))
     lines_.push_back(line);
+  crlf_ = lines_.size() > 1 && std::all_of(lines_.begin(), lines_.end() - 1,
+                                           [](const QByteArray& l) { return l.endsWith('\r'); });
   // The line feed that ends the last line starts no line of its own.
   if (!lines_.empty() && lines_.back().isEmpty()) lines_.pop_back();
 }
@@ -76,22 +85,24 @@ void IniDocument::Set(const QByteArray& section, const std::vector<IniValue>& va
                   end = i + 1;
                   for (size_t v = 0; v < values.size(); ++v) {
                     if (kind != LineKind::Value || values[v].first != name) continue;
-                    lines_[i] = values[v].first + '=' + values[v].second;
+                    lines_[i] = values[v].first + '=' + values[v].second +
+                                (lines_[i].endsWith('\r') ? "\r" : "");
                     placed[v] = true;
                   }
                 });
+  const QByteArray lineEnd = crlf_ ? "\r" : "";
   std::vector<QByteArray> added;
   if (!found) {
-    if (!lines_.empty() && !lines_.back().trimmed().isEmpty()) added.emplace_back();
-    added.push_back('[' + section + ']');
+    if (!lines_.empty() && !lines_.back().trimmed().isEmpty()) added.push_back(lineEnd);
+    added.push_back('[' + section + ']' + lineEnd);
   }
   for (size_t v = 0; v < values.size(); ++v)
-    if (!placed[v]) added.push_back(values[v].first + '=' + values[v].second);
+    if (!placed[v]) added.push_back(values[v].first + '=' + values[v].second + lineEnd);
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(end), added.begin(), added.end());
 }
 
 QByteArray IniDocument::Text() const {
-  QByteArray text;
+  QByteArray text = byteOrderMark_ ? ByteOrderMark : QByteArray();
   for (const QByteArray& line : lines_)
     text += line + '\n';
   return text;

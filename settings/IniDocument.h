@@ -2,7 +2,7 @@
 // The text of an INI file kept line by line, so that a program reads the
 // values of its own section and replaces them while every other line (other
 // sections, comments, names it does not know, lines it cannot read) stays as
-// it was.
+// it was, down to its line ends and byte order mark.
 
 #include <utility>
 #include <vector>
@@ -25,9 +25,12 @@ public:
   // name, or on a line of its own after the section's last value. A missing
   // section is added at the end.
   void Set(const QByteArray& section, const std::vector<IniValue>& values);
-  // One line each, every line ended by a line feed.
+  // One line each, every line ended by a line feed, and the carriage returns
+  // and byte order mark of the text read.
   QByteArray Text() const;
 
 private:
-  std::vector<QByteArray> lines_;
+  std::vector<QByteArray> lines_; // without the line feed
+  bool byteOrderMark_ = false;
+  bool crlf_ = false; // the lines made here end with a carriage return
 };

@@ -34,7 +34,8 @@ SettingsFileText Refused(QString problem) {
 }
 
 QString TooLarge() {
-  return QStringLiteral("is larger than 1 MiB, so it is not a settings file");
+  return QStringLiteral("is larger than %1, so it is not a settings file")
+      .arg(QLatin1String(MaxSettingsFileSize));
 }
 
 // Reads a regular file that is open as fd, to its end or until the text is
@@ -51,6 +52,12 @@ bool ReadAll(int fd, QByteArray* text) {
 }
 
 } // namespace
+
+QString ConfigFolder(const QByteArray& xdgConfigHome, const QByteArray& home) {
+  if (xdgConfigHome.startsWith('/')) return QFile::decodeName(xdgConfigHome);
+  if (home.startsWith('/')) return QFile::decodeName(home) + QStringLiteral("/.config");
+  return {};
+}
 
 SettingsFileText ReadSettingsFile(const QString& path) {
   const QByteArray name = QFile::encodeName(path);

@@ -8,7 +8,16 @@
 #include <QByteArray>
 #include <QString>
 
-inline constexpr qint64 MaxSettingsFileBytes = 1024 * 1024;
+// 1 MiB of anyone's text and room for what a save of the program adds (its
+// own section is under 2 KiB): a file that was read and then saved is read
+// again at the next start. A save whose text would pass it writes nothing.
+inline constexpr qint64 MaxSettingsFileBytes = 1024 * 1024 + 64 * 1024;
+inline constexpr const char* MaxSettingsFileSize = "1088 KiB";
+
+// The folder of configuration files by the XDG base-directory rules:
+// XDG_CONFIG_HOME when it is an absolute path, else HOME/.config when HOME is
+// one; a relative value counts as unset. Empty when neither gives a folder.
+QString ConfigFolder(const QByteArray& xdgConfigHome, const QByteArray& home);
 
 struct SettingsFileText {
   enum class State { Missing, Regular, Refused } Check = State::Missing;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include <QStandardPaths>
 #ifdef Q_OS_WIN
 #include <memory>
 
@@ -35,8 +34,15 @@ SettingsStore::SettingsStore() {
   for (const QString& key : settings->childKeys())
     stored_.insert(key, settings->value(key).toString().toUtf8());
 #else
-  fileName_ = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-              QStringLiteral("/Zenko/Veltrano.conf");
+  const QString folder = ConfigFolder(qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME"));
+  if (folder.isEmpty()) {
+    std::fputs("Veltrano: neither XDG_CONFIG_HOME nor HOME is an absolute path, so there is no "
+               "folder for the settings: the defaults are used and the settings will not be "
+               "kept.\n",
+               stderr);
+    return;
+  }
+  fileName_ = folder + QStringLiteral("/Zenko/Veltrano.conf");
   const SettingsFileText file = ReadSettingsFile(fileName_);
   if (file.Check == SettingsFileText::State::Refused) {
     std::fprintf(stderr,
@@ -78,6 +84,8 @@ bool SettingsStore::Flush() {
   settings->sync();
   const bool saved = settings->status() == QSettings::NoError;
 #else
+  // Without a folder for the settings nothing is written; that was said once.
+  if (fileName_.isEmpty()) return false;
   // Read again: whatever changed in the file meanwhile, beside the values
   // written here, is kept.
   const SettingsFileText file = ReadSettingsFile(fileName_);
@@ -88,7 +96,15 @@ bool SettingsStore::Flush() {
   }
   IniDocument document(file.Text);
   document.Set(Section.toUtf8(), values);
-  const bool saved = ReplaceSettingsFile(file.Target, document.Text());
+  const QByteArray text = document.Text();
+  if (text.size() > MaxSettingsFileBytes) {
+    std::fprintf(stderr,
+                 "Veltrano: could not save the settings: they would make the settings file %s "
+                 "larger than %s, which is not read; it stays as it was.\n",
+                 qPrintable(fileName_), MaxSettingsFileSize);
+    return false;
+  }
+  const bool saved = ReplaceSettingsFile(file.Target, text);
 #endif
   if (!saved)
     std::fprintf(stderr, "Veltrano: could not save the settings to %s; they are lost.\n",

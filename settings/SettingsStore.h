@@ -1,7 +1,8 @@
 #pragma once
 // The per-user settings store: named integer values as decimal text in one
 // section. On Linux the INI file $XDG_CONFIG_HOME/Zenko/Veltrano.conf
-// (~/.config when the variable is unset), section [Veltrano]; on Windows the
+// ($HOME/.config when the variable is unset or relative; none, and nothing
+// kept, without an absolute HOME either), section [Veltrano]; on Windows the
 // registry key HKEY_CURRENT_USER\SOFTWARE\Zenko, subkey Veltrano.
 //
 // The section is read once, when the store is created, value by value: a line

@@ -19,6 +19,7 @@
 
 #include "app/Main.h"
 #include "generator/Synthesis.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsMapping.h"
 #include "tests/support/DeviceWindow.h"
 #include "tests/support/WindowTest.h"
@@ -58,7 +59,9 @@ QByteArray ReadSettingsFile() {
 std::map<std::string, std::string> StoredValues() {
   std::map<std::string, std::string> values;
   bool inSection = false;
-  for (const QByteArray& line : ReadSettingsFile().split('\n')) {
+  QByteArray text = ReadSettingsFile();
+  if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3); // a byte order mark stays
+  for (const QByteArray& line : text.split('\n')) {
     if (line.startsWith('[')) inSection = line == "[Veltrano]";
     const qsizetype eq = line.indexOf('=');
     if (inSection && eq > 0) values[line.left(eq).toStdString()] = line.mid(eq + 1).toStdString();
@@ -454,8 +457,9 @@ TEST(Settings, SaveThatFailsHalfwayKeepsTheEarlierFile) {
 }
 
 TEST(Settings, AnythingButARegularFileIsReportedAndNeitherReadNorSavedOver) {
-  // A file beyond 1 MiB is not a settings file, whatever it holds.
-  const QByteArray large = "[Veltrano]\nCB6=1\n;" + QByteArray(1024 * 1024, 'x') + "\n";
+  // A file beyond the read limit is not a settings file, whatever it holds.
+  QByteArray large = "[Veltrano]\nCB6=1\n;";
+  large += QByteArray(MaxSettingsFileBytes - large.size(), 'x') + "\n";
   const QString elsewhere = ConfigHome() + QStringLiteral("/elsewhere");
   const struct {
     const char* What;
@@ -479,7 +483,7 @@ TEST(Settings, AnythingButARegularFileIsReportedAndNeitherReadNorSavedOver) {
        }},
       {"a link that leads nowhere", [&] { QFile::link(elsewhere, SettingsFile()); },
        [&] { return QFileInfo(SettingsFile()).isSymLink() && !QFile::exists(elsewhere); }},
-      {"a file of more than 1 MiB", [&] { StoreRaw(large); },
+      {"a file one byte over the limit", [&] { StoreRaw(large); },
        [&] { return ReadSettingsFile() == large; }},
   };
   for (const auto& c : cases) {
@@ -597,4 +601,51 @@ TEST(Settings, PositionsOutOfRangeShowAsTheNearestBoundAndAreKept) {
       }
     }
   }
+}
+
+TEST(Settings, AFileAtTheReadLimitIsReadAndASaveBeyondItWritesNothing) {
+  // A file that was read and saved is read again: a save that would pass the
+  // limit leaves the file as it was; one that stays within it is kept.
+  for (const auto& [size, saved] :
+       {std::pair{MaxSettingsFileBytes, false}, std::pair{qint64{1024 * 1024 - 9}, true}}) {
+    SCOPED_TRACE(size);
+    QByteArray content = "[Veltrano]\nCB6=1\n;";
+    content += QByteArray(size - content.size() - 1, 'x') + "\n";
+    StoreRaw(content);
+    testing::internal::CaptureStderr();
+    {
+      Window w;
+      EXPECT_TRUE(w.form->ColorBox->Checked());
+      w.Close();
+    }
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors.find("could not save") == std::string::npos, saved) << errors;
+    EXPECT_EQ(ReadSettingsFile().size() > size, saved);
+    testing::internal::CaptureStderr();
+    {
+      Window w;
+      EXPECT_TRUE(w.form->ColorBox->Checked());
+    }
+    errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors.find("the defaults are used"), std::string::npos) << errors;
+  }
+  ClearSettings();
+}
+
+TEST(Settings, TheFolderFollowsTheBaseDirectoryRules) {
+  const struct {
+    const char* ConfigHome;
+    const char* Home;
+    const char* Folder;
+  } cases[] = {
+      {"/x/config", "/h", "/x/config"},
+      {"", "/h", "/h/.config"},
+      {"config", "/h", "/h/.config"},
+      {"config", "", ""},
+      {"", "home", ""},
+      {"./x", "/", "//.config"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ConfigFolder(c.ConfigHome, c.Home), QString::fromLatin1(c.Folder))
+        << c.ConfigHome << " " << c.Home;
 }
