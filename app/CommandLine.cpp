@@ -23,6 +23,14 @@ constexpr std::array Options{
                   "as its input, so that the bench can be tried without a sound card\n"
                   "(needs the pulseaudio program); it stops when Veltrano ends",
                   [](CommandLine& line, const std::string&) { line.Loopback = true; }},
+    ProgramOption{"--input", nullptr, "NAME",
+                  "record the sound server's source NAME (as 'pactl list short\n"
+                  "sources' names it) instead of the default source",
+                  [](CommandLine& line, const std::string& value) { line.Input = value; }},
+    ProgramOption{"--output", nullptr, "NAME",
+                  "play on the sink NAME instead of the default sink; both choices\n"
+                  "are remembered, as those made on the LED meters' right-click menu",
+                  [](CommandLine& line, const std::string& value) { line.Output = value; }},
     ProgramOption{"--measure", nullptr, "SECONDS",
                   "capture SECONDS (0.05..3600) of the input without a window, print\n"
                   "the figures (see below) and exit",

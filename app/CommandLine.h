@@ -15,6 +15,8 @@ struct CommandLine {
   // given; Measure is empty when none is asked for.
   std::string Measure, Tone, Level, To;
   bool Json = false;
+  // The sound server's source and sink to use, by its names; empty: the defaults.
+  std::string Input, Output;
   // To add an option: a field here and a row in the table of options in
   // CommandLine.cpp.
 

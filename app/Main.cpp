@@ -31,6 +31,7 @@ TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
   CreateComponents();
   ConnectHandlers();
   CreateDisplayMenu();
+  CreateDeviceMenu();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   FormCreate(this);
@@ -196,6 +197,11 @@ void TForm1::ScrollWindow(const Geometry::Area& area, int dx) {
 }
 
 bool TForm1::event(QEvent* e) {
+  if (e->type() == PathEvent::Type()) {
+    const auto* path = static_cast<PathEvent*>(e);
+    PathChanged(path->Input, path->Findings);
+    return true;
+  }
   if (e->type() > QEvent::User && e->type() < QEvent::MaxUser) {
     const auto* device = dynamic_cast<DeviceEvent*>(e);
     if (device != nullptr) {
@@ -222,6 +228,9 @@ bool TForm1::event(QEvent* e) {
         break;
       case MM_WOM_LOST:
         if (currentOut) WomLost(device->Code);
+        break;
+      case MM_SERVER_BACK:
+        ServerBack();
         break;
       default:
         break;

@@ -177,6 +177,13 @@ public:
   void FillAndWrite(WAVEHDR* Header);
   // One warning for the streams one failure took down (audio/StreamLoss.cpp).
   void ReportLoss(bool Input);
+  // The signal path marked in the title bar, and the streams reopened when
+  // the server is back (audio/SignalPathMarks.cpp).
+  void PathChanged(bool Input, const std::vector<std::string>& Findings);
+  void ServerBack();
+  // The LED meters' menu of sources and sinks (audio/DeviceMenu.cpp).
+  void CreateDeviceMenu();
+  void ShowDeviceMenu(const QPoint& At);
 
   // Waveform synthesis and generator controls (generator/).
   void BuildTables();
@@ -258,6 +265,7 @@ public:
   std::unique_ptr<SettingsStore> Settings;
   CaptureStream Capture;
   PlaybackStream Playback;
+  SignalPathState Path;
   SampleBlock Samples;
   InputLevels Levels;
   int32_t SpeedPos = 0;

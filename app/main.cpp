@@ -19,6 +19,7 @@
 #include "app/MeasureCommand.h"
 #include "app/SignalHandling.h"
 #include "app/Version.h"
+#include "platform/SoundServerDevices.h"
 #include "platform/WindowStyle.h"
 
 namespace {
@@ -45,7 +46,8 @@ private:
 
 // Runs the window until it closes; the exit status, and in *stopSignal the
 // signal that closed it, if one did.
-int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* stopSignal) {
+int RunWindow(int argc, char** argv, const std::vector<std::string>& args,
+              const CommandLine& choice, int* stopSignal) {
   std::unique_ptr<QApplication> application;
   {
     const PlatformStartGuard guard(args);
@@ -73,7 +75,10 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args, int* 
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
     closeWindow();
   });
-  TForm1 form(CreateSoundServerAudio("Veltrano"));
+  std::unique_ptr<WaveAudio> audio = CreateSoundServerAudio("Veltrano");
+  audio->ChooseDevice(true, choice.Input);
+  audio->ChooseDevice(false, choice.Output);
+  TForm1 form(std::move(audio));
   window = &form;
   form.show();
   if (*stopSignal != 0) QTimer::singleShot(0, &form, closeWindow);
@@ -134,9 +139,20 @@ int main(int argc, char** argv) {
                  loopback->Address().c_str());
   }
 
+  // Checked here, after --loopback chose the server, so that a wrong name is
+  // told before any window appears.
+  for (const auto& [capture, name] : {std::pair{true, &line.Input}, {false, &line.Output}}) {
+    std::string message;
+    if (name->empty()) continue;
+    if (const int status = CheckSoundDevice(capture, *name, &message); status != 0) {
+      std::fprintf(stderr, "veltrano: %s: %s\n", capture ? "--input" : "--output", message.c_str());
+      return status;
+    }
+  }
+
   int stopSignal = 0;
   const int status = measure ? RunMeasure(argc, argv, *measure, &stopSignal)
-                             : RunWindow(argc, argv, args, &stopSignal);
+                             : RunWindow(argc, argv, args, line, &stopSignal);
   loopback.reset();
   if (stopSignal != 0) {
     // Ended by the signal, as the shell that sent it expects.

@@ -83,6 +83,7 @@ void TForm1::OpenCapture() {
   if (Audio->WaveInStart(device) != 0) Warn(this, "WaveInStart.", "Error");
   Capture.InClosed = false;
   Capture.Recording = true;
+  Path.ReopenInput = false;
 }
 
 void TForm1::WimData(WAVEHDR* Header) {
@@ -153,6 +154,9 @@ void TForm1::WimLost(MMRESULT) {
   // Reported first: the shutdown pumps events, and the output's loss from the
   // same failure joins the same warning.
   ReportLoss(true);
+  // A STOP the user pressed stays pressed when the server is back.
+  Path.ReopenInput = Path.ReopenInput || !BtnStop->Down();
+  Audio->AwaitServer(this);
   Capture.Recording = false;
   ShutDownCapture();
   BtnStop->SetDown(true);

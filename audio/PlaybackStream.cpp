@@ -111,6 +111,8 @@ void TForm1::WomDone(WAVEHDR* Header) {
 }
 
 void TForm1::WomClose() {
+  // No output, nothing between it and the card.
+  PathChanged(false, {});
   SetColor(GeneratorGroup, clBtnFace);
   Playback.WaveOut = nullptr;
   Playback.OutIdle = true;
@@ -126,4 +128,6 @@ void TForm1::WomLost(MMRESULT) {
   Playback.OutResume = false;
   ResetAndClose(*Audio, Playback.WaveOut);
   ReportLoss(false);
+  Path.ReopenOutput = true;
+  Audio->AwaitServer(this);
 }

@@ -24,13 +24,13 @@ void TForm1::ReportLoss(bool Input) {
         const QString text =
             lost == InputLost
                 ? QStringLiteral("The audio input was lost: the sound server went away.\n"
-                                 "Release STOP to try again.")
+                                 "It reopens by itself when the server is back.")
             : lost == OutputLost
                 ? QStringLiteral("The generator's output was lost: the sound server went "
-                                 "away.\nSwitch the generator off and on again to play.")
+                                 "away.\nIt plays again by itself when the server is back.")
                 : QStringLiteral("The audio input and the generator's output were lost: the "
-                                 "sound server went away.\nRelease STOP to try again, and "
-                                 "switch the generator off and on again to play.");
+                                 "sound server went away.\nBoth reopen by themselves when "
+                                 "the server is back.");
         ShowMessageBox(this, text, QStringLiteral("Warning"),
                        lost == InputLost ? MessageIcon::None : MessageIcon::Warning);
       },

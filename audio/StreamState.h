@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/WaveAudio.h"
 #include "widgets/Cmp_PeakLedDisplay.h"
@@ -39,4 +41,14 @@ struct PlaybackStream {
   bool OutIdle = false; // the device may be opened
   // A stop the user asked for: its close reopens the device if a source is on again.
   bool OutResume = false;
+};
+
+// What the window knows of the desktop between the card and the numbers, and
+// what it reopens when the sound server comes back.
+struct SignalPathState {
+  // How each path changes the signal, as the audio layer last reported it;
+  // empty when it is transparent.
+  std::vector<std::string> InFindings, OutFindings;
+  bool ReopenInput = false;  // the input stopped because the server went away
+  bool ReopenOutput = false; // the output was let go for the same reason
 };

@@ -48,3 +48,11 @@ void DeviceEvent::operator delete(void* event, std::size_t size) noexcept {
   }
   ::operator delete(event, size);
 }
+
+PathEvent::PathEvent(bool input, std::vector<std::string> findings)
+    : QEvent(Type()), Input(input), Findings(std::move(findings)) {}
+
+QEvent::Type PathEvent::Type() {
+  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}

@@ -9,6 +9,7 @@
 #include "platform/SoundServerAudio.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <optional>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "platform/SoundServerCapture.h"
+#include "platform/SoundServerDevices.h"
 #include "platform/SoundServerFormat.h"
 #include "platform/SoundServerPlayback.h"
 
@@ -133,6 +135,35 @@ public:
 
   MMRESULT WaveOutClose(HWAVEOUT hwo) override { return Close(playbacks_, hwo, MM_WOM_CLOSE); }
 
+  std::vector<Device> Devices(bool capture) override {
+    std::vector<Device> devices;
+    std::string error;
+    ListSoundDevices(capture, &devices, &error);
+    return devices;
+  }
+
+  void ChooseDevice(bool capture, const std::string& name) override {
+    chosen_[capture] = name;
+    told_[capture] = false;
+    if (!link_.Running()) return;
+    const SoundServerDeadline deadline = SoundServerDeadlineFromNow(kSoundServerTimeout);
+    SoundServerLock lock(link_.Loop());
+    if (capture)
+      for (const auto& stream : captures_)
+        stream->MoveTo(name, deadline);
+    else
+      for (const auto& stream : playbacks_)
+        stream->MoveTo(name, deadline);
+  }
+
+  std::string ChosenDevice(bool capture) const override { return chosen_[capture]; }
+
+  void AwaitServer(QObject* target) override {
+    if (!link_.Running()) return;
+    SoundServerLock lock(link_.Loop());
+    link_.AwaitServer(target);
+  }
+
 private:
   // What a call on an open device needs around its action: nothing more than
   // the handle, the audio thread's lock, or the lock and a device the server
@@ -202,7 +233,12 @@ private:
 
     const SoundServerDeadline deadline = SoundServerDeadlineFromNow(kSoundServerTimeout);
     SoundServerLock lock(link_.Loop());
-    if (const MMRESULT code = stream->Open(sampleSpec, deadline)) {
+    bool fellBack = false;
+    const MMRESULT code = stream->Open(sampleSpec, chosen_[capture], deadline, &fellBack);
+    if (fellBack && !std::exchange(told_[capture], true))
+      std::fprintf(stderr, "veltrano: the %s '%s' is not there; the server's default is used\n",
+                   capture ? "source" : "sink", chosen_[capture].c_str());
+    if (code != MMSYSERR_NOERROR) {
       stream.reset();
       return code;
     }
@@ -235,6 +271,9 @@ private:
   }
 
   SoundServerConnection link_;
+  // Indexed by capture: the chosen device's name, and whether its absence was told.
+  std::string chosen_[2];
+  bool told_[2] = {false, false};
   std::vector<std::unique_ptr<SoundServerCapture>> captures_;
   std::vector<std::unique_ptr<SoundServerPlayback>> playbacks_;
 };

@@ -1,8 +1,14 @@
 #include "platform/SoundServerConnection.h"
 
-#include <pulse/rtclock.h>
+#include <utility>
 
+#include <pulse/rtclock.h>
+#include <pulse/timeval.h>
+
+#include <QCoreApplication>
 #include <QGuiApplication>
+
+#include "platform/SoundServerPathWatch.h"
 
 namespace {
 
@@ -89,6 +95,8 @@ SoundServerConnection::~SoundServerConnection() {
     {
       SoundServerLock lock(loop_);
       Drop();
+      DropProbe();
+      if (probeTimer_ != nullptr) pa_threaded_mainloop_get_api(loop_)->time_free(probeTimer_);
     }
     pa_threaded_mainloop_stop(loop_);
   }
@@ -137,11 +145,7 @@ MMRESULT SoundServerConnection::Connect(SoundServerDeadline deadline, pa_context
     Drop();
   }
 
-  pa_proplist* props = pa_proplist_new();
-  Describe(props);
-  context_ =
-      pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), appName_.c_str(), props);
-  pa_proplist_free(props);
+  context_ = NewContext();
   if (context_ == nullptr) return MMSYSERR_NOMEM;
   pa_context_set_state_callback(context_, WakeOnContextState, loop_);
   // Never spawn a server: a missing one is a failure the window reports.
@@ -159,8 +163,92 @@ MMRESULT SoundServerConnection::Connect(SoundServerDeadline deadline, pa_context
     Drop();
     return MMSYSERR_BADDEVICEID;
   }
+  // The streams' paths are read again whenever a stream or device changes.
+  pa_context_set_subscribe_callback(context_, OnServerEvent, this);
+  const auto mask = static_cast<pa_subscription_mask_t>(
+      PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK_INPUT |
+      PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT);
+  if (pa_operation* operation = pa_context_subscribe(context_, mask, nullptr, nullptr))
+    pa_operation_unref(operation);
   *context = context_;
   return MMSYSERR_NOERROR;
+}
+
+pa_context* SoundServerConnection::NewContext() {
+  pa_proplist* props = pa_proplist_new();
+  Describe(props);
+  pa_context* context =
+      pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), appName_.c_str(), props);
+  pa_proplist_free(props);
+  return context;
+}
+
+void SoundServerConnection::AwaitServer(QObject* target) {
+  if (!running_) return;
+  awaiting_ = target;
+  if (probe_ == nullptr) Probe();
+}
+
+// Any thread, lock held: one attempt, with its timeout armed.
+void SoundServerConnection::Probe() {
+  DropProbe();
+  constexpr pa_usec_t kRetry = 250 * PA_USEC_PER_MSEC;
+  probe_ = NewContext();
+  if (probe_ == nullptr) return ProbeAgainIn(kRetry);
+  pa_context_set_state_callback(
+      probe_,
+      [](pa_context* context, void* userdata) {
+        auto* self = static_cast<SoundServerConnection*>(userdata);
+        const pa_context_state_t state = pa_context_get_state(context);
+        if (state == PA_CONTEXT_READY) {
+          self->DropProbe();
+          if (QObject* target = std::exchange(self->awaiting_, nullptr))
+            QCoreApplication::postEvent(target, new DeviceEvent(MM_SERVER_BACK, nullptr, nullptr));
+        } else if (!PA_CONTEXT_IS_GOOD(state)) {
+          self->DropProbe();
+          self->ProbeAgainIn(kRetry);
+        }
+      },
+      this);
+  // A missing server fails at once, inside the connect: the state callback
+  // has then dropped the probe and set the retry already.
+  if (pa_context_connect(probe_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    DropProbe();
+    return ProbeAgainIn(kRetry);
+  }
+  if (probe_ != nullptr) ProbeAgainIn(kSoundServerTimeout);
+}
+
+void SoundServerConnection::DropProbe() {
+  if (probe_ == nullptr) return;
+  pa_context_set_state_callback(probe_, nullptr, nullptr);
+  pa_context_disconnect(probe_);
+  pa_context_unref(std::exchange(probe_, nullptr));
+}
+
+// The next attempt after `delay`, unless the server answers first.
+void SoundServerConnection::ProbeAgainIn(pa_usec_t delay) {
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
+  timeval when;
+  pa_timeval_add(pa_gettimeofday(&when), delay);
+  if (probeTimer_ != nullptr) return api->time_restart(probeTimer_, &when);
+  probeTimer_ = api->time_new(
+      api, &when,
+      [](pa_mainloop_api*, pa_time_event*, const timeval*, void* userdata) {
+        auto* self = static_cast<SoundServerConnection*>(userdata);
+        if (self->awaiting_ != nullptr) self->Probe();
+      },
+      this);
+}
+
+void SoundServerConnection::Unwatch(SoundServerPathWatch* watch) {
+  std::erase(watches_, watch);
+}
+
+void SoundServerConnection::OnServerEvent(pa_context*, pa_subscription_event_type_t type,
+                                          uint32_t index, void* self) {
+  for (SoundServerPathWatch* watch : static_cast<SoundServerConnection*>(self)->watches_)
+    watch->OnServerEvent(type, index);
 }
 
 void SoundServerConnection::Describe(pa_proplist* props) const {

@@ -2,10 +2,13 @@
 // The audio thread and the connection to the sound server behind it.
 
 #include <string>
+#include <vector>
 
 #include <pulse/pulseaudio.h>
 
 #include "platform/WaveAudio.h"
+
+class SoundServerPathWatch;
 
 // A moment on the monotonic clock (pa_rtclock_now, microseconds) after which
 // a blocking step gives up.
@@ -50,6 +53,14 @@ public:
   // Lock held: waits for an operation (null: failed to start) and drops it;
   // false when it did not finish in time.
   bool Await(pa_context* context, pa_operation* operation, SoundServerDeadline deadline);
+  // Lock held: the watch hears of every change the server reports of its
+  // streams and devices, until Unwatch.
+  void Watch(SoundServerPathWatch* watch) { watches_.push_back(watch); }
+  void Unwatch(SoundServerPathWatch* watch);
+  // Lock held: posts one MM_SERVER_BACK to target once a new connection to
+  // the server succeeds, trying on the audio thread a few times a second and
+  // giving a silent server two seconds a try; a later call replaces the target.
+  void AwaitServer(QObject* target);
   // Lock held: forgets the current context, e.g. after it stalled. Streams
   // holding their own reference keep it alive.
   void Drop();
@@ -79,6 +90,18 @@ private:
     pa_time_event* event = nullptr;
     bool expired = false; // guarded by the mainloop lock
   };
+  static void OnServerEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t index,
+                            void* self);
+  void Probe();
+  void DropProbe();
+  void ProbeAgainIn(pa_usec_t delay);
+  pa_context* NewContext(); // with the program's properties
+
+  QObject* awaiting_ = nullptr;         // guarded
+  pa_context* probe_ = nullptr;         // guarded: a connection that tries the server
+  pa_time_event* probeTimer_ = nullptr; // guarded
+
+  std::vector<SoundServerPathWatch*> watches_; // guarded
   std::string appName_;
   std::string appId_, iconName_, version_;
   pa_threaded_mainloop* loop_ = nullptr;

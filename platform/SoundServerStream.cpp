@@ -11,6 +11,10 @@ SoundServerStream::~SoundServerStream() {
 }
 
 void SoundServerStream::Detach() {
+  if (watch_ != nullptr) {
+    link_.Unwatch(watch_.get());
+    watch_.reset();
+  }
   if (stream_ != nullptr) {
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
     pa_stream_set_read_callback(stream_, nullptr, nullptr);
@@ -25,13 +29,17 @@ void SoundServerStream::Detach() {
   }
 }
 
-MMRESULT SoundServerStream::Open(const pa_sample_spec& sampleSpec, SoundServerDeadline deadline) {
+MMRESULT SoundServerStream::Open(const pa_sample_spec& sampleSpec, const std::string& chosen,
+                                 SoundServerDeadline deadline, bool* fellBack) {
   sampleSpec_ = sampleSpec;
   pa_context* context = nullptr;
   MMRESULT code = link_.Connect(deadline, &context);
   if (code != MMSYSERR_NOERROR) return code;
-  std::string device;
-  code = link_.DefaultDevice(context, Capture(), deadline, &device);
+  std::string device = chosen;
+  *fellBack = !chosen.empty() &&
+              link_.CheckDevice(context, Capture(), chosen, deadline) != MMSYSERR_NOERROR;
+  if (chosen.empty() || *fellBack)
+    code = link_.DefaultDevice(context, Capture(), deadline, &device);
   if (code != MMSYSERR_NOERROR) return code;
   context_ = pa_context_ref(context);
 
@@ -79,6 +87,9 @@ MMRESULT SoundServerStream::Open(const pa_sample_spec& sampleSpec, SoundServerDe
     return MMSYSERR_BADDEVICEID;
   }
   ready_ = true;
+  watch_ = std::make_unique<SoundServerPathWatch>(context_, stream_, Capture(), target_);
+  link_.Watch(watch_.get());
+  watch_->Inspect();
   return MMSYSERR_NOERROR;
 }
 
@@ -98,6 +109,19 @@ bool SoundServerStream::MakeTransparent(SoundServerDeadline deadline) {
                              : pa_context_set_sink_input_mute(context_, index, 0, wake, loop);
   const bool volumeSet = link_.Await(context_, setVolume, deadline);
   return link_.Await(context_, unmute, deadline) && volumeSet;
+}
+
+void SoundServerStream::MoveTo(const std::string& chosen, SoundServerDeadline deadline) {
+  std::string device = chosen;
+  if (lost_ || (chosen.empty() &&
+                link_.DefaultDevice(context_, Capture(), deadline, &device) != MMSYSERR_NOERROR))
+    return;
+  const uint32_t index = pa_stream_get_index(stream_);
+  pa_operation* operation =
+      Capture()
+          ? pa_context_move_source_output_by_name(context_, index, device.c_str(), nullptr, nullptr)
+          : pa_context_move_sink_input_by_name(context_, index, device.c_str(), nullptr, nullptr);
+  if (operation != nullptr) pa_operation_unref(operation);
 }
 
 // A failure after the open is reported once; the queued buffers stay with the

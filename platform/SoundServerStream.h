@@ -3,11 +3,13 @@
 // connection to the server, the queue of buffers the device owns, the
 // notifications and the report of a lost server.
 
+#include <memory>
 #include <string>
 
 #include <pulse/pulseaudio.h>
 
 #include "platform/SoundServerConnection.h"
+#include "platform/SoundServerPathWatch.h"
 #include "platform/WaveAudio.h"
 
 // One open device. Created and destroyed on the GUI thread; its callbacks run
@@ -28,9 +30,15 @@ public:
   SoundServerStream(const SoundServerStream&) = delete;
   SoundServerStream& operator=(const SoundServerStream&) = delete;
 
-  // Lock held: connects to the server's default device with the given sampleSpec and
-  // waits until the stream is ready or the deadline passes.
-  MMRESULT Open(const pa_sample_spec& sampleSpec, SoundServerDeadline deadline);
+  // Lock held: connects to the device named `device` (if it is there) or else
+  // the server's default with the given sampleSpec, and waits until the stream
+  // is ready or the deadline passes. *fellBack tells that the named one was
+  // not there.
+  MMRESULT Open(const pa_sample_spec& sampleSpec, const std::string& device,
+                SoundServerDeadline deadline, bool* fellBack);
+  // Lock held: moves the open stream to the named device, or to the server's
+  // default when the name is empty.
+  void MoveTo(const std::string& device, SoundServerDeadline deadline);
 
   // Lock held: the server went away or the stream failed after the open.
   bool Lost() const { return lost_; }
@@ -70,7 +78,8 @@ private:
 
   QObject* target_;
   Messages messages_;
-  pa_context* context_ = nullptr; // own reference, kept until the stream closes
+  pa_context* context_ = nullptr;               // own reference, kept until the stream closes
+  std::unique_ptr<SoundServerPathWatch> watch_; // from the open to the close
   pa_sample_spec sampleSpec_{};
   WAVEHDR* head_ = nullptr; // guarded; linked through lpNext
   WAVEHDR* tail_ = nullptr; // guarded

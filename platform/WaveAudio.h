@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QEvent>
 
@@ -48,6 +50,8 @@ inline constexpr uint32_t MM_WIM_DATA = 0x3C0;
 // Sent once per open device; the handle stays valid for reset and close.
 inline constexpr uint32_t MM_WIM_LOST = 0x3C8;
 inline constexpr uint32_t MM_WOM_LOST = 0x3C9;
+// Our own: the server that went away answers again (after AwaitServer).
+inline constexpr uint32_t MM_SERVER_BACK = 0x3CA;
 
 inline constexpr uint16_t WAVE_FORMAT_PCM = 1;
 
@@ -138,6 +142,31 @@ public:
   virtual MMRESULT WaveOutReset(HWAVEOUT hwo) = 0;
   // Closes the device; MM_WOM_CLOSE follows. The handle is invalid afterwards.
   virtual MMRESULT WaveOutClose(HWAVEOUT hwo) = 0;
+
+  // Beyond the wave-audio calls: the server's devices by name. Device 0 is
+  // the chosen source (capture) or sink, or the server's default while none
+  // is chosen (an empty name) or the chosen one is not there.
+  struct Device {
+    std::string Name, Description;
+  };
+  // The server's sources (capture) or sinks; empty when it cannot be asked.
+  virtual std::vector<Device> Devices(bool /*capture*/) { return {}; }
+  // Chooses the device for the next opens and moves an open stream to it.
+  virtual void ChooseDevice(bool /*capture*/, const std::string& /*name*/) {}
+  virtual std::string ChosenDevice(bool /*capture*/) const { return {}; }
+  // Posts one MM_SERVER_BACK to target once the server answers again, without
+  // keeping the calling thread waiting; target must outlive the service.
+  virtual void AwaitServer(QObject* /*target*/) {}
+};
+
+// Our own: the signal path of an open device stopped or started being
+// transparent; Findings says how it changes the signal, empty when it does not.
+class PathEvent : public QEvent {
+public:
+  PathEvent(bool input, std::vector<std::string> findings);
+  static QEvent::Type Type();
+  bool Input;
+  std::vector<std::string> Findings;
 };
 
 // The service on the system's sound server; streams carry appName.

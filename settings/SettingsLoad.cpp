@@ -1,8 +1,13 @@
 // Restoring every stored value at start and saving them all at close: both
 // walk the same list.
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <functional>
+#include <string>
 #include <tuple>
+#include <utility>
 
 #include "app/Main.h"
 #include "app/MeasurementWindow.h"
@@ -52,12 +57,29 @@ template <class Visit> void ForEachStoredValue(TForm1& f, Visit visit) {
                     [&m](int32_t v) { m.OpenAtStart = v != 0; }});
 }
 
+// The devices chosen on the LED meters' menu or the command line, by the
+// server's names, under names of their own: input, then output.
+constexpr std::pair<const char*, bool> StoredDevices[] = {{"InDevice", true}, {"OutDevice", false}};
+
+// A name the server could have given: nothing that could break the file's line.
+bool DeviceNameSavable(const std::string& name) {
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("._-:@+", c) != nullptr;
+  });
+}
+
 } // namespace
 
 void TForm1::LoadSettings() {
   Settings = std::make_unique<SettingsStore>();
   ForEachStoredValue(
       *this, [this](const StoredValue& v) { v.Set(Settings->ReadInteger(v.Name, v.Default)); });
+  // A choice on the command line wins over the remembered one.
+  for (const auto& [name, capture] : StoredDevices) {
+    const std::string stored = Settings->ReadText(QString::fromLatin1(name)).toStdString();
+    if (Audio->ChosenDevice(capture).empty() && DeviceNameSavable(stored))
+      Audio->ChooseDevice(capture, stored);
+  }
 }
 
 void TForm1::SaveSettings() {
@@ -65,5 +87,12 @@ void TForm1::SaveSettings() {
   ForEachStoredValue(*this, [this](const StoredValue& v) {
     if (v.Savable) Settings->WriteInteger(v.Name, v.Get());
   });
+  // A file that never had a choice gets none for the defaults.
+  for (const auto& [name, capture] : StoredDevices) {
+    const QString key = QString::fromLatin1(name);
+    const std::string device = Audio->ChosenDevice(capture);
+    if (DeviceNameSavable(device) && !(device.empty() && Settings->ReadText(key).isNull()))
+      Settings->WriteText(key, QByteArray::fromStdString(device));
+  }
   Settings->Flush();
 }

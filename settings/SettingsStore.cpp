@@ -62,21 +62,29 @@ SettingsStore::SettingsStore() {
 }
 
 int32_t SettingsStore::ReadInteger(const QString& name, int32_t defaultValue) const {
-  if (const auto w = written_.constFind(name); w != written_.cend()) return *w;
-  const auto s = stored_.constFind(name);
-  if (s == stored_.cend()) return defaultValue;
-  return ParseInteger(QString::fromUtf8(*s)).value_or(defaultValue);
+  const QByteArray text = ReadText(name);
+  if (text.isNull()) return defaultValue;
+  return ParseInteger(QString::fromUtf8(text)).value_or(defaultValue);
 }
 
 void SettingsStore::WriteInteger(const QString& name, int32_t value) {
+  WriteText(name, QByteArray::number(value));
+}
+
+QByteArray SettingsStore::ReadText(const QString& name) const {
+  if (const auto w = written_.constFind(name); w != written_.cend()) return *w;
+  return stored_.value(name);
+}
+
+void SettingsStore::WriteText(const QString& name, const QByteArray& text) {
   if (!written_.contains(name)) writtenOrder_.append(name);
-  written_.insert(name, value);
+  written_.insert(name, text);
 }
 
 bool SettingsStore::Flush() {
   std::vector<IniValue> values;
   for (const QString& name : writtenOrder_)
-    values.emplace_back(name.toUtf8(), QByteArray::number(written_.value(name)));
+    values.emplace_back(name.toUtf8(), written_.value(name));
 #ifdef Q_OS_WIN
   const std::unique_ptr<QSettings> settings = OpenRegistry();
   for (const auto& [name, text] : values)

@@ -23,6 +23,9 @@ public:
   // A missing value, or one whose text is not a whole number, gives the default.
   int32_t ReadInteger(const QString& name, int32_t defaultValue) const;
   void WriteInteger(const QString& name, int32_t value);
+  // A value kept as it is written (a device's name); a missing one reads empty.
+  QByteArray ReadText(const QString& name) const;
+  void WriteText(const QString& name, const QByteArray& text);
 
   // Writes every value written so far into the file as it is then, in one
   // piece. False, with a message on standard error, when it could not be
@@ -32,7 +35,7 @@ public:
 
 private:
   QString fileName_;
-  QMap<QString, QByteArray> stored_; // the section's values as they were read
-  QMap<QString, int32_t> written_;
+  QMap<QString, QByteArray> stored_;  // the section's values as they were read
+  QMap<QString, QByteArray> written_; // as they will be written
   QStringList writtenOrder_;
 };

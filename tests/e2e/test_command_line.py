@@ -3,7 +3,8 @@ options; without a display, or with one that does not answer, the program
 says in one line what is missing and ends with status 1 instead of Qt's
 abort; an unknown option, with or without a display and before anything
 starts, or --loopback without the pulseaudio program, is one
-line and a failure status too, with nothing left behind."""
+line and a failure status too, with nothing left behind; a device name the
+server does not have is refused with the names it has."""
 
 import re
 import subprocess
@@ -70,6 +71,14 @@ def test(session):
     one_line(run(session, ["--loopback"], lonely), 1, r"--loopback: .*pulseaudio was not found")
     leftovers = list(session.runtime.glob("veltrano-loopback-*"))
     check(not leftovers, "--loopback left %s behind" % leftovers)
+
+    # A device name the server does not have: the names it has, status 2.
+    session.start_sound_server()
+    for option, names in (("--input", "veltrano_test.monitor"), ("--output", "veltrano_drain")):
+        result = run(session, [option, "nope"], env)
+        check(result.returncode == 2 and "'nope'" in result.stderr and names in result.stderr,
+              "%s nope: status %d, stderr %r" % (option, result.returncode, result.stderr))
+    one_line(run(session, ["--input"], env), 2, r"'--input' needs a value")
 
 
 if __name__ == "__main__":

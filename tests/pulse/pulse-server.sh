@@ -155,11 +155,21 @@ start_pipewire() {
     >"$dir/server.pactl"
 }
 
+# A command the server refuses while its session manager is still starting
+# is tried again, for up to two seconds.
 pactl_script() {
   while read -r command args; do
+    tries=0
     # shellcheck disable=SC2086 # the arguments are words
-    PULSE_SERVER="unix:$socket" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
-      PULSE_COOKIE="$dir/cookie" pactl "$command" $args >/dev/null
+    until PULSE_SERVER="unix:$socket" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
+      PULSE_COOKIE="$dir/cookie" pactl "$command" $args >/dev/null 2>"$dir/pactl.log"; do
+      if [ $tries -ge 20 ]; then
+        echo "$0: pactl $command $args: $(cat "$dir/pactl.log")" >&2
+        exit 1
+      fi
+      sleep 0.1
+      tries=$((tries + 1))
+    done
   done <"$dir/server.pactl"
 }
 

@@ -258,7 +258,7 @@ TEST(Playback, LostOutputIsReportedInPlainWordsAndCanBeStartedAgain) {
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].Text,
             QStringLiteral("The generator's output was lost: the sound server went away.\n"
-                           "Switch the generator off and on again to play."));
+                           "It plays again by itself when the server is back."));
   EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Warning"));
   EXPECT_FALSE(w.audio->OutOpen());
   EXPECT_EQ(w.audio->QueuedOutBuffers(), 0u);
@@ -282,8 +282,8 @@ TEST(Playback, InputAndOutputLostTogetherGiveOneWarning) {
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].Text,
             QStringLiteral("The audio input and the generator's output were lost: the sound "
-                           "server went away.\nRelease STOP to try again, and switch the "
-                           "generator off and on again to play."));
+                           "server went away.\nBoth reopen by themselves when the server is "
+                           "back."));
   EXPECT_TRUE(w.form->Stopped);
   EXPECT_EQ(ColorOf(w.form->GeneratorGroup), clBtnFace);
 }

@@ -1,9 +1,17 @@
 // What the desktop does to the signal between the card and the numbers: a
-// volume the server remembers never reaches a reading.
+// volume the server remembers never reaches a reading, every change of the
+// path is marked in the title bar and unmarked when undone, and the streams
+// come back by themselves with the server.
+
+#include <csignal>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include "AudioWindow.h"
+#include "platform/Appearance.h"
 #include "tests/support/WindowTest.h"
 
 namespace {
@@ -51,6 +59,128 @@ TEST(SignalPath, VolumesTheServerRemembersDoNotReachTheFirstReading) {
     EXPECT_TRUE(w.blocks[i].llevel.contains(QStringLiteral("-12")))
         << qPrintable(w.blocks[i].llevel);
   }
+  EXPECT_TRUE(w.close());
+}
+
+// The sample spec the server gives a sink ("s16le 2ch 48000Hz").
+QString SinkSpec(const QString& name) {
+  for (const QString& line : Pactl({"list", "short", "sinks"}).split('\n'))
+    if (const QStringList columns = line.split('\t'); columns.value(1) == name) return columns[3];
+  return {};
+}
+
+TEST(SignalPath, EachChangeIsMarkedInTheTitleWithinASecondAndUnmarkedWhenUndone) {
+  // PulseAudio moves an idle sink to the stream's rate and PipeWire mixes in
+  // float whatever it is asked for, so each server gets the device it keeps.
+  const QStringList modules = {
+      Pactl({"load-module", "module-null-sink", "sink_name=veltrano_44k", "rate=44100"}).trimmed(),
+      Pactl({"load-module", "module-null-sink", "sink_name=veltrano_8bit", "format=u8"}).trimmed()};
+  AudioWindow w;
+  w.show();
+  PlayTone(w, 25);
+  ASSERT_TRUE(WaitFor([&] { return ClientStreams("sink-inputs").size() == 1; }, 3000));
+  ProcessEvents(300);
+  ASSERT_EQ(w.windowTitle(), QStringLiteral("Veltrano"));
+  const QString input = ClientStreams("source-outputs").value(0);
+  const QString output = ClientStreams("sink-inputs").value(0);
+  const struct {
+    QStringList mark, undo;
+    const char* shown;
+  } changes[] = {
+      {{"set-source-output-volume", input, "50%"},
+       {"set-source-output-volume", input, "100%"},
+       "input at 50 %"},
+      {{"set-source-output-mute", input, "1"},
+       {"set-source-output-mute", input, "0"},
+       "input muted"},
+      {{"set-sink-input-volume", output, "50%"},
+       {"set-sink-input-volume", output, "100%"},
+       "output at 50 %"},
+      {{"set-source-volume", "veltrano_test.monitor", "80%"},
+       {"set-source-volume", "veltrano_test.monitor", "100%"},
+       "input device at 80 %"},
+      {{"set-sink-mute", "veltrano_test", "1"},
+       {"set-sink-mute", "veltrano_test", "0"},
+       "output device muted"},
+      {{"move-sink-input", output, "veltrano_44k"},
+       {"move-sink-input", output, "veltrano_test"},
+       "output device at 44100 Hz"},
+      {{"move-sink-input", output, "veltrano_8bit"},
+       {"move-sink-input", output, "veltrano_test"},
+       "output device at 8 bits"},
+  };
+  int deviceFormats = 0;
+  for (const auto& change : changes) {
+    QElapsedTimer clock;
+    clock.start();
+    Pactl(change.mark);
+    const QString spec = change.mark[0] == "move-sink-input" ? SinkSpec(change.mark[2]) : "";
+    if (spec.startsWith("float32le 2ch 48000") || spec.startsWith("s16le 2ch 48000")) {
+      // Converted without loss: no mark.
+      ProcessEvents(300);
+      EXPECT_EQ(w.windowTitle(), QStringLiteral("Veltrano")) << qPrintable(spec);
+    } else {
+      deviceFormats += !spec.isEmpty();
+      EXPECT_TRUE(WaitFor([&] { return w.windowTitle().contains(change.shown); }, 1000))
+          << change.shown << ": " << qPrintable(w.windowTitle());
+      std::printf("[ figures  ] \"%s\" marked after %lld ms\n", change.shown,
+                  static_cast<long long>(clock.elapsed()));
+    }
+    Pactl(change.undo);
+    EXPECT_TRUE(WaitFor([&] { return w.windowTitle() == "Veltrano"; }, 1000))
+        << change.shown << ": " << qPrintable(w.windowTitle());
+  }
+  EXPECT_EQ(deviceFormats, 1) << "one of the two sinks differs from the stream";
+  EXPECT_TRUE(w.close());
+  for (const QString& module : modules)
+    Pactl({"unload-module", module});
+}
+
+// Capture is flowing: blocks handled after `since`.
+bool Flowing(AudioWindow& w, size_t since) {
+  return WaitFor([&] { return w.blocks.size() > since + 2; }, 3000);
+}
+
+TEST(SignalPath, StreamsComeBackByThemselvesAfterTheServerIsKilledOrFrozen) {
+  PrivateServer server(VELTRANO_WINDOW_AUDIO_SCRATCH, "back");
+  ASSERT_TRUE(server.Start());
+  ScopedEnv env("PULSE_SERVER", server.Address());
+  ClearMessages();
+  AudioWindow w;
+  w.show();
+  PlayTone(w, 25);
+  ASSERT_TRUE(Flowing(w, 0));
+  for (int run = 1; run <= 5; ++run) {
+    ASSERT_TRUE(server.Signal(SIGKILL));
+    ASSERT_TRUE(WaitFor([&] { return w.Stopped && ColorOf(w.GeneratorGroup) == clBtnFace; }, 3000));
+    ASSERT_TRUE(server.Start());
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(Flowing(w, w.blocks.size())) << "run " << run;
+    const qint64 killed = clock.elapsed();
+    EXPECT_TRUE(WaitFor([&] { return ColorOf(w.GeneratorGroup) == clInfoBk; }, 3000));
+    EXPECT_FALSE(w.BtnStop->Down());
+
+    ASSERT_TRUE(server.Signal(SIGSTOP));
+    ProcessEvents(500);
+    ASSERT_TRUE(server.Signal(SIGCONT));
+    clock.restart();
+    ASSERT_TRUE(Flowing(w, w.blocks.size())) << "run " << run;
+    std::printf("[ figures  ] run %d: blocks flow %lld ms after the restart of a killed server, "
+                "%lld ms after a frozen one resumed\n",
+                run, static_cast<long long>(killed), static_cast<long long>(clock.elapsed()));
+  }
+  EXPECT_EQ(Messages().size(), 5u) << "one warning per loss";
+
+  // A STOP the user pressed stays pressed.
+  w.BtnStop->SetDown(true);
+  w.BtnStop->Click();
+  ASSERT_TRUE(server.Signal(SIGKILL));
+  ASSERT_TRUE(WaitFor([&] { return w.Capture.WaveIn == nullptr; }, 3000));
+  ASSERT_TRUE(server.Start());
+  EXPECT_TRUE(WaitFor([&] { return ColorOf(w.GeneratorGroup) == clInfoBk; }, 3000));
+  EXPECT_TRUE(w.BtnStop->Down());
+  EXPECT_EQ(w.Capture.WaveIn, nullptr);
   EXPECT_TRUE(w.close());
 }
 
