@@ -26,12 +26,17 @@
 namespace {
 
 Display* OurDisplay = nullptr;
+int OurErrors = 0;
 XErrorHandler EarlierHandler = nullptr;
 
 // A request that fails on our connection (our window went with the program's
 // window) is no reason to end the program, as Xlib's default handler would.
 int IgnoreOurErrors(Display* display, XErrorEvent* error) {
-  if (display == OurDisplay || EarlierHandler == nullptr) return 0;
+  if (display == OurDisplay) {
+    ++OurErrors;
+    return 0;
+  }
+  if (EarlierHandler == nullptr) return 0;
   return EarlierHandler(display, error);
 }
 
@@ -150,8 +155,12 @@ std::unique_ptr<X11Display> X11Display::Create(QWidget* window, QRect area, cons
   x->ringPixels = size_t(x->image->width) * size_t(x->image->height);
   x->segment.readOnly = True;
   EarlierHandler = XSetErrorHandler(IgnoreOurErrors);
+  // A server on another machine cannot reach our memory: it refuses the
+  // attach, and the window's repaint shows the display instead.
+  OurErrors = 0;
   x->attached = XShmAttach(x->display, &x->segment) != 0;
-  if (!x->attached) return nullptr;
+  XSync(x->display, False);
+  if (!x->attached || OurErrors > 0) return nullptr;
 
   XSetWindowAttributes attributes{};
   attributes.background_pixmap = None; // what is not put yet keeps what was there
