@@ -33,6 +33,14 @@ private:
 
   bool recording_ = false; // guarded: started and not reset since
   std::atomic<uint64_t> droppedBytes_{0};
-  uint64_t gapBytes_ = 0;  // guarded: dropped since the last buffer was filled
-  uint64_t lostBytes_ = 0; // guarded: gaps after which buffers came again
+  uint64_t gapBytes_ = 0; // guarded: dropped since the last buffer was filled
+  // Guarded: gaps after which buffers came again, by their cause: the window
+  // held every buffer, or the server sent nothing for a while and then all of
+  // it at once.
+  uint64_t lostBytes_ = 0;
+  uint64_t stallLostBytes_ = 0;
+  pa_usec_t lastDelivery_ = 0; // guarded: when the server last sent input, 0 before the first
+  pa_usec_t stallEnd_ = 0;     // guarded: when it sent after its last long silence
+  pa_usec_t longestStall_ = 0; // guarded
+  bool gapAfterStall_ = false; // guarded: the gap began soon after such a silence
 };

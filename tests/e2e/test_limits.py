@@ -3,9 +3,14 @@ it opens its window, plays and captures, and at the close says that the
 settings could not be saved, leaving the earlier file as it was. f1 and f2
 both at 100 % on the left overload the sum: the recording stays at the rails
 -32768..32767 instead of wrapping around, so no step between neighbouring
-samples is larger than the two tones' own slope allows."""
+samples is larger than the two tones' own slope allows. A sound server that
+stands still for 2 s costs input, and the terminal puts that down to the
+server, not to the window."""
 
 import math
+import os
+import re
+import signal
 import subprocess
 import time
 
@@ -51,11 +56,20 @@ def test(session):
     check(meter.is_bar() and meter.lit == screen.LED_BLOCKS,
           "the left meter shows %s while the input is at full scale" % meter.describe())
 
+    server = int((session.tmp / "srv" / "pid").read_text())
+    os.kill(server, signal.SIGSTOP)
+    time.sleep(2)
+    os.kill(server, signal.SIGCONT)
+    time.sleep(1)
+
     status = session.close_window()
     output = session.app.stdout.read().decode(errors="replace")
     log("status %d; the program said: %r" % (status, output))
     check(status == 0, "the program ended with status %d" % status)
     check("could not save the settings" in output, "no word that the settings were not saved")
+    check(re.search(r"frames of sound input were lost: the sound server did not answer for 2\.\d s",
+                    output) and "did not hand its buffers back" not in output,
+          "the lost input is not put down to the server")
     check(session.settings_file().read_bytes() == earlier, "the settings file changed")
 
 
