@@ -60,6 +60,7 @@ struct X11Display::Connection {
 
   ~Connection() {
     if (display == nullptr) return;
+    if (gc != nullptr) XFreeGC(display, gc);
     if (attached) XShmDetach(display, &segment);
     if (image != nullptr) {
       image->data = nullptr; // the segment's, not Xlib's to free
@@ -203,7 +204,10 @@ void X11Display::ScrollLeft(int distance) {
   Connection& x = *x_;
   const int width = x.area.width(), height = x.area.height();
   if (distance <= 0) return;
-  if (x.obscured || distance >= width) {
+  // A window that has just come over the display, or gone, is known before
+  // the copy, even where the event loop has not yet seen its notice.
+  const bool exposed = HandleEvents(false);
+  if (x.obscured || exposed || distance >= width) {
     // What another window covers cannot be copied: the whole picture goes.
     Put(QRect(0, 0, width, height));
     return;
@@ -255,14 +259,19 @@ void X11Display::FollowHole() {
   XFlush(x.display);
 }
 
-void X11Display::HandleEvents() {
+// Exposed parts are put at once, or with putExposed false only reported: a
+// scroll about to copy the window puts the whole picture instead.
+bool X11Display::HandleEvents(bool putExposed) {
   Connection& x = *x_;
+  bool exposed = false;
   while (XPending(x.display) > 0) {
     XEvent event;
     XNextEvent(x.display, &event);
     if (event.type == VisibilityNotify) {
       x.obscured = event.xvisibility.state != VisibilityUnobscured;
     } else if (event.type == Expose) {
+      exposed = true;
+      if (!putExposed) continue;
       const XExposeEvent& e = event.xexpose;
       // The logical pixels the exposed device pixels belong to.
       const int left = e.x / x.scale, top = e.y / x.scale;
@@ -273,4 +282,5 @@ void X11Display::HandleEvents() {
     }
   }
   XFlush(x.display);
+  return exposed;
 }

@@ -41,7 +41,7 @@ private:
   struct Connection;
   explicit X11Display(std::unique_ptr<Connection> x);
   void FollowHole();
-  void HandleEvents();
+  bool HandleEvents(bool putExposed = true);
 
   std::unique_ptr<Connection> x_;
 };
