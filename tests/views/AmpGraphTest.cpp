@@ -49,12 +49,16 @@ TEST(FFTBars, HeightsAtTheRoundingEdges) {
   EXPECT_EQ(FFTBarHeight(45.25), 0);
   EXPECT_EQ(FFTBarHeight(135.75), 2);
   EXPECT_EQ(FFTBarHeight(44526.75), 492);
+  EXPECT_EQ(FFTBarHeight(1e9), 492);
   Bitmap b(1011, 512);
-  const double values[] = {0.0, 905.0};
+  const double values[] = {0.0, 905.0, 1e9};
   DrawFFTBars(b, values, clAqua);
   EXPECT_EQ(b.GetPixel(1, 492), clAqua);
   EXPECT_EQ(b.GetPixel(1, 483), clAqua);
   EXPECT_EQ(b.GetPixel(1, 482), clBlack);
+  // Above the limit a bar fills rows 1..492: row 0 stays black.
+  EXPECT_EQ(b.GetPixel(2, 1), clAqua);
+  EXPECT_EQ(b.GetPixel(2, 0), clBlack);
 }
 
 // The labels keep their places with "Low Frq"; only the numbers change, and
