@@ -5,14 +5,9 @@
 
 namespace {
 
-struct CodeText {
-  uint16_t Code;
-  const char* Text;
-};
-
 // Sorted by code. General results 0..11, wave 32..35, MIDI 64..69, timer 97
 // and 129, joystick 165..167, file I/O 257..266.
-constexpr CodeText Texts[] = {
+constexpr MMErrorEntry Texts[] = {
     {0, "no error"},
     {1, "unspecified error"},
     {2, "device ID out of range"},
@@ -53,15 +48,21 @@ constexpr CodeText Texts[] = {
 };
 
 static_assert(std::is_sorted(std::begin(Texts), std::end(Texts),
-                             [](const CodeText& A, const CodeText& B) { return A.Code < B.Code; }));
+                             [](const MMErrorEntry& A, const MMErrorEntry& B) {
+                               return A.Code < B.Code;
+                             }));
 
 } // namespace
+
+std::span<const MMErrorEntry> MMErrorTexts() {
+  return Texts;
+}
 
 const char* MMErrorText(uint32_t code) {
   const auto Code = static_cast<uint16_t>(code);
   const auto* Found =
       std::lower_bound(std::begin(Texts), std::end(Texts), Code,
-                       [](const CodeText& Entry, uint16_t C) { return Entry.Code < C; });
+                       [](const MMErrorEntry& Entry, uint16_t C) { return Entry.Code < C; });
   if (Found != std::end(Texts) && Found->Code == Code) return Found->Text;
   return "invalid parameter passed to error translation routine!";
 }
