@@ -26,8 +26,8 @@
 #include "views/AmpGraphDrawing.h"
 #include "views/Geometry.h"
 #include "views/Pointer.h"
-#include "views/ScaleChoice.h"
 #include "views/ScopeDrawing.h"
+#include "views/SpectrumAnalysis.h"
 #include "views/SpectrumState.h"
 #include "widgets/Cmp_PeakLedDisplay.h"
 

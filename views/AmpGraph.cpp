@@ -1,7 +1,7 @@
 // The FFT bar graph and the spectral amplitude trace.
 
 #include "app/Main.h"
-#include "views/ScaleChoice.h"
+#include "views/SpectrumAnalysis.h"
 
 void TForm1::DrawAmpGraph() {
   if (!Amp.AmpReady) {

@@ -3,21 +3,6 @@
 #include "app/Main.h"
 #include "views/SpectrogramDrawing.h"
 
-TransformSettings TForm1::AnalyserSettings() const {
-  return {ChooseScale(fLog->Checked(), fSqrt->Checked(), fLinear->Checked(), Spectrum),
-          Filter->Checked(), AutoSensitivity->Checked(), cbWnd->Checked()};
-}
-
-void TForm1::TransformAndCount(char channel, const TransformSettings& settings) {
-  if (channel == 'R')
-    TransformChannel(Samples.Right(), Levels.PeakR, Spectrum.SpectrumR.data(), Spectrum.PeakBinR,
-                     settings);
-  else
-    TransformChannel(Samples.Left(), Levels.PeakL, Spectrum.SpectrumL.data(), Spectrum.PeakBinL,
-                     settings);
-  if (AutoFrqCount->Checked()) ShowFrequency(channel);
-}
-
 void TForm1::DrawSpectrogram() {
   const TransformSettings transform = AnalyserSettings();
   const ChannelChoice channels{RCnl->Checked(), LCnl->Checked()};

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr uint16_t Points = 2048, PointBits = 11;
-
 // Bin k of the chosen channels: one channel's value, or the mean of both.
 double Bin(const SpectrumState& spectrum, ChannelChoice channels, int k) {
   const auto index = static_cast<size_t>(k);
@@ -20,12 +18,6 @@ double Bin(const SpectrumState& spectrum, ChannelChoice channels, int k) {
 }
 
 } // namespace
-
-void TransformChannel(const int16_t* samples, int32_t peak, double* spectrum, uint16_t& peakBin,
-                      const TransformSettings& settings) {
-  SpectrumFFT(Points, PointBits, samples, spectrum, peakBin, settings.Scale.Mode,
-              settings.Scale.Gain, peak + 1, settings.Filter, settings.Auto, settings.Window);
-}
 
 double ColumnLevel(const SpectrumState& spectrum, ChannelChoice channels, SpectrogramRange range,
                    int index) {

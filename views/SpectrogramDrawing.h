@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "platform/Bitmap.h"
-#include "views/ScaleChoice.h"
 #include "views/SpectrumState.h"
 
 // The frequency span of the column's 512 rows: 0..24, 0..12 or 0..6 kHz.

@@ -1,6 +1,7 @@
 #pragma once
-// What the spectral views pass to SpectrumFFT: the scale mode and gain, and
-// the switches.
+// The analysis step that serves the spectrogram, the FFT bars and the
+// amplitude trace: one channel's block through SpectrumFFT, with the scale
+// mode and gain and the switches the view chose.
 
 #include <cstdint>
 
