@@ -1,6 +1,7 @@
 #pragma once
 // The spectrum analyser's drawing: the latest spectra and the view's settings
-// in, one new column of ColumnBitmap and the scrolled DisplayBitmap out.
+// in, one new column of ColumnBitmap out. The window scrolls DisplayBitmap
+// and repeats the column at its right edge (Bitmap::ScrollLeft).
 
 #include <cstdint>
 
