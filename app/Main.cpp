@@ -15,6 +15,7 @@
 #include "platform/MessageBox.h"
 #include "platform/WindowFont.h"
 #include "spectrum/SpectrumLibrary.h"
+#include "views/ViewCursors.h"
 
 TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

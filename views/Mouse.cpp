@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "platform/Appearance.h"
 #include "platform/Cursors.h"
+#include "views/ViewCursors.h"
 
 void TForm1::FormMouseDown(QObject*, Qt::MouseButton Button, Qt::KeyboardModifiers, int X, int Y) {
   if (Button == Qt::RightButton && Geometry::InDisplay(X, Y)) ShowDisplayMenu({X, Y});

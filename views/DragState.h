@@ -1,10 +1,7 @@
 #pragma once
-// What the mouse is holding: the ruler or an oscilloscope trace; and the
-// program's own cursors, by their numbers in the application's cursor table.
+// What the mouse is holding: the ruler or an oscilloscope trace.
 
 #include <cstdint>
-
-inline constexpr int crCrossHairs = 1, crOpenHand = 2, crGrip = 3;
 
 struct DragState {
   bool RulerDragging = false;
