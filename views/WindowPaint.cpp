@@ -20,17 +20,28 @@ void Line(QPainter& painter, const QColor& color, QPoint from, QPoint to) {
   painter.fillRect(Spanning(from, last), color);
 }
 
-// The sunken frames around the display and the oscilloscope.
+// The pixels just outside an area: the columns left and right of it, the
+// rows above and below it.
+struct Edges {
+  int Left, Top, Right, Bottom;
+};
+constexpr Edges Around(const Geometry::Area& a) {
+  return {a.Left - 1, a.Top - 1, a.Left + a.Width, a.Top + a.Height};
+}
+
+// The sunken frames around the display and the oscilloscope: shadow along
+// the top and left, white along the bottom and right.
 void DrawFrames(QPainter& painter) {
   const QColor white = ToQColor(clWhite), shadow = ToQColor(clBtnShadow);
-  Line(painter, white, {2, 513}, {1013, 513});
-  Line(painter, white, {1013, 513}, {1013, 0});
-  Line(painter, shadow, {1013, 0}, {1, 0});
-  Line(painter, shadow, {1, 0}, {1, 514});
-  Line(painter, shadow, {692, 720}, {692, 519});
-  Line(painter, shadow, {692, 519}, {1013, 519});
-  Line(painter, white, {1013, 519}, {1013, 720});
-  Line(painter, white, {1013, 720}, {693, 720});
+  const Edges d = Around(Geometry::Display), s = Around(Geometry::Scope);
+  Line(painter, white, {d.Left + 1, d.Bottom}, {d.Right, d.Bottom});
+  Line(painter, white, {d.Right, d.Bottom}, {d.Right, d.Top});
+  Line(painter, shadow, {d.Right, d.Top}, {d.Left, d.Top});
+  Line(painter, shadow, {d.Left, d.Top}, {d.Left, d.Bottom + 1});
+  Line(painter, shadow, {s.Left, s.Bottom}, {s.Left, s.Top});
+  Line(painter, shadow, {s.Left, s.Top}, {s.Right, s.Top});
+  Line(painter, white, {s.Right, s.Top}, {s.Right, s.Bottom});
+  Line(painter, white, {s.Right, s.Bottom}, {s.Left + 1, s.Bottom});
 }
 
 } // namespace
