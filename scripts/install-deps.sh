@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libpulse-dev fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev libx11-dev libxext-dev
   pulseaudio pulseaudio-utils sox xvfb xdotool imagemagick libxfixes3 python3
+  # The audio and end-to-end tests run on PipeWire's PulseAudio server too.
+  pipewire pipewire-pulse wireplumber dbus-daemon
   # The cross-build for 64-bit ARM and its test run.
   g++-aarch64-linux-gnu qemu-user
   # The Debian package, and the checks of its menu entry and metadata.

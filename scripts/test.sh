@@ -17,6 +17,11 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANO_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+# The sound-server tests again on PipeWire with its PulseAudio server: the
+# audio layer's and those end-to-end runs that play and record.
+VELTRANO_TEST_SERVER=pipewire ctest --test-dir build --output-on-failure -j "$jobs" \
+  -R '^(pulse_server_|e2e_(scenario|generator_loopback|input_meters))' -L 'audio|e2e'
+VELTRANO_TEST_SERVER=pipewire ctest --test-dir build --output-on-failure -j "$jobs" -L audio
 ./scripts/test-package.sh
 ./scripts/test-aarch64.sh
 

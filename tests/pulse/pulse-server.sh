@@ -147,6 +147,12 @@ start_pipewire() {
   echo "pulse.properties = { server.address = [ \"unix:$socket\" ] }" >"$conf/veltrano.conf"
   spawn dbus dbus-daemon --session --nofork --nopidfile --address="unix:path=$dir/bus"
   spawn pipewire pipewire
+  # The session manager and the PulseAudio server give up if the graph is not there yet.
+  tries=0
+  until [ -S "$dir/runtime/pipewire-0" ] || [ $tries -ge 100 ]; do
+    sleep 0.05
+    tries=$((tries + 1))
+  done
   spawn wireplumber wireplumber
   spawn pulse pipewire-pulse
   # The same sinks and defaults as the script above, made once the server answers.
@@ -156,14 +162,14 @@ start_pipewire() {
 }
 
 # A command the server refuses while its session manager is still starting
-# is tried again, for up to two seconds.
+# is tried again, for up to ten seconds.
 pactl_script() {
   while read -r command args; do
     tries=0
     # shellcheck disable=SC2086 # the arguments are words
     until PULSE_SERVER="unix:$socket" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
       PULSE_COOKIE="$dir/cookie" pactl "$command" $args >/dev/null 2>"$dir/pactl.log"; do
-      if [ $tries -ge 20 ]; then
+      if [ $tries -ge 100 ]; then
         echo "$0: pactl $command $args: $(cat "$dir/pactl.log")" >&2
         exit 1
       fi
