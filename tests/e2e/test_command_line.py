@@ -46,12 +46,9 @@ def test(session):
     for option in ("--loopback", "--help", "--version"):
         check(option in result.stdout, "--help does not list %s" % option)
 
-    # Options are checked before a display or a server is needed: one line,
-    # so no server was started for --loopback either.
-    for args, pattern in ((["--bogus"], r"unknown option '--bogus'"),
-                          (["--loopback", "--bogus"], r"unknown option '--bogus'"),
-                          (["-platform", "offscreen", "stray"], r"unexpected argument 'stray'")):
-        one_line(run(session, args, env), 2, r"^veltrano: " + pattern)
+    # Checked before a display or a server is needed: one line, no server.
+    for args in (["--bogus"], ["--loopback", "--bogus"], ["-platform", "offscreen", "x"]):
+        one_line(run(session, args, env), 2, r"^veltrano: (unknown option|unexpected argument)")
 
     # No display at all, and one that does not answer.
     one_line(run(session, [], env), 1, r"^veltrano: .*DISPLAY is not set")
@@ -62,9 +59,8 @@ def test(session):
     session.start_display()
     env = session.env()
     one_line(run(session, ["--bogus"], env), 2, r"unknown option '--bogus'")
-    # Qt's own options are no error.
-    result = run(session, ["-platform", "offscreen", "-style=fusion", "--version"], env)
-    check(result.returncode == 0, "Qt's options with --version ended with %d" % result.returncode)
+    check(run(session, ["-platform", "offscreen", "-style=fusion", "--version"], env).returncode
+          == 0, "Qt's own options are refused")
 
     # --loopback where no pulseaudio can be found.
     lonely = dict(env, PATH=str(session.tmp / "empty"))

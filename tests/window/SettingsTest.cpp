@@ -59,9 +59,7 @@ QByteArray ReadSettingsFile() {
 std::map<std::string, std::string> StoredValues() {
   std::map<std::string, std::string> values;
   bool inSection = false;
-  QByteArray text = ReadSettingsFile();
-  if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3); // a byte order mark stays
-  for (const QByteArray& line : text.split('\n')) {
+  for (const QByteArray& line : ReadSettingsFile().replace("\xEF\xBB\xBF", "").split('\n')) {
     if (line.startsWith('[')) inSection = line == "[Veltrano]";
     const qsizetype eq = line.indexOf('=');
     if (inSection && eq > 0) values[line.left(eq).toStdString()] = line.mid(eq + 1).toStdString();
@@ -601,51 +599,4 @@ TEST(Settings, PositionsOutOfRangeShowAsTheNearestBoundAndAreKept) {
       }
     }
   }
-}
-
-TEST(Settings, AFileAtTheReadLimitIsReadAndASaveBeyondItWritesNothing) {
-  // A file that was read and saved is read again: a save that would pass the
-  // limit leaves the file as it was; one that stays within it is kept.
-  for (const auto& [size, saved] :
-       {std::pair{MaxSettingsFileBytes, false}, std::pair{qint64{1024 * 1024 - 9}, true}}) {
-    SCOPED_TRACE(size);
-    QByteArray content = "[Veltrano]\nCB6=1\n;";
-    content += QByteArray(size - content.size() - 1, 'x') + "\n";
-    StoreRaw(content);
-    testing::internal::CaptureStderr();
-    {
-      Window w;
-      EXPECT_TRUE(w.form->ColorBox->Checked());
-      w.Close();
-    }
-    std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(errors.find("could not save") == std::string::npos, saved) << errors;
-    EXPECT_EQ(ReadSettingsFile().size() > size, saved);
-    testing::internal::CaptureStderr();
-    {
-      Window w;
-      EXPECT_TRUE(w.form->ColorBox->Checked());
-    }
-    errors = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(errors.find("the defaults are used"), std::string::npos) << errors;
-  }
-  ClearSettings();
-}
-
-TEST(Settings, TheFolderFollowsTheBaseDirectoryRules) {
-  const struct {
-    const char* ConfigHome;
-    const char* Home;
-    const char* Folder;
-  } cases[] = {
-      {"/x/config", "/h", "/x/config"},
-      {"", "/h", "/h/.config"},
-      {"config", "/h", "/h/.config"},
-      {"config", "", ""},
-      {"", "home", ""},
-      {"./x", "/", "//.config"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(ConfigFolder(c.ConfigHome, c.Home), QString::fromLatin1(c.Folder))
-        << c.ConfigHome << " " << c.Home;
 }
