@@ -119,11 +119,11 @@ QImage TForm1::Picture() {
   return grab().toImage();
 }
 
-bool TForm1::SavePicture(const QString& FileName) {
+bool TForm1::SavePicture(const QString& FileName, const QImage& Shown) {
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
-  if (!Picture().save(&buffer, "PNG"))
+  if (!Shown.save(&buffer, "PNG"))
     return Written(this, FileName, QStringLiteral("the picture could not be made"));
   return Written(this, FileName, WriteFileAtomically(FileName, png));
 }
@@ -141,9 +141,11 @@ void TForm1::SaveResponseClick() {
 }
 
 void TForm1::SavePictureClick() {
+  // Taken before the dialog covers the window and takes its focus.
+  const QImage shown = Picture();
   const QString name = AskFileName(QStringLiteral("Save Picture"), QStringLiteral("veltrano.png"),
                                    QStringLiteral("PNG pictures (*.png)"));
-  if (!name.isEmpty()) SavePicture(name);
+  if (!name.isEmpty()) SavePicture(name, shown);
 }
 
 void TForm1::CopyPictureClick() {

@@ -250,8 +250,8 @@ public:
   // the file as it was: false then.
   bool SaveSpectrum(const QString& FileName);
   bool SaveResponse(const QString& FileName);
-  bool SavePicture(const QString& FileName);
-  // The window as the screen shows it, at the screen's scale.
+  bool SavePicture(const QString& FileName, const QImage& Shown);
+  // The window as the screen shows it now, at the screen's scale.
   QImage Picture();
 
   // Marks an area of the window for repaint from the bitmaps.

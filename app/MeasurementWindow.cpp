@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QScreen>
 
+#include "measure/Report.h"
+
 namespace {
 
 constexpr int SecondFrames = 48000;
@@ -17,31 +19,14 @@ const QString Nothing = QStringLiteral("\u2014");
 const char* const ChannelColumns[] = {"Left", "Right"};
 const QString Between = QStringLiteral("Between");
 
-// A row of figures: its caption, where the library gives it, and how many
-// decimals it shows.
-template <class FiguresOf> struct Row {
-  const char* Caption;
-  double FiguresOf::*Value;
-  int Decimals;
-};
 using measure::ChannelFigures;
 using measure::PairFigures;
-const Row<ChannelFigures> ChannelRows[] = {
-    {"Frequency (Hz)", &ChannelFigures::FrequencyHz, 2},
-    {"RMS (dBFS)", &ChannelFigures::RmsDbfs, 2},
-    {"Peak (dBFS)", &ChannelFigures::PeakDbfs, 2},
-    {"THD (dB)", &ChannelFigures::ThdDb, 2},
-    {"THD (%)", &ChannelFigures::ThdPercent, 4},
-    {"THD+N (dB)", &ChannelFigures::ThdnDb, 2},
-    {"THD+N (%)", &ChannelFigures::ThdnPercent, 4},
-    {"SNR (dB)", &ChannelFigures::SnrDb, 2},
-    {"Noise floor (dBFS)", &ChannelFigures::NoiseFloorDbfs, 2},
-};
-const Row<PairFigures> PairRows[] = {
-    {"Level difference L\u2212R (dB)", &PairFigures::LevelDifferenceDb, 2},
-    {"Phase L\u2212R (\u00B0)", &PairFigures::PhaseDegrees, 2},
-    {"Delay L after R (samples)", &PairFigures::DelaySamples, 2},
-};
+
+// "RMS level (dBFS)"
+template <class FiguresOf> QString Caption(const measure::Field<FiguresOf>& field) {
+  return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(field.Label),
+                                       QString::fromLatin1(field.Unit));
+}
 
 QString Key(const QString& column, const QString& row) {
   return column + QLatin1Char('/') + row;
@@ -52,17 +37,18 @@ QLabel* FigureLabel(const QWidget& window, const QString& column, const QString&
 }
 
 // figures null: every figure of the column "—". A figure the library could
-// not give (silence, no tone, an infinite ratio) is "—" too.
-template <class FiguresOf, size_t N>
-void ShowColumn(const QWidget& window, const QString& column, const Row<FiguresOf> (&rows)[N],
-                const FiguresOf* figures) {
+// not give (no tone, silence, an infinite ratio) is "—" too.
+template <class FiguresOf>
+void ShowColumn(const QWidget& window, const QString& column,
+                std::span<const measure::Field<FiguresOf>> fields, const FiguresOf* figures) {
   // The user's decimal separator, without grouping: "1000.07" or "1000,07".
   QLocale locale;
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  for (const auto& r : rows) {
-    const double v = figures != nullptr && figures->Valid ? figures->*r.Value : NAN;
-    FigureLabel(window, column, QString::fromUtf8(r.Caption))
-        ->setText(std::isfinite(v) ? locale.toString(v, 'f', r.Decimals) : Nothing);
+  for (const auto& field : fields) {
+    const bool given = figures != nullptr && (figures->Valid || !field.NeedsTone);
+    const double v = given ? figures->*field.Value : NAN;
+    FigureLabel(window, column, QString::fromLatin1(field.Key))
+        ->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals) : Nothing);
   }
 }
 
@@ -74,9 +60,10 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   setAttribute(Qt::WA_QuitOnClose, false);
   auto* grid = new QGridLayout(this);
   int row = 0;
-  const auto addValue = [&](const QString& column, const QString& caption, int at, int span) {
+  const auto addValue = [&](const QString& column, const char* key, const QString& caption, int at,
+                            int span) {
     auto* value = new QLabel(Nothing, this);
-    value->setObjectName(Key(column, caption));
+    value->setObjectName(Key(column, QString::fromLatin1(key)));
     value->setAccessibleName(column + QLatin1Char(' ') + caption);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-000.0000")));
@@ -85,16 +72,16 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   for (int c = 0; c < 2; ++c)
     grid->addWidget(new QLabel(QString::fromLatin1(ChannelColumns[c]), this), row, c + 1,
                     Qt::AlignRight);
-  for (const auto& r : ChannelRows) {
+  for (const auto& field : measure::ChannelFields()) {
     ++row;
-    grid->addWidget(new QLabel(QString::fromUtf8(r.Caption), this), row, 0);
+    grid->addWidget(new QLabel(Caption(field), this), row, 0);
     for (int c = 0; c < 2; ++c)
-      addValue(QString::fromLatin1(ChannelColumns[c]), QString::fromUtf8(r.Caption), c + 1, 1);
+      addValue(QString::fromLatin1(ChannelColumns[c]), field.Key, Caption(field), c + 1, 1);
   }
-  for (const auto& r : PairRows) {
+  for (const auto& field : measure::PairFields()) {
     ++row;
-    grid->addWidget(new QLabel(QString::fromUtf8(r.Caption), this), row, 0);
-    addValue(Between, QString::fromUtf8(r.Caption), 1, 2);
+    grid->addWidget(new QLabel(Caption(field), this), row, 0);
+    addValue(Between, field.Key, Caption(field), 1, 2);
   }
   noInput_.setSingleShot(true);
   noInput_.setInterval(NoInputMs);
@@ -122,10 +109,12 @@ void MeasurementWindow::AddBlock(std::span<const int16_t> left, std::span<const 
   // A channel switched off is blank at once, and until it has been on for a
   // whole second.
   if (!leftOn)
-    ShowColumn<ChannelFigures>(*this, QString::fromLatin1(ChannelColumns[0]), ChannelRows, nullptr);
+    ShowColumn<ChannelFigures>(*this, QString::fromLatin1(ChannelColumns[0]),
+                               measure::ChannelFields(), nullptr);
   if (!rightOn)
-    ShowColumn<ChannelFigures>(*this, QString::fromLatin1(ChannelColumns[1]), ChannelRows, nullptr);
-  if (!leftOn || !rightOn) ShowColumn<PairFigures>(*this, Between, PairRows, nullptr);
+    ShowColumn<ChannelFigures>(*this, QString::fromLatin1(ChannelColumns[1]),
+                               measure::ChannelFields(), nullptr);
+  if (!leftOn || !rightOn) ShowColumn<PairFigures>(*this, Between, measure::PairFields(), nullptr);
   leftThroughout_ = leftThroughout_ && leftOn;
   rightThroughout_ = rightThroughout_ && rightOn;
   left_.insert(left_.end(), left.begin(), left.end());
@@ -135,11 +124,11 @@ void MeasurementWindow::AddBlock(std::span<const int16_t> left, std::span<const 
 
 void MeasurementWindow::Measure() {
   const measure::Figures figures = measure::MeasureStereo(left_, right_);
-  ShowColumn(*this, QString::fromLatin1(ChannelColumns[0]), ChannelRows,
+  ShowColumn(*this, QString::fromLatin1(ChannelColumns[0]), measure::ChannelFields(),
              leftThroughout_ ? &figures.Left : nullptr);
-  ShowColumn(*this, QString::fromLatin1(ChannelColumns[1]), ChannelRows,
+  ShowColumn(*this, QString::fromLatin1(ChannelColumns[1]), measure::ChannelFields(),
              rightThroughout_ ? &figures.Right : nullptr);
-  ShowColumn(*this, Between, PairRows,
+  ShowColumn(*this, Between, measure::PairFields(),
              leftThroughout_ && rightThroughout_ ? &figures.Between : nullptr);
   left_.clear();
   right_.clear();

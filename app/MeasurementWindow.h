@@ -13,8 +13,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "measure/Measure.h"
-
 class MeasurementWindow : public QWidget {
 public:
   explicit MeasurementWindow(QWidget* parent);
@@ -31,8 +29,8 @@ public:
   // Every figure "—".
   void ShowNothing();
 
-  // The text a figure shows: row is a caption of the table, column "Left",
-  // "Right" or "Between".
+  // The text a figure shows: row is the figure's key in the measurement
+  // library's field table ("rms_dbfs"), column "Left", "Right" or "Between".
   QString Figure(const QString& column, const QString& row) const;
 
   // Where the window was placed (the frame's top left on the screen), and

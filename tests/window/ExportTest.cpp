@@ -139,7 +139,7 @@ TEST(Export, PictureShowsTheBitmapsWhereTheWindowDoes) {
   ProcessEvents(50);
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("window.png"));
-  ASSERT_TRUE(f.SavePicture(path));
+  ASSERT_TRUE(f.SavePicture(path, f.Picture()));
   const QImage picture = QImage(path).convertToFormat(QImage::Format_RGB32);
   ASSERT_EQ(picture.size(), QSize(1016, 724) * f.devicePixelRatio());
   const auto bitmapShows = [&](const Bitmap& bitmap, QPoint at) {
@@ -183,7 +183,7 @@ TEST(Export, FailedSaveKeepsTheEarlierFileAndSaysWhy) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
             QStringList{QStringLiteral("spectrum.csv")});
   const QString missing = dir.filePath(QStringLiteral("no/such/folder.png"));
-  EXPECT_FALSE(f.SavePicture(missing));
+  EXPECT_FALSE(f.SavePicture(missing, f.Picture()));
   EXPECT_FALSE(QFile::exists(missing));
   ASSERT_EQ(Messages().size(), 2u);
   EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Error"));

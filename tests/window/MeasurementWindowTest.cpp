@@ -10,7 +10,7 @@
 #include <QLocale>
 
 #include "app/MeasurementWindow.h"
-#include "measure/Measure.h"
+#include "measure/Report.h"
 #include "tests/support/DeviceWindow.h"
 #include "tests/window/CaptureBlocks.h"
 
@@ -64,33 +64,22 @@ struct Opened : DeviceWindow {
 TEST(MeasurementWindow, ASecondOfBlocksShowsTheLibrarysFiguresForThem) {
   Opened w;
   ASSERT_TRUE(w.m().isVisible());
-  EXPECT_EQ(w.m().Figure("Left", "Frequency (Hz)"), Nothing);
+  EXPECT_EQ(w.m().Figure("Left", "frequency_hz"), Nothing);
   const auto [left, right] = w.FeedSecond(0);
   const measure::Figures want = measure::MeasureStereo(left, right);
   ASSERT_TRUE(want.Left.Valid && want.Right.Valid && want.Between.Valid);
   for (const auto& [column, figures] :
-       {std::pair{"Left", want.Left}, std::pair{"Right", want.Right}}) {
-    SCOPED_TRACE(column);
-    EXPECT_EQ(w.m().Figure(column, "Frequency (Hz)"), Shown(figures.FrequencyHz, 2));
-    EXPECT_EQ(w.m().Figure(column, "RMS (dBFS)"), Shown(figures.RmsDbfs, 2));
-    EXPECT_EQ(w.m().Figure(column, "Peak (dBFS)"), Shown(figures.PeakDbfs, 2));
-    EXPECT_EQ(w.m().Figure(column, "THD (dB)"), Shown(figures.ThdDb, 2));
-    EXPECT_EQ(w.m().Figure(column, "THD (%)"), Shown(figures.ThdPercent, 4));
-    EXPECT_EQ(w.m().Figure(column, "THD+N (dB)"), Shown(figures.ThdnDb, 2));
-    EXPECT_EQ(w.m().Figure(column, "THD+N (%)"), Shown(figures.ThdnPercent, 4));
-    EXPECT_EQ(w.m().Figure(column, "SNR (dB)"), Shown(figures.SnrDb, 2));
-    EXPECT_EQ(w.m().Figure(column, "Noise floor (dBFS)"), Shown(figures.NoiseFloorDbfs, 2));
-  }
-  EXPECT_EQ(w.m().Figure("Between", "Level difference L\u2212R (dB)"),
-            Shown(want.Between.LevelDifferenceDb, 2));
-  EXPECT_EQ(w.m().Figure("Between", "Phase L\u2212R (\u00B0)"),
-            Shown(want.Between.PhaseDegrees, 2));
-  EXPECT_EQ(w.m().Figure("Between", "Delay L after R (samples)"),
-            Shown(want.Between.DelaySamples, 2));
+       {std::pair{"Left", want.Left}, std::pair{"Right", want.Right}})
+    for (const auto& field : measure::ChannelFields())
+      EXPECT_EQ(w.m().Figure(column, field.Key), Shown(figures.*field.Value, field.Decimals))
+          << column << " " << field.Key;
+  for (const auto& field : measure::PairFields())
+    EXPECT_EQ(w.m().Figure("Between", field.Key), Shown(want.Between.*field.Value, field.Decimals))
+        << field.Key;
   // The tones as made: 1000 and 440 Hz, THD of the 1 % harmonic -40 dB.
-  EXPECT_NEAR(QLocale().toDouble(w.m().Figure("Left", "Frequency (Hz)")), 1000, 0.1);
-  EXPECT_NEAR(QLocale().toDouble(w.m().Figure("Right", "Frequency (Hz)")), 440, 0.1);
-  EXPECT_NEAR(QLocale().toDouble(w.m().Figure("Left", "THD (dB)")), -40, 0.1);
+  EXPECT_NEAR(QLocale().toDouble(w.m().Figure("Left", "frequency_hz")), 1000, 0.1);
+  EXPECT_NEAR(QLocale().toDouble(w.m().Figure("Right", "frequency_hz")), 440, 0.1);
+  EXPECT_NEAR(QLocale().toDouble(w.m().Figure("Left", "thd_db")), -40, 0.1);
 }
 
 // Unticking a channel blanks it and the figures between at once; it stays
@@ -98,38 +87,38 @@ TEST(MeasurementWindow, ASecondOfBlocksShowsTheLibrarysFiguresForThem) {
 TEST(MeasurementWindow, AChannelSwitchedOffShowsDashesAtOnceAndSilenceToo) {
   Opened w;
   w.FeedSecond(0);
-  ASSERT_NE(w.m().Figure("Right", "RMS (dBFS)"), Nothing);
+  ASSERT_NE(w.m().Figure("Right", "rms_dbfs"), Nothing);
   w.form->RCnl->SetChecked(false);
   w.Feed(MakeBlock(Tone(1000, 12000, 24), Tone(440, 3000, 24)));
-  EXPECT_EQ(w.m().Figure("Right", "RMS (dBFS)"), Nothing);
-  EXPECT_EQ(w.m().Figure("Between", "Delay L after R (samples)"), Nothing);
-  EXPECT_NE(w.m().Figure("Left", "RMS (dBFS)"), Nothing);
+  EXPECT_EQ(w.m().Figure("Right", "rms_dbfs"), Nothing);
+  EXPECT_EQ(w.m().Figure("Between", "delay_samples"), Nothing);
+  EXPECT_NE(w.m().Figure("Left", "rms_dbfs"), Nothing);
   w.FeedSecond(25);
-  EXPECT_EQ(w.m().Figure("Right", "Frequency (Hz)"), Nothing);
-  EXPECT_NE(w.m().Figure("Left", "Frequency (Hz)"), Nothing);
+  EXPECT_EQ(w.m().Figure("Right", "frequency_hz"), Nothing);
+  EXPECT_NE(w.m().Figure("Left", "frequency_hz"), Nothing);
 
   w.form->RCnl->SetChecked(true);
   // Two seconds: the first may still hold a block of the tone.
   for (int n = 0; n < 2 * BlocksPerSecond; ++n)
     w.Feed(MakeBlock([](int) { return int16_t{0}; }, [](int) { return int16_t{0}; }));
-  EXPECT_EQ(w.m().Figure("Left", "Frequency (Hz)"), Nothing);
-  EXPECT_EQ(w.m().Figure("Right", "SNR (dB)"), Nothing);
+  EXPECT_EQ(w.m().Figure("Left", "frequency_hz"), Nothing);
+  EXPECT_EQ(w.m().Figure("Right", "snr_db"), Nothing);
 }
 
 // STOP keeps the figures; blocks that stop coming without STOP blank them.
 TEST(MeasurementWindow, StopFreezesTheFiguresAndAStoppedInputBlanksThem) {
   Opened w;
   w.FeedSecond(0);
-  const QString frequency = w.m().Figure("Left", "Frequency (Hz)");
+  const QString frequency = w.m().Figure("Left", "frequency_hz");
   ASSERT_NE(frequency, Nothing);
   w.form->BtnStop->click();
   ASSERT_TRUE(w.form->Stopped);
   ProcessEvents(1700);
-  EXPECT_EQ(w.m().Figure("Left", "Frequency (Hz)"), frequency);
+  EXPECT_EQ(w.m().Figure("Left", "frequency_hz"), frequency);
   w.form->BtnStop->click();
   ASSERT_FALSE(w.form->Stopped);
   ProcessEvents(1700);
-  EXPECT_EQ(w.m().Figure("Left", "Frequency (Hz)"), Nothing);
+  EXPECT_EQ(w.m().Figure("Left", "frequency_hz"), Nothing);
 }
 
 // Its place and whether it is open are in the settings file under its own

@@ -4,6 +4,7 @@
 // shared sound-server helpers.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -39,3 +40,6 @@ protected:
 private:
   QElapsedTimer clock_;
 };
+
+// A window recording with a fresh settings file, its capture running.
+std::unique_ptr<AudioWindow> StartWindow();
