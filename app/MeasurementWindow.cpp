@@ -16,6 +16,8 @@ constexpr int SecondFrames = 48000;
 // Blocks come every 43 ms; this long without one means the input stopped.
 constexpr int NoInputMs = 1500;
 const QString Nothing = QStringLiteral("\u2014");
+// What the measurement library reads from silence.
+constexpr double SilenceDbfs = -300;
 const char* const ChannelColumns[] = {"Left", "Right"};
 const QString Between = QStringLiteral("Between");
 
@@ -45,7 +47,10 @@ void ShowColumn(const QWidget& window, const QString& column,
   QLocale locale;
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
   for (const auto& field : fields) {
-    const bool given = figures != nullptr && (figures->Valid || !field.NeedsTone);
+    // Without a tone only the levels are given, and not those of silence.
+    const bool given =
+        figures != nullptr &&
+        (figures->Valid || (!field.NeedsTone && figures->*field.Value > SilenceDbfs));
     const double v = given ? figures->*field.Value : NAN;
     FigureLabel(window, column, QString::fromLatin1(field.Key))
         ->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals) : Nothing);
