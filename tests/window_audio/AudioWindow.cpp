@@ -1,11 +1,5 @@
 #include "AudioWindow.h"
 
-#include <gtest/gtest.h>
-
-#include <QFile>
-
-#include "tests/support/WindowTest.h"
-
 AudioWindow::AudioWindow() : TForm1(CreateSoundServerAudio("Veltrano")) {
   clock_.start();
 }
@@ -34,13 +28,4 @@ bool AudioWindow::event(QEvent* e) {
     blocks.push_back(std::move(handled));
   }
   return result;
-}
-
-std::unique_ptr<AudioWindow> StartWindow() {
-  QFile::remove(SettingsFile());
-  ClearMessages();
-  auto w = std::make_unique<AudioWindow>();
-  w->show();
-  EXPECT_TRUE(WaitFor([&] { return w->blocks.size() >= 2; }, 3000));
-  return w;
 }

@@ -4,7 +4,6 @@
 // shared sound-server helpers.
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -40,6 +39,3 @@ protected:
 private:
   QElapsedTimer clock_;
 };
-
-// A window recording with a fresh settings file, its capture running.
-std::unique_ptr<AudioWindow> StartWindow();

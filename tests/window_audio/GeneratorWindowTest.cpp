@@ -40,6 +40,16 @@ bool OutputClosed(const AudioWindow& w) {
          w.Playback.WaveOut == nullptr;
 }
 
+// A window recording with a fresh settings file, its capture running.
+std::unique_ptr<AudioWindow> StartWindow() {
+  QFile::remove(SettingsFile());
+  ClearMessages();
+  auto w = std::make_unique<AudioWindow>();
+  w->show();
+  EXPECT_TRUE(WaitFor([&] { return w->blocks.size() >= 2; }, 3000));
+  return w;
+}
+
 TEST(GeneratorWindow, ToneHasItsFrequencyPeakAndLeadAndStopsWithinABuffer) {
   constexpr int kLevel = 50;
   // Not a divisor of 48000: the sampled phases drift over the whole turn, so
