@@ -19,6 +19,7 @@ void SoundServerStream::Detach() {
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
     pa_stream_set_read_callback(stream_, nullptr, nullptr);
     pa_stream_set_write_callback(stream_, nullptr, nullptr);
+    pa_stream_set_moved_callback(stream_, nullptr, nullptr);
     if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_))) pa_stream_disconnect(stream_);
     pa_stream_unref(stream_);
     stream_ = nullptr;
@@ -89,6 +90,12 @@ MMRESULT SoundServerStream::Open(const pa_sample_spec& sampleSpec, const std::st
   ready_ = true;
   watch_ = std::make_unique<SoundServerPathWatch>(context_, stream_, Capture(), target_);
   link_.Watch(watch_.get());
+  // PipeWire may report a move before the stream is on its new device; the
+  // stream's own notice of the move comes once it is.
+  pa_stream_set_moved_callback(
+      stream_,
+      [](pa_stream*, void* watch) { static_cast<SoundServerPathWatch*>(watch)->Inspect(); },
+      watch_.get());
   watch_->Inspect();
   return MMSYSERR_NOERROR;
 }
