@@ -203,6 +203,8 @@ private:
 std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::string* error) {
   MeasureOptions o;
   o.Json = line.Json;
+  o.Input = line.Input;
+  o.Output = line.Output;
   const auto bad = [&](const char* option, const std::string& value) {
     *error = std::string(option) + ": '" + value + "' is not a valid value";
     return std::nullopt;
@@ -243,6 +245,8 @@ std::string MeasureHelpText() {
 int RunMeasure(int argc, char** argv, const MeasureOptions& options, int* stopSignal) {
   const QCoreApplication application(argc, argv);
   std::unique_ptr<WaveAudio> audio = CreateSoundServerAudio("Veltrano");
+  audio->ChooseDevice(true, options.Input);
+  audio->ChooseDevice(false, options.Output);
   Measurement measurement(*audio, options);
   const StopSignalNotifier notifier([&](int signo) {
     *stopSignal = signo;

@@ -16,6 +16,7 @@ struct MeasureOptions {
   double LevelDb = -6;
   bool Left = true, Right = true; // where the tone goes
   bool Json = false;
+  std::string Input, Output; // the server's device names; empty: its defaults
 };
 
 // The measurement's options from the command line's values; nullopt with

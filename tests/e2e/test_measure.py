@@ -68,6 +68,12 @@ def test(session):
     check("a full-scale sine reads -3.01 dBFS" in table and "THD+N" in table,
           "the table lacks its convention or rows:\n" + table)
     player.stop()
+    time.sleep(0.5)
+    # The tone played into the second sink reaches its monitor, not the default source.
+    chosen = ["1", "--json", "--tone", "1000", "--output", "veltrano_drain"]
+    near(measure(session, chosen + ["--input", "veltrano_drain.monitor"], env)["left"],
+         "frequency_hz", 1000.00, 0.01)
+    check(not measure(session, chosen, env)["left"]["valid"], "the tone reached the default source")
 
     missing = dict(env, PULSE_SERVER="unix:%s/none" % session.tmp)
     check("no input" in measure(session, ["1"], missing, status=1).stderr, "no reason given")

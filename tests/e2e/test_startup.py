@@ -144,7 +144,9 @@ def test(session):
     check(session.settings_file().exists(), "no settings file after the close")
     values = session.read_settings()
     log("settings written: %d values" % len(values))
-    check(len(values) == 57, "%d values written, not the 53 controls and 4 extras" % len(values))
+    check(len(values) == 60,
+          "%d values written, not the 53 controls, 4 extras and the Measurements window's 3"
+          % len(values))
     expected = {"CB31": "0", "CB27": "0", "RB7": "1", "RB8": "0", "RB86": "1", "RB14": "1",
                 "RB90": "1", "UD28": "5", "UD42": "5", "SE66": "50", "SE72": "50", "CB65": "0",
                 "RP": "992", "SLN": "1", "SSQ": "1", "SLG": "5"}
