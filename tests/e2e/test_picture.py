@@ -1,5 +1,4 @@
-"""Save Picture… from the display's menu, through the file dialog, writes the window as the
-screen showed it when the keys were pressed: every pixel equals a screenshot."""
+"""Save Picture… from the display's menu writes the window as shown: it equals a screenshot."""
 
 import time
 

@@ -18,8 +18,6 @@
 #include "measure/Report.h"
 #include "tests/support/WindowTest.h"
 
-// The window records from a fresh settings file; then a tone is measured,
-// then a sweep saved.
 TEST(ResultsWindow, ToneMatchesTheMeasureCommandAndASweepsResponseIsFlat) {
   QFile::remove(SettingsFile());
   auto w = std::make_unique<AudioWindow>();
