@@ -90,7 +90,10 @@ void TForm1::FeedMeasurements() {
 QString TForm1::AskFileName(const QString& Caption, const QString& Name, const QString& Filter) {
   const QString fileName =
       QFileDialog::getSaveFileName(this, Caption, QDir(LastFolder).filePath(Name), Filter);
-  if (!fileName.isEmpty()) LastFolder = QFileInfo(fileName).absolutePath();
+  if (!fileName.isEmpty()) {
+    LastFolder = QFileInfo(fileName).absolutePath();
+    FolderChosen = true;
+  }
   return fileName;
 }
 

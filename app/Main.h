@@ -285,7 +285,8 @@ public:
   std::unique_ptr<Bitmap> ScopePrevious;
   QMenu* DisplayMenu = nullptr;
   MeasurementWindow* Measurements = nullptr;
-  QString LastFolder; // where the next file dialog starts
+  QString LastFolder;        // where the next file dialog starts
+  bool FolderChosen = false; // a save this run chose LastFolder: it is stored
 
 protected:
   bool event(QEvent* e) override;

@@ -9,6 +9,8 @@
 #include <tuple>
 #include <utility>
 
+#include <QFileInfo>
+
 #include "app/Main.h"
 #include "app/MeasurementWindow.h"
 #include "settings/SettingsMapping.h"
@@ -61,6 +63,9 @@ template <class Visit> void ForEachStoredValue(TForm1& f, Visit visit) {
 // server's names, under names of their own: input, then output.
 constexpr std::pair<const char*, bool> StoredDevices[] = {{"InDevice", true}, {"OutDevice", false}};
 
+// Where the last file was saved, so that the next save dialog starts there.
+constexpr char LastFolderKey[] = "LastFolder";
+
 // A name the server could have given: nothing that could break the file's line.
 bool DeviceNameSavable(const std::string& name) {
   return std::all_of(name.begin(), name.end(), [](char c) {
@@ -80,6 +85,10 @@ void TForm1::LoadSettings() {
     if (Audio->ChosenDevice(capture).empty() && DeviceNameSavable(stored))
       Audio->ChooseDevice(capture, stored);
   }
+  // Percent-encoded, so that no character of a path can break the file's line.
+  const QString folder = QString::fromUtf8(
+      QByteArray::fromPercentEncoding(Settings->ReadText(QString::fromLatin1(LastFolderKey))));
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) LastFolder = folder;
 }
 
 void TForm1::SaveSettings() {
@@ -94,5 +103,8 @@ void TForm1::SaveSettings() {
     if (DeviceNameSavable(device) && !(device.empty() && Settings->ReadText(key).isNull()))
       Settings->WriteText(key, QByteArray::fromStdString(device));
   }
+  if (FolderChosen)
+    Settings->WriteText(QString::fromLatin1(LastFolderKey),
+                        LastFolder.toUtf8().toPercentEncoding("/"));
   Settings->Flush();
 }

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include "app/Main.h"
 #include "generator/Synthesis.h"
@@ -190,6 +191,10 @@ TEST(Settings, EveryStoredControlRoundTripsThroughCloseAndANewWindow) {
   const std::map<std::string, int> values{{"FrqVN", 11},    {"FrqG1", 1234}, {"FrqV1", 12},
                                           {"FrqG2", 23456}, {"FrqV2", 13},   {"FInc", 0},
                                           {"FrqVF", 100},   {"FrqFrom", 0},  {"FrqTo", 24000}};
+  // The save dialog's folder, with characters that would break a line of the file.
+  const QTemporaryDir parent;
+  const QString folder = parent.path() + QStringLiteral("/a b%\n\u00e9=[x]");
+  ASSERT_TRUE(QDir().mkpath(folder));
   {
     Window w;
     for (const Stored& s : Table) {
@@ -204,6 +209,8 @@ TEST(Settings, EveryStoredControlRoundTripsThroughCloseAndANewWindow) {
     w.form->Spectrum.SensLinear = 11;
     w.form->Spectrum.SensSqrt = 22;
     w.form->Spectrum.SensLog = 33;
+    w.form->LastFolder = folder;
+    w.form->FolderChosen = true;
     w.Close();
   }
   const auto stored = StoredValues();
@@ -230,6 +237,7 @@ TEST(Settings, EveryStoredControlRoundTripsThroughCloseAndANewWindow) {
   EXPECT_EQ(w.form->Spectrum.SensLinear, 11);
   EXPECT_EQ(w.form->Spectrum.SensSqrt, 22);
   EXPECT_EQ(w.form->Spectrum.SensLog, 33);
+  EXPECT_EQ(w.form->LastFolder, folder);
 }
 
 TEST(Settings, SpinEditValueIsClampedOnLoadButSavedAsTyped) {
