@@ -62,8 +62,8 @@ TEST(SignalPath, VolumesTheServerRemembersDoNotReachTheFirstReading) {
   EXPECT_TRUE(w.close());
 }
 
-// The sample spec the server gives a sink ("s16le 2ch 48000Hz").
-QString SinkSpec(const QString& name) {
+// The sample format the server gives a sink ("s16le 2ch 48000Hz").
+QString SinkFormat(const QString& name) {
   for (const QString& line : Pactl({"list", "short", "sinks"}).split('\n'))
     if (const QStringList columns = line.split('\t'); columns.value(1) == name) return columns[3];
   return {};
@@ -114,13 +114,13 @@ TEST(SignalPath, EachChangeIsMarkedInTheTitleWithinASecondAndUnmarkedWhenUndone)
     QElapsedTimer clock;
     clock.start();
     Pactl(change.mark);
-    const QString spec = change.mark[0] == "move-sink-input" ? SinkSpec(change.mark[2]) : "";
-    if (spec.startsWith("float32le 2ch 48000") || spec.startsWith("s16le 2ch 48000")) {
+    const QString format = change.mark[0] == "move-sink-input" ? SinkFormat(change.mark[2]) : "";
+    if (format.startsWith("float32le 2ch 48000") || format.startsWith("s16le 2ch 48000")) {
       // Converted without loss: no mark.
       ProcessEvents(300);
-      EXPECT_EQ(w.windowTitle(), QStringLiteral("Veltrano")) << qPrintable(spec);
+      EXPECT_EQ(w.windowTitle(), QStringLiteral("Veltrano")) << qPrintable(format);
     } else {
-      deviceFormats += !spec.isEmpty();
+      deviceFormats += !format.isEmpty();
       EXPECT_TRUE(WaitFor([&] { return w.windowTitle().contains(change.shown); }, 1000))
           << change.shown << ": " << qPrintable(w.windowTitle());
       std::printf("[ figures  ] \"%s\" marked after %lld ms\n", change.shown,
