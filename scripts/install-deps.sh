@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what Veltrano needs to build, run and test on Debian 12.
+# Installs what Veltrano needs to build and run on Debian 12, with --tests also
+# what its whole test run needs (scripts/test.sh).
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -8,13 +9,23 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libpulse-dev fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev libx11-dev libxext-dev
   pulseaudio pulseaudio-utils sox xvfb xdotool imagemagick libxfixes3 python3
-  # The audio and end-to-end tests run on PipeWire's PulseAudio server too.
-  pipewire pipewire-pulse wireplumber dbus-daemon
-  # The cross-build for 64-bit ARM and its test run.
-  g++-aarch64-linux-gnu qemu-user
-  # The Debian package, and the checks of its menu entry and metadata.
-  dpkg-dev desktop-file-utils appstream
 )
+# Only with --tests: what the whole test run needs besides. PipeWire's servers
+# are left out of a plain install, since on a desktop that runs PulseAudio
+# they would start beside it at the next login.
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(
+    # The audio and end-to-end tests run on PipeWire's PulseAudio server too.
+    pipewire pipewire-pulse wireplumber dbus-daemon
+    # The cross-build for 64-bit ARM and its test run.
+    g++-aarch64-linux-gnu qemu-user
+    # The Debian package, and the checks of its menu entry and metadata.
+    dpkg-dev desktop-file-utils appstream
+  )
+elif [ $# -gt 0 ]; then
+  echo "usage: $0 [--tests]" >&2
+  exit 2
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

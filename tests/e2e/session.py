@@ -62,7 +62,7 @@ def run(test):
     args = arguments()
     missing = [tool for tool in TOOLS if shutil.which(tool) is None]
     if missing:
-        log("FAIL: missing tools: %s (see scripts/install-deps.sh)" % " ".join(missing))
+        log("FAIL: missing tools: %s (see scripts/install-deps.sh --tests)" % " ".join(missing))
         return 1
     signal.signal(signal.SIGALRM, _timeout)
     for signum in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
