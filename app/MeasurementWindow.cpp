@@ -91,10 +91,18 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   noInput_.setSingleShot(true);
   noInput_.setInterval(NoInputMs);
   connect(&noInput_, &QTimer::timeout, this, [this] {
-    left_.clear();
-    right_.clear();
+    StartSecond();
     ShowNothing();
   });
+  // Room for a whole second, so that no block allocates.
+  left_.reserve(SecondFrames + 2048);
+  right_.reserve(SecondFrames + 2048);
+}
+
+void MeasurementWindow::StartSecond() {
+  left_.clear();
+  right_.clear();
+  leftThroughout_ = rightThroughout_ = true;
 }
 
 QString MeasurementWindow::Figure(const QString& column, const QString& row) const {
@@ -135,16 +143,12 @@ void MeasurementWindow::Measure() {
              rightThroughout_ ? &figures.Right : nullptr);
   ShowColumn(*this, Between, measure::PairFields(),
              leftThroughout_ && rightThroughout_ ? &figures.Between : nullptr);
-  left_.clear();
-  right_.clear();
-  leftThroughout_ = rightThroughout_ = true;
+  StartSecond();
 }
 
 void MeasurementWindow::Hold(bool held) {
   held_ = held;
-  left_.clear();
-  right_.clear();
-  leftThroughout_ = rightThroughout_ = true;
+  StartSecond();
   if (held)
     noInput_.stop();
   else if (isVisible())
@@ -180,7 +184,6 @@ void MeasurementWindow::moveEvent(QMoveEvent* e) {
 
 void MeasurementWindow::closeEvent(QCloseEvent* e) {
   noInput_.stop();
-  left_.clear();
-  right_.clear();
+  StartSecond();
   QWidget::closeEvent(e);
 }

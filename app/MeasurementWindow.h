@@ -46,6 +46,8 @@ protected:
 
 private:
   void Measure();
+  // Drops what was collected: the next second starts with the next block.
+  void StartSecond();
 
   std::vector<int16_t> left_, right_; // the second being collected
   bool leftThroughout_ = true, rightThroughout_ = true;
