@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstring>
 
+#include <QElapsedTimer>
 #include <QFile>
 
 ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
@@ -93,4 +94,39 @@ QStringList ClientStreams(const QString& kind) {
     if (const QStringList columns = line.split('\t'); columns.size() > 2 && columns[2] != "-")
       indices << columns[0];
   return indices;
+}
+
+Mixer::Mixer()
+    : loop_(pa_mainloop_new()), context_(pa_context_new(pa_mainloop_get_api(loop_), "mixer")) {
+  pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+  Await([&] { return pa_context_get_state(context_) == PA_CONTEXT_READY; });
+}
+
+Mixer::~Mixer() {
+  pa_context_disconnect(context_);
+  pa_context_unref(context_);
+  pa_mainloop_free(loop_);
+}
+
+bool Mixer::MoveSinkInput(const QString& index, const QString& sink) {
+  int agreed = -1;
+  pa_operation* operation = pa_context_move_sink_input_by_name(
+      context_, index.toUInt(), sink.toUtf8().constData(),
+      [](pa_context*, int success, void* result) { *static_cast<int*>(result) = success; },
+      &agreed);
+  if (operation != nullptr) pa_operation_unref(operation);
+  return operation != nullptr && Await([&] { return agreed >= 0; }) && agreed == 1;
+}
+
+// Runs the client's loop until `done` or a failed connection, for at most 5 s.
+bool Mixer::Await(const std::function<bool()>& done) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)) || clock.hasExpired(5000)) return false;
+    pa_mainloop_prepare(loop_, 10 * 1000);
+    pa_mainloop_poll(loop_);
+    pa_mainloop_dispatch(loop_);
+  }
+  return true;
 }
