@@ -23,7 +23,15 @@ import x11
 
 SCREEN_SIZE = (1280, 1024)
 MAIN_TITLE = "^Veltrano$"
+SOURCE = Path(__file__).resolve().parents[2]
 TOOLS = ["Xvfb", "xdotool", "import", "convert", "pacat", "parecord", "pactl", "pulseaudio"]
+
+
+def project_value(name):
+    """What the project's CMakeLists.txt sets: "VERSION" (the project's) or a variable."""
+    pattern = (r"project\(\w+ VERSION ([0-9.]+)" if name == "VERSION"
+               else r"set\(%s (\S+)\)" % name)
+    return re.search(pattern, (SOURCE / "CMakeLists.txt").read_text()).group(1)
 
 
 class Failure(Exception):

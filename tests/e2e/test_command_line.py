@@ -10,14 +10,7 @@ import re
 import subprocess
 from pathlib import Path
 
-from session import check, log, main
-
-SOURCE = Path(__file__).resolve().parents[2]
-
-
-def project_version():
-    found = re.search(r"project\(\w+ VERSION ([0-9.]+)", (SOURCE / "CMakeLists.txt").read_text())
-    return found.group(1)
+from session import check, log, main, project_value
 
 
 def run(session, args, env):
@@ -38,7 +31,7 @@ def one_line(result, status, pattern):
 def test(session):
     env = session.env()
     result = run(session, ["--version"], env)
-    check(result.returncode == 0 and result.stdout == "veltrano %s\n" % project_version(),
+    check(result.returncode == 0 and result.stdout == "veltrano %s\n" % project_value("VERSION"),
           "--version printed %r" % result.stdout)
 
     result = run(session, ["--help"], env)

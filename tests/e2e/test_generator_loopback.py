@@ -3,13 +3,15 @@ through the sink's monitor: the box turns the info colour, the left meter
 shows about -12 dBFS, the recording holds the tone on the left and silence on
 the right, and switching f1 off silences the output within half a second."""
 
+import json
 import math
+import subprocess
 import time
 
 import layout
 import screen
 import sound
-from session import check, log, main
+from session import check, log, main, project_value
 
 FREQUENCY = 1000
 LEVEL_PERCENT = 25
@@ -37,6 +39,24 @@ def wait_box(session, name, colour, timeout):
     return time.monotonic() - started, image
 
 
+def check_stream_properties(session):
+    """What a mixer shows of the two streams, and the role that keeps the
+    desktop from ducking or corking them."""
+    app_id = project_value("VELTRANO_APP_ID")
+    program = {"application.name": "Veltrano", "application.id": app_id,
+               "application.icon_name": app_id, "application.version": project_value("VERSION"),
+               "media.role": "production"}
+    for kind, name in (("sink-inputs", "Generator to the sound card"),
+                       ("source-outputs", "Input from the sound card")):
+        listed = subprocess.run(["pactl", "-f", "json", "list", kind], env=session.env(),
+                                capture_output=True, text=True, timeout=10).stdout
+        ours = [stream["properties"] for stream in json.loads(listed)
+                if stream["properties"].get("application.name") == "Veltrano"]
+        want = dict(program, **{"media.name": name})
+        check(len(ours) == 1 and all(ours[0].get(key) == want[key] for key in want),
+              "%s: %r, expected one with %r" % (kind, ours, want))
+
+
 def test(session):
     session.start_with_settings({"SE66": FREQUENCY, "SE67": LEVEL_PERCENT, "CB74": 1, "CB73": 0,
                                   "CB31": 1, "CB32": 1, "CB27": 1, "CB44": 1})
@@ -50,6 +70,7 @@ def test(session):
     session.click(layout.indicator_centre("Frq1"))
     took, _ = wait_box(session, "playing", screen.INFO_BACKGROUND, timeout=2)
     log("f1 on: the generator box turned %s after %.2f s" % (screen.INFO_BACKGROUND, took))
+    check_stream_properties(session)
 
     time.sleep(1.0)
     image = session.screenshot("meters")

@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTimer>
 
 #include "AudioWindow.h"
 #include "platform/Appearance.h"
@@ -143,6 +148,105 @@ TEST(SignalPath, EachChangeIsMarkedInTheTitleWithinASecondAndUnmarkedWhenUndone)
   EXPECT_TRUE(w.close());
   for (const QString& module : modules)
     Pactl({"unload-module", module});
+}
+
+// The name of the device a client's stream of a kind ("sink-inputs",
+// "source-outputs") is on.
+QString DeviceOf(const QString& kind) {
+  QString index;
+  for (const QString& line : Pactl({"list", "short", kind}).split('\n', Qt::SkipEmptyParts))
+    if (line.section('\t', 2, 2) != "-") index = line.section('\t', 1, 1);
+  const QString devices = kind == "sink-inputs" ? "sinks" : "sources";
+  for (const QString& line : Pactl({"list", "short", devices}).split('\n'))
+    if (line.section('\t', 0, 0) == index) return line.section('\t', 1, 1);
+  return {};
+}
+
+// What a right-click on the LED meters offers ("*" before the checked items),
+// after choosing the item `pick`, if given.
+QStringList DeviceMenu(AudioWindow& w, const QString& pick = {}) {
+  QStringList items;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    for (QAction* action : menu->actions())
+      items << (action->isChecked() ? "*" : "") + action->text();
+    for (QAction* action : menu->actions())
+      if (action->text() == pick) action->trigger();
+    menu->close();
+  });
+  QContextMenuEvent click(QContextMenuEvent::Mouse, {3, 3},
+                          w.PeakLedDisplay1->mapToGlobal(QPoint(3, 3)));
+  QApplication::sendEvent(w.PeakLedDisplay1, &click);
+  return items;
+}
+
+TEST(SignalPath, DevicesChosenOnTheMetersMenuMoveTheStreamsAndAreRememberedOrFallBackOnce) {
+  const QString module = Pactl({"load-module", "module-null-sink", "sink_name=veltrano_other",
+                                "sink_properties=device.description=Other"})
+                             .trimmed();
+  QFile::remove(SettingsFile());
+  {
+    AudioWindow w;
+    w.show();
+    PlayTone(w, 25);
+    ASSERT_TRUE(WaitFor([&] { return ClientStreams("sink-inputs").size() == 1; }, 3000));
+    const QStringList before = DeviceMenu(w);
+    EXPECT_EQ(before.filter(QRegularExpression("^(\\*.*|Input|Output|Other|Monitor of Other)$")),
+              QStringList({"Input", "*The server's default", "Monitor of Other", "Output",
+                           "*The server's default", "Other"}))
+        << qPrintable(before.join('|'));
+    const struct {
+      const char *pick, *kind, *device, *told;
+    } choices[] = {
+        {"Other", "sink-inputs", "veltrano_other", "output now goes to the sink 'veltrano_other'"},
+        {"Monitor of Other", "source-outputs", "veltrano_other.monitor",
+         "input now comes from the source 'veltrano_other.monitor'"},
+    };
+    for (const auto& choice : choices) {
+      testing::internal::CaptureStderr();
+      DeviceMenu(w, choice.pick);
+      EXPECT_TRUE(WaitFor([&] { return DeviceOf(choice.kind) == choice.device; }, 3000))
+          << choice.pick << ": " << qPrintable(DeviceOf(choice.kind));
+      ProcessEvents(300);
+      const std::string told = testing::internal::GetCapturedStderr();
+      EXPECT_NE(told.find(choice.told), std::string::npos) << told;
+    }
+    const QStringList after = DeviceMenu(w);
+    EXPECT_EQ(after.filter(QRegularExpression("^\\*")),
+              QStringList({"*Monitor of Other", "*Other"}))
+        << qPrintable(after.join('|'));
+    ASSERT_TRUE(w.close());
+  }
+  QFile file(SettingsFile());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray saved = file.readAll();
+  EXPECT_TRUE(saved.contains("InDevice=veltrano_other.monitor\n")) << saved.constData();
+  EXPECT_TRUE(saved.contains("OutDevice=veltrano_other\n")) << saved.constData();
+
+  // Gone by the next run: the defaults, one line each however often a stream opens.
+  Pactl({"unload-module", module});
+  testing::internal::CaptureStderr();
+  {
+    AudioWindow w;
+    w.show();
+    for (int i = 0; i < 2; ++i) {
+      PlayTone(w, 25);
+      ASSERT_TRUE(WaitFor([&] { return ClientStreams("sink-inputs").size() == 1; }, 3000));
+      w.Frq1->SetChecked(false);
+      ASSERT_TRUE(WaitFor([&] { return ClientStreams("sink-inputs").empty(); }, 3000));
+    }
+    PlayTone(w, 25);
+    ASSERT_TRUE(WaitFor([&] { return ClientStreams("sink-inputs").size() == 1; }, 3000));
+    EXPECT_EQ(DeviceOf("sink-inputs") + ' ' + DeviceOf("source-outputs"),
+              QStringLiteral("veltrano_test veltrano_test.monitor"));
+    EXPECT_TRUE(w.close());
+  }
+  const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+  EXPECT_EQ(told.count("is not there; the server's default is used\n"), 2) << qPrintable(told);
+  EXPECT_EQ(told.count("veltrano: the sink 'veltrano_other' is not there"), 1) << qPrintable(told);
+  EXPECT_EQ(told.count("veltrano: the source 'veltrano_other.monitor' is not there"), 1)
+      << qPrintable(told);
 }
 
 // Capture is flowing: blocks handled after `since`.
