@@ -26,13 +26,18 @@ double ModuliNarrow(double* re, const double* im, std::size_t count) {
   return Moduli<Lanes2, Sqrt2>(re, im, count);
 }
 
+double SpectrumNarrow(const SpectrumJob& job) {
+  return StripedSpectrum<Lanes2, Sqrt2>(job);
+}
+
 std::span<const Kernels> UsableKernels() {
   static const std::vector<Kernels> usable = [] {
-    std::vector<Kernels> kernels{{"two lanes", StagesNarrow, ModuliNarrow}};
+    std::vector<Kernels> kernels{{"two lanes", 2, StagesNarrow, ModuliNarrow, SpectrumNarrow}};
 #ifdef VELTRANO_X86_64_KERNELS
-    if (__builtin_cpu_supports("avx")) kernels.push_back({"four lanes", StagesWide, ModuliWide});
+    if (__builtin_cpu_supports("avx"))
+      kernels.push_back({"four lanes", 4, StagesWide, ModuliWide, SpectrumWide});
     if (__builtin_cpu_supports("avx512f"))
-      kernels.push_back({"eight lanes", StagesWidest, ModuliWidest});
+      kernels.push_back({"eight lanes", 8, StagesWidest, ModuliWidest, SpectrumWidest});
 #endif
     return kernels;
   }();

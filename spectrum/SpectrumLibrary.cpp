@@ -17,6 +17,8 @@ std::vector<double> Window;
 // points, grown when a larger N arrives and reused by every smaller one.
 std::vector<double> FFTRe;
 std::vector<double> FFTIm;
+// Where the magnitudes go under a scale mode that writes no values.
+std::vector<double> Unshown;
 uint16_t FFTCapacity = 0;
 // Twiddles of the span 2h at [h, 2h): the values the rotation recurrence takes in
 // every group of that span. It restarts from (1, 0) for each group and so gives the
@@ -25,9 +27,9 @@ std::vector<double> TwiddleRe;
 std::vector<double> TwiddleIm;
 // Bit reversal of i over log2(FFTCapacity) bits; a smaller N shifts it down.
 std::vector<uint16_t> Reversed;
-// The taper: Rise[i] for i <= N/2, Fall[i - N/2 - 1] above; neither depends on N.
-std::vector<double> TaperRise;
-std::vector<double> TaperFall;
+// The taper for the last N without the window: (i 0.001)^4 rising to the middle,
+// then (1.025 - 0.001 j)^4 falling, each by its running sum as it always was.
+std::vector<double> Taper;
 
 constexpr double TwoPi = 2.0 * std::numbers::pi;
 
@@ -56,19 +58,20 @@ void FillTwiddles(std::size_t capacity) {
   }
 }
 
-void FillTaper(std::size_t capacity) {
-  TaperRise.resize(capacity / 2 + 1);
-  TaperFall.resize(capacity / 2);
+const double* TaperFor(std::size_t n) {
+  if (Taper.size() == n) return Taper.data();
+  Taper.resize(n);
   double r = 0.0;
-  for (double& t : TaperRise) {
-    t = Fourth(r);
-    r = r + 0.001;
-  }
   double q = 1.025;
-  for (double& t : TaperFall) {
-    t = Fourth(q);
-    q = q - 0.001;
-  }
+  for (std::size_t i = 0; i < n; ++i)
+    if (i <= n / 2) {
+      Taper[i] = Fourth(r);
+      r = r + 0.001;
+    } else {
+      Taper[i] = Fourth(q);
+      q = q - 0.001;
+    }
+  return Taper.data();
 }
 
 void GrowFFT(uint16_t n) {
@@ -80,7 +83,6 @@ void GrowFFT(uint16_t n) {
   for (uint16_t i = 0; i < n; ++i)
     Reversed[i] = static_cast<uint16_t>(BitReverse(i, bits));
   FillTwiddles(n);
-  FillTaper(n);
   FFTCapacity = n;
 }
 
@@ -89,63 +91,52 @@ void GrowFFT(uint16_t n) {
 // so its butterflies reduce to a sum and a difference: the same numbers, at most a
 // different sign on a zero, which no magnitude shows. With the window the imaginary
 // parts stay zero; with the taper they equal the real parts.
-void LoadFirstStage(std::size_t n, const int16_t* samples, bool useWindow) {
+void LoadFirstStage(std::size_t n, const int16_t* samples, const double* factors, bool bothParts) {
   double* re = FFTRe.data();
   double* im = FFTIm.data();
-  const double* window = Window.data();
-  const double* rise = TaperRise.data();
-  const double* fall = TaperFall.data();
   if (n == 1) {
-    re[0] = useWindow ? samples[0] * window[0] : rise[0] * samples[0];
-    im[0] = useWindow ? 0.0 : re[0];
+    re[0] = samples[0] * factors[0];
+    im[0] = bothParts ? re[0] : 0.0;
     return;
   }
   // Even position p holds sample i = reverse(p) < n/2, position p + 1 holds i + n/2.
   const int shift = std::countr_zero(FFTCapacity) - std::countr_zero(n);
   const std::size_t middle = n / 2;
   const uint16_t* reversed = Reversed.data();
-  // The imaginary parts are written in the same pass: zero under the window,
-  // the real parts again under the taper.
-  if (useWindow) {
-    for (std::size_t p = 0; p < n; p += 2) {
-      const std::size_t i = reversed[p] >> shift;
-      const double a = samples[i] * window[i];
-      const double b = samples[i + middle] * window[i + middle];
-      re[p] = a + b;
-      re[p + 1] = a - b;
-      im[p] = im[p + 1] = 0.0;
-    }
-  } else {
-    for (std::size_t p = 0; p < n; p += 2) {
-      const std::size_t i = reversed[p] >> shift;
-      const double a = rise[i] * samples[i];
-      const double b = (i == 0 ? rise[middle] : fall[i - 1]) * samples[i + middle];
-      re[p] = im[p] = a + b;
-      re[p + 1] = im[p + 1] = a - b;
-    }
+  for (std::size_t p = 0; p < n; p += 2) {
+    const std::size_t i = reversed[p] >> shift;
+    const double a = samples[i] * factors[i];
+    const double b = samples[i + middle] * factors[i + middle];
+    re[p] = a + b;
+    re[p + 1] = a - b;
+    im[p] = bothParts ? re[p] : 0.0;
+    im[p + 1] = bothParts ? re[p + 1] : 0.0;
   }
 }
 
-// Radix-2 decimation in time, in place, with the twiddle turning by e^(+i 2pi/span).
-// Butterflies of one stage are independent, so running them two or four at a
-// time, or two stages per pass, leaves every result exactly as the stage-by-stage
+// Radix-2 decimation in time with the twiddle turning by e^(+i 2pi/span), then the
+// magnitudes of bins 0..n/2 into values; gives the largest. Butterflies of one stage
+// are independent, so running them two to eight at a time, several stages per pass
+// or in another order of memory leaves every result exactly as the stage-by-stage
 // loop gives it.
-void Transform(std::size_t n, const int16_t* samples, bool useWindow) {
-  LoadFirstStage(n, samples, useWindow);
-  ActiveKernels().Stages(FFTRe.data(), FFTIm.data(), TwiddleRe.data(), TwiddleIm.data(), n);
+double Transform(std::size_t n, const int16_t* samples, double* values, bool useWindow) {
+  const Kernels& kernels = ActiveKernels();
+  const double* factors = useWindow ? Window.data() : TaperFor(n);
+  if (n >= 8 * kernels.Lanes)
+    return kernels.Spectrum({samples, factors, !useWindow, Reversed.data(),
+                             std::countr_zero(FFTCapacity), FFTRe.data(), FFTIm.data(),
+                             TwiddleRe.data(), TwiddleIm.data(), n, values});
+  LoadFirstStage(n, samples, factors, !useWindow);
+  kernels.Stages(FFTRe.data(), FFTIm.data(), TwiddleRe.data(), TwiddleIm.data(), n);
+  const double maximum = kernels.Moduli(FFTRe.data(), FFTIm.data(), n / 2 + 1);
+  std::copy(FFTRe.begin(), FFTRe.begin() + static_cast<std::ptrdiff_t>(n / 2 + 1), values);
+  return maximum;
 }
 
-// Magnitudes of bins 0..n/2 into FFTRe, with the strongest bin: the first one
-// that holds the largest magnitude, left as it was when every bin is 0.
-void Magnitudes(std::size_t n, uint16_t& peakBin) {
-  double* re = FFTRe.data();
-  const double maximum = ActiveKernels().Moduli(re, FFTIm.data(), n / 2 + 1);
-  if (maximum > 0.0) peakBin = static_cast<uint16_t>(std::find(re, re + n / 2 + 1, maximum) - re);
-}
-
+// Scales the magnitudes in values in place.
 void Scale(std::size_t n, double* values, uint8_t mode, double gain, int32_t blockPeak,
            bool autoScale) {
-  const double* m = FFTRe.data();
+  const double* m = values;
   const std::size_t last = n / 2;
   // The peak stays in double so that no BlockPeak overflows the sums below.
   const double peak = static_cast<double>(blockPeak);
@@ -180,10 +171,6 @@ void Scale(std::size_t n, double* values, uint8_t mode, double gain, int32_t blo
       for (std::size_t k = 0; k <= last; ++k)
         values[k] = gain2 * m[k] / 2000.0;
     }
-    break;
-  case ScaleRaw:
-    for (std::size_t k = 0; k <= last; ++k)
-      values[k] = m[k];
     break;
   default:
     break;
@@ -254,15 +241,21 @@ void SpectrumFFT(uint16_t N, uint16_t Bits, const int16_t* Samples, double* Valu
                  bool PeakFilter, bool AutoScale, bool UseWindow) {
   if (!WithinLimits(N, Bits, UseWindow)) return;
   if (N > FFTCapacity) GrowFFT(N);
-  Transform(N, Samples, UseWindow);
-  Magnitudes(N, PeakBin);
+  const std::size_t bins = N / 2 + 1;
+  if (ScaleMode > ScaleRaw && Unshown.size() < bins) Unshown.resize(bins);
+  double* magnitudes = ScaleMode > ScaleRaw ? Unshown.data() : Values;
+  // The strongest bin is the first that holds the largest magnitude, left as it
+  // was when every bin is 0.
+  const double maximum = Transform(N, Samples, magnitudes, UseWindow);
+  if (maximum > 0.0)
+    PeakBin = static_cast<uint16_t>(std::find(magnitudes, magnitudes + bins, maximum) - magnitudes);
   Scale(N, Values, ScaleMode, Gain, BlockPeak, AutoScale);
   if (PeakFilter) PeakOnly(N, Values);
 }
 
 void FreeFFTBuffers() {
   if (FFTCapacity == 0) return;
-  for (auto* table : {&FFTRe, &FFTIm, &TwiddleRe, &TwiddleIm, &TaperRise, &TaperFall})
+  for (auto* table : {&FFTRe, &FFTIm, &Unshown, &TwiddleRe, &TwiddleIm, &Taper})
     std::vector<double>().swap(*table);
   std::vector<uint16_t>().swap(Reversed);
   FFTCapacity = 0;

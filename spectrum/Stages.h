@@ -4,6 +4,7 @@
 // several widths that all give the same bits. Internal to the spectrum library.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 // Two lanes in portable code: any processor.
@@ -19,11 +20,38 @@ double ModuliNarrow(double* re, const double* im, std::size_t count);
 double ModuliWide(double* re, const double* im, std::size_t count);
 double ModuliWidest(double* re, const double* im, std::size_t count);
 
-// The stages and the magnitudes of one width.
+// One whole transform of n points (at least eight vectors' worth): the block,
+// multiplied by factors[i], loaded in bit-reversed order (into both parts with
+// bothParts, else into the real parts), every stage, and the magnitudes of bins
+// 0..n/2 into magnitudes.
+struct SpectrumJob {
+  const int16_t* samples;
+  const double* factors;
+  bool bothParts;
+  // Bit reversal of i over reversedBits bits, for every i < n.
+  const uint16_t* reversed;
+  int reversedBits;
+  double* re;
+  double* im;
+  const double* twRe;
+  const double* twIm;
+  std::size_t n;
+  double* magnitudes;
+};
+
+// Gives the largest magnitude, or 0 for none.
+double SpectrumNarrow(const SpectrumJob& job);
+double SpectrumWide(const SpectrumJob& job);
+double SpectrumWidest(const SpectrumJob& job);
+
+// The stages and the magnitudes of one width, and the whole transform for
+// n >= 8 Lanes.
 struct Kernels {
   const char* Name;
+  std::size_t Lanes;
   void (*Stages)(double*, double*, const double*, const double*, std::size_t);
   double (*Moduli)(double*, const double*, std::size_t);
+  double (*Spectrum)(const SpectrumJob&);
 };
 
 // Every width this processor runs: the portable one first, the widest last.

@@ -20,3 +20,7 @@ void StagesWide(double* re, double* im, const double* twRe, const double* twIm, 
 double ModuliWide(double* re, const double* im, std::size_t count) {
   return Moduli<Lanes4, Sqrt4>(re, im, count);
 }
+
+double SpectrumWide(const SpectrumJob& job) {
+  return StripedSpectrum<Lanes4, Sqrt4>(job);
+}

@@ -25,3 +25,7 @@ void StagesWidest(double* re, double* im, const double* twRe, const double* twIm
 double ModuliWidest(double* re, const double* im, std::size_t count) {
   return Moduli<Lanes8, Sqrt8>(re, im, count);
 }
+
+double SpectrumWidest(const SpectrumJob& job) {
+  return StripedSpectrum<Lanes8, Sqrt8>(job);
+}
