@@ -293,4 +293,31 @@ template <class V, V (*Sqrt)(V)> double StripedSpectrum(const SpectrumJob& job) 
   return UnstripeModuli<V, Sqrt>(job);
 }
 
+// values[k] = f(values[k]) * s.by, then times or divided by s.then, for k < count:
+// lanes at a time, then one by one; f is the square root with s.root, else none.
+template <class V, V (*Sqrt)(V), bool Root, bool Divide>
+void ScaleBy(double* values, std::size_t count, const Scaling& s) {
+  constexpr std::size_t W = LanesOf<V>;
+  std::size_t k = 0;
+  for (; k + W <= count; k += W) {
+    V v = Get<V>(values + k);
+    if constexpr (Root) v = Sqrt(v);
+    v = v * s.by;
+    Put(values + k, Divide ? v / s.then : v * s.then);
+  }
+  for (; k < count; ++k) {
+    double v = Root ? __builtin_sqrt(values[k]) : values[k];
+    v = v * s.by;
+    values[k] = Divide ? v / s.then : v * s.then;
+  }
+}
+
+template <class V, V (*Sqrt)(V)>
+void ScaleValues(double* values, std::size_t count, const Scaling& s) {
+  if (s.root)
+    (s.divide ? ScaleBy<V, Sqrt, true, true> : ScaleBy<V, Sqrt, true, false>)(values, count, s);
+  else
+    (s.divide ? ScaleBy<V, Sqrt, false, true> : ScaleBy<V, Sqrt, false, false>)(values, count, s);
+}
+
 } // namespace

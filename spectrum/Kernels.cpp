@@ -30,14 +30,20 @@ double SpectrumNarrow(const SpectrumJob& job) {
   return StripedSpectrum<Lanes2, Sqrt2>(job);
 }
 
+void ScaleNarrow(double* values, std::size_t count, const Scaling& scaling) {
+  ScaleValues<Lanes2, Sqrt2>(values, count, scaling);
+}
+
 std::span<const Kernels> UsableKernels() {
   static const std::vector<Kernels> usable = [] {
-    std::vector<Kernels> kernels{{"two lanes", 2, StagesNarrow, ModuliNarrow, SpectrumNarrow}};
+    std::vector<Kernels> kernels{
+        {"two lanes", 2, StagesNarrow, ModuliNarrow, SpectrumNarrow, ScaleNarrow}};
 #ifdef VELTRANO_X86_64_KERNELS
     if (__builtin_cpu_supports("avx"))
-      kernels.push_back({"four lanes", 4, StagesWide, ModuliWide, SpectrumWide});
+      kernels.push_back({"four lanes", 4, StagesWide, ModuliWide, SpectrumWide, ScaleWide});
     if (__builtin_cpu_supports("avx512f"))
-      kernels.push_back({"eight lanes", 8, StagesWidest, ModuliWidest, SpectrumWidest});
+      kernels.push_back(
+          {"eight lanes", 8, StagesWidest, ModuliWidest, SpectrumWidest, ScaleWidest});
 #endif
     return kernels;
   }();

@@ -133,44 +133,35 @@ double Transform(std::size_t n, const int16_t* samples, double* values, bool use
   return maximum;
 }
 
-// Scales the magnitudes in values in place.
+// Scales the magnitudes in values in place, each as the plain expression in its
+// comment gives it.
 void Scale(std::size_t n, double* values, uint8_t mode, double gain, int32_t blockPeak,
            bool autoScale) {
-  const double* m = values;
-  const std::size_t last = n / 2;
+  const std::size_t bins = n / 2 + 1;
   // The peak stays in double so that no BlockPeak overflows the sums below.
   const double peak = static_cast<double>(blockPeak);
   switch (mode) {
-  case ScaleLog:
-    if (autoScale) {
-      const double divisor = std::log10(peak + 2.0);
-      for (std::size_t k = 0; k <= last; ++k)
-        values[k] = std::log10(m[k] / 2000.0 + 1.0) * 35000.0 / divisor;
-    } else {
-      for (std::size_t k = 0; k <= last; ++k)
-        values[k] = std::log10(m[k] / 2000.0 + 1.0) * gain * 1000.0;
+  case ScaleLog: {
+    // log10(m / 2000 + 1) * 35000 / log10(peak + 2), or * gain * 1000.
+    const double by = autoScale ? 35000.0 : gain;
+    const double then = autoScale ? std::log10(peak + 2.0) : 1000.0;
+    for (std::size_t k = 0; k < bins; ++k) {
+      const double v = std::log10(values[k] / 2000.0 + 1.0) * by;
+      values[k] = autoScale ? v / then : v * then;
     }
     break;
+  }
   case ScaleSqrt:
-    if (autoScale) {
-      const double divisor = std::sqrt(peak + 1.0);
-      for (std::size_t k = 0; k <= last; ++k)
-        values[k] = std::sqrt(m[k]) * 2000.0 / divisor;
-    } else {
-      for (std::size_t k = 0; k <= last; ++k)
-        values[k] = std::sqrt(m[k]) * gain * 3.0;
-    }
+    // sqrt(m) * 2000 / sqrt(peak + 1), or sqrt(m) * gain * 3.
+    ActiveKernels().Scale(values, bins,
+                          autoScale ? Scaling{true, 2000.0, std::sqrt(peak + 1.0), true}
+                                    : Scaling{true, gain, 3.0, false});
     break;
   case ScaleLinear:
-    if (autoScale) {
-      const double divisor = peak + 1.0;
-      for (std::size_t k = 0; k <= last; ++k)
-        values[k] = m[k] * 120.0 / divisor;
-    } else {
-      const double gain2 = gain * gain;
-      for (std::size_t k = 0; k <= last; ++k)
-        values[k] = gain2 * m[k] / 2000.0;
-    }
+    // m * 120 / (peak + 1), or gain^2 * m / 2000.
+    ActiveKernels().Scale(values, bins,
+                          autoScale ? Scaling{false, 120.0, peak + 1.0, true}
+                                    : Scaling{false, gain * gain, 2000.0, true});
     break;
   default:
     break;

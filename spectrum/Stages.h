@@ -44,14 +44,28 @@ double SpectrumNarrow(const SpectrumJob& job);
 double SpectrumWide(const SpectrumJob& job);
 double SpectrumWidest(const SpectrumJob& job);
 
-// The stages and the magnitudes of one width, and the whole transform for
-// n >= 8 Lanes.
+// A display scaling: each value's square root (with root) or the value, times
+// by, then times or divided by then.
+struct Scaling {
+  bool root;
+  double by;
+  double then;
+  bool divide;
+};
+
+void ScaleNarrow(double* values, std::size_t count, const Scaling& scaling);
+void ScaleWide(double* values, std::size_t count, const Scaling& scaling);
+void ScaleWidest(double* values, std::size_t count, const Scaling& scaling);
+
+// The stages and the magnitudes of one width, the whole transform for
+// n >= 8 Lanes, and the scaling.
 struct Kernels {
   const char* Name;
   std::size_t Lanes;
   void (*Stages)(double*, double*, const double*, const double*, std::size_t);
   double (*Moduli)(double*, const double*, std::size_t);
   double (*Spectrum)(const SpectrumJob&);
+  void (*Scale)(double*, std::size_t, const Scaling&);
 };
 
 // Every width this processor runs: the portable one first, the widest last.

@@ -24,3 +24,7 @@ double ModuliWide(double* re, const double* im, std::size_t count) {
 double SpectrumWide(const SpectrumJob& job) {
   return StripedSpectrum<Lanes4, Sqrt4>(job);
 }
+
+void ScaleWide(double* values, std::size_t count, const Scaling& scaling) {
+  ScaleValues<Lanes4, Sqrt4>(values, count, scaling);
+}

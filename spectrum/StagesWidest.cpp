@@ -29,3 +29,7 @@ double ModuliWidest(double* re, const double* im, std::size_t count) {
 double SpectrumWidest(const SpectrumJob& job) {
   return StripedSpectrum<Lanes8, Sqrt8>(job);
 }
+
+void ScaleWidest(double* values, std::size_t count, const Scaling& scaling) {
+  ScaleValues<Lanes8, Sqrt8>(values, count, scaling);
+}
