@@ -194,9 +194,10 @@ private:
         streams, handle, guard, [](Stream&) { return MMSYSERR_NOERROR; }, action);
   }
 
-  // A format query: can the server's default source (capture) or sink take
-  // the format at all (mapped), or does that device itself offer it. The
-  // server converts, so the device offers whatever it can take.
+  // A format query: can the source (capture) or sink a stream would go to -
+  // the chosen one, else the server's default - take the format at all
+  // (mapped), or does that device itself offer it. The server converts, so
+  // the device offers whatever it can take.
   MMRESULT Query(bool capture, bool mapped) {
     const SoundServerDeadline deadline = SoundServerDeadlineFromNow(kSoundServerTimeout);
     SoundServerLock lock(link_.Loop());
@@ -204,7 +205,8 @@ private:
     MMRESULT code = link_.Connect(deadline, &context);
     if (code != MMSYSERR_NOERROR) return code;
     std::string device;
-    code = link_.DefaultDevice(context, capture, deadline, &device);
+    bool fellBack = false;
+    code = link_.PickDevice(context, capture, chosen_[capture], deadline, &device, &fellBack);
     if (code != MMSYSERR_NOERROR || mapped) return code;
     return link_.CheckDevice(context, capture, device, deadline);
   }

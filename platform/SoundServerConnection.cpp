@@ -283,6 +283,16 @@ MMRESULT SoundServerConnection::DefaultDevice(pa_context* context, bool capture,
   return MMSYSERR_NOERROR;
 }
 
+MMRESULT SoundServerConnection::PickDevice(pa_context* context, bool capture,
+                                           const std::string& chosen, SoundServerDeadline deadline,
+                                           std::string* device, bool* fellBack) {
+  *fellBack =
+      !chosen.empty() && CheckDevice(context, capture, chosen, deadline) != MMSYSERR_NOERROR;
+  if (chosen.empty() || *fellBack) return DefaultDevice(context, capture, deadline, device);
+  *device = chosen;
+  return MMSYSERR_NOERROR;
+}
+
 MMRESULT SoundServerConnection::CheckDevice(pa_context* context, bool capture,
                                             const std::string& name, SoundServerDeadline deadline) {
   DeviceQuery query{loop_};

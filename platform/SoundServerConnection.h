@@ -50,6 +50,11 @@ public:
   // Lock held: MMSYSERR_NOERROR when the named source (capture) or sink exists.
   MMRESULT CheckDevice(pa_context* context, bool capture, const std::string& name,
                        SoundServerDeadline deadline);
+  // Lock held: the device a stream goes to in *device: the chosen one (by
+  // name) if the server has it, else the server's default; *fellBack tells
+  // that a chosen one was not there.
+  MMRESULT PickDevice(pa_context* context, bool capture, const std::string& chosen,
+                      SoundServerDeadline deadline, std::string* device, bool* fellBack);
   // Lock held: waits for an operation (null: failed to start) and drops it;
   // false when it did not finish in time.
   bool Await(pa_context* context, pa_operation* operation, SoundServerDeadline deadline);

@@ -36,11 +36,8 @@ MMRESULT SoundServerStream::Open(const pa_sample_spec& sampleSpec, const std::st
   pa_context* context = nullptr;
   MMRESULT code = link_.Connect(deadline, &context);
   if (code != MMSYSERR_NOERROR) return code;
-  std::string device = chosen;
-  *fellBack = !chosen.empty() &&
-              link_.CheckDevice(context, Capture(), chosen, deadline) != MMSYSERR_NOERROR;
-  if (chosen.empty() || *fellBack)
-    code = link_.DefaultDevice(context, Capture(), deadline, &device);
+  std::string device;
+  code = link_.PickDevice(context, Capture(), chosen, deadline, &device, fellBack);
   if (code != MMSYSERR_NOERROR) return code;
   context_ = pa_context_ref(context);
 
