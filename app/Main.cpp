@@ -150,6 +150,7 @@ void TForm1::FormDestroy(QObject*) {
   if (destroyed_) return;
   destroyed_ = true;
   NativeDisplay.reset();
+  NativeScope.reset();
   DisplayBitmap.reset();
   ScopeBitmap.reset();
   ScopePrevious.reset();
@@ -182,6 +183,11 @@ void TForm1::CopyToWindow(const Geometry::Area& area) {
   const QRect display = ToQRect(Geometry::Display);
   if (NativeDisplay != nullptr && display.contains(ToQRect(area))) {
     NativeDisplay->Put(ToQRect(area).translated(-display.topLeft()));
+    return;
+  }
+  const QRect scope = ToQRect(Geometry::Scope);
+  if (NativeScope != nullptr && scope.contains(ToQRect(area))) {
+    NativeScope->Put(ToQRect(area).translated(-scope.topLeft()), ScopeBitmap.get());
     return;
   }
   for (const QRect& band : BandsAroundRuler(area, RulerPanel))
@@ -261,6 +267,8 @@ void TForm1::showEvent(QShowEvent* e) {
   if (shown_) return;
   shown_ = true;
   NativeDisplay = X11Display::Create(this, ToQRect(Geometry::Display), *DisplayBitmap, RulerPanel);
+  if (NativeDisplay != nullptr)
+    NativeScope = X11Display::Create(this, ToQRect(Geometry::Scope), *ScopeBitmap);
   FormShow(this);
   // The first showing counts as an activation even where no window manager
   // activates windows; taking the focus lets later activations follow.

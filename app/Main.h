@@ -277,9 +277,10 @@ public:
   DragState Drag;
   GeneratorState Gen;
   std::unique_ptr<Bitmap> DisplayBitmap, ColumnBitmap, ScopeBitmap;
-  // On an X server at a whole-number scale, the window of its own that shows
-  // DisplayBitmap; none elsewhere, where the window's repaint shows it.
-  std::unique_ptr<X11Display> NativeDisplay;
+  // On an X server at a whole-number scale, the windows of their own that
+  // show DisplayBitmap and ScopeBitmap; none elsewhere, where the window's
+  // repaint shows them.
+  std::unique_ptr<X11Display> NativeDisplay, NativeScope;
   // The oscilloscope's drawing before ScopeBitmap's: each drawing goes to the
   // other bitmap, and only the rows that differ between them are repainted.
   std::unique_ptr<Bitmap> ScopePrevious;

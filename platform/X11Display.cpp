@@ -3,72 +3,95 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QRegion>
-#include <QSocketNotifier>
 #include <QWidget>
+
+#include <xcb/shape.h>
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
 
 #include "platform/Bitmap.h"
 
-// Xlib's headers define words (None, Bool, Status) that Qt's headers use, so
-// they come last.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
-#include <X11/extensions/shape.h>
-
 namespace {
 
-Display* OurDisplay = nullptr;
-int OurErrors = 0;
-XErrorHandler EarlierHandler = nullptr;
+const QEvent::Type FlushEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-// A request that fails on our connection (our window went with the program's
-// window) is no reason to end the program, as Xlib's default handler would.
-int IgnoreOurErrors(Display* display, XErrorEvent* error) {
-  if (display == OurDisplay) {
-    ++OurErrors;
-    return 0;
-  }
-  if (EarlierHandler == nullptr) return 0;
-  return EarlierHandler(display, error);
+// A reply of the server, freed with the scope.
+template <class Reply> struct Owned {
+  Reply* reply;
+  explicit Owned(Reply* r) : reply(r) {}
+  ~Owned() { std::free(reply); }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+  Reply* operator->() const { return reply; }
+  explicit operator bool() const { return reply != nullptr; }
+};
+
+bool Refused(xcb_connection_t* c, xcb_void_cookie_t cookie) {
+  xcb_generic_error_t* error = xcb_request_check(c, cookie);
+  std::free(error);
+  return error != nullptr;
+}
+
+bool HasExtension(xcb_connection_t* c, xcb_extension_t* id) {
+  const xcb_query_extension_reply_t* reply = xcb_get_extension_data(c, id);
+  return reply != nullptr && reply->present != 0;
+}
+
+// Whether the window's pixels are the bitmap's as they stand: 0xffRRGGBB in
+// 32 bits of the server's byte order, which must be the program's.
+bool TakesBitmapPixels(xcb_connection_t* c, xcb_visualid_t visual, uint8_t depth) {
+  const xcb_setup_t* setup = xcb_get_setup(c);
+  constexpr uint8_t ours =
+      Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? XCB_IMAGE_ORDER_LSB_FIRST : XCB_IMAGE_ORDER_MSB_FIRST;
+  if (setup->image_byte_order != ours) return false;
+  bool wholeWords = false;
+  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem > 0; xcb_format_next(&f))
+    if (f.data->depth == depth) wholeWords = f.data->bits_per_pixel == 32;
+  if (!wholeWords) return false;
+  for (auto s = xcb_setup_roots_iterator(setup); s.rem > 0; xcb_screen_next(&s))
+    for (auto d = xcb_screen_allowed_depths_iterator(s.data); d.rem > 0; xcb_depth_next(&d))
+      for (auto v = xcb_depth_visuals_iterator(d.data); v.rem > 0; xcb_visualtype_next(&v))
+        if (v.data->visual_id == visual)
+          return v.data->red_mask == 0xff0000 && v.data->green_mask == 0xff00 &&
+                 v.data->blue_mask == 0xff;
+  return false;
 }
 
 } // namespace
 
 struct X11Display::Connection {
-  Display* display = nullptr;
-  Window window = 0;
-  GC gc = nullptr;
-  XShmSegmentInfo segment{};
-  XImage* image = nullptr; // describes the stretch of shared memory last put
+  xcb_connection_t* c = nullptr;
+  xcb_window_t window = 0;
+  xcb_gcontext_t gc = 0;
+  xcb_shm_seg_t segment = 0;
+  int shmid = -1;
+  uint32_t* memory = nullptr;
   size_t ringPixels = 0, ringOffset = 0;
-  bool attached = false;
+  uint8_t depth = 0;
   int scale = 1;
   QRect area; // in the program's window, logical pixels
   QRect hole; // in the bitmap's coordinates
   const Bitmap* source = nullptr;
   QWidget* above = nullptr;
   bool obscured = true; // partly covered by another window, or unmapped
-  std::unique_ptr<QSocketNotifier> events;
 
   ~Connection() {
-    if (display == nullptr) return;
-    if (gc != nullptr) XFreeGC(display, gc);
-    if (attached) XShmDetach(display, &segment);
-    if (image != nullptr) {
-      image->data = nullptr; // the segment's, not Xlib's to free
-      XDestroyImage(image);
-    }
-    if (segment.shmaddr != nullptr) shmdt(segment.shmaddr);
-    XCloseDisplay(display); // destroys the window
-    OurDisplay = nullptr;
+    if (gc != 0) xcb_free_gc(c, gc);
+    if (window != 0) xcb_destroy_window(c, window);
+    if (segment != 0) xcb_shm_detach(c, segment);
+    if (c != nullptr) xcb_flush(c);
+    if (memory != nullptr) shmdt(memory);
   }
 
   // Device pixels of a rectangle in the bitmap's coordinates.
@@ -80,7 +103,7 @@ struct X11Display::Connection {
   // next stretch of the shared memory, row after row with nothing between,
   // and puts it: the few new columns of a scroll fill a few pages rather than
   // a few bytes of every row. A stretch is written again only after the
-  // whole segment, two displays' worth, has been: the server, which handles
+  // whole segment, two views' worth, has been: the server, which handles
   // requests in order, has long read it by then.
   void Put(QRect rect) {
     rect &= QRect(QPoint(0, 0), area.size());
@@ -88,7 +111,7 @@ struct X11Display::Connection {
     const QRect device = Device(rect);
     const size_t pixels = size_t(device.width()) * size_t(device.height());
     if (ringOffset + pixels > ringPixels) ringOffset = 0;
-    uint32_t* const base = reinterpret_cast<uint32_t*>(segment.shmaddr) + ringOffset;
+    uint32_t* const base = memory + ringOffset;
     const int stride = device.width();
     for (int y = 0; y < rect.height(); ++y) {
       const QRgb* from = source->Row(rect.top() + y) + rect.left();
@@ -99,127 +122,129 @@ struct X11Display::Connection {
       for (int i = 1; i < scale; ++i)
         std::copy_n(first, stride, first + i * stride);
     }
-    image->width = device.width();
-    image->height = device.height();
-    image->bytes_per_line = 4 * device.width();
-    image->data = reinterpret_cast<char*>(base);
-    XShmPutImage(display, window, gc, image, 0, 0, device.left(), device.top(),
-                 static_cast<unsigned>(device.width()), static_cast<unsigned>(device.height()),
-                 False);
+    const auto w = static_cast<uint16_t>(device.width()), h = static_cast<uint16_t>(device.height());
+    xcb_shm_put_image(c, window, gc, w, h, 0, 0, w, h, static_cast<int16_t>(device.left()),
+                      static_cast<int16_t>(device.top()), depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
+                      segment, static_cast<uint32_t>(ringOffset * sizeof(uint32_t)));
     ringOffset += pixels;
+  }
+
+  void PutAroundHole(QRect rect) {
+    for (const QRect& r : QRegion(rect) - hole)
+      Put(r);
   }
 };
 
 std::unique_ptr<X11Display> X11Display::Create(QWidget* window, QRect area, const Bitmap& source,
                                                QWidget* above) {
-  if (QGuiApplication::platformName() != QLatin1String("xcb") || OurDisplay != nullptr)
-    return nullptr;
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || x11->connection() == nullptr) return nullptr;
   const qreal ratio = window->devicePixelRatioF();
   const int scale = static_cast<int>(std::lround(ratio));
   if (scale < 1 || ratio != scale) return nullptr;
-  const Window parent = window->winId();
-  auto x = std::make_unique<Connection>();
-  x->display = XOpenDisplay(nullptr);
-  if (x->display == nullptr) return nullptr;
-  OurDisplay = x->display;
-  int shapeEvent = 0, shapeError = 0;
-  XWindowAttributes parentAttributes{};
-  if (!XShmQueryExtension(x->display) ||
-      !XShapeQueryExtension(x->display, &shapeEvent, &shapeError) ||
-      XGetWindowAttributes(x->display, parent, &parentAttributes) == 0)
+  xcb_connection_t* const c = x11->connection();
+  if (!HasExtension(c, &xcb_shm_id) || !HasExtension(c, &xcb_shape_id)) return nullptr;
+  const auto parent = static_cast<xcb_window_t>(window->winId());
+  const Owned attributes(
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, parent), nullptr));
+  const Owned geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, parent), nullptr));
+  if (!attributes || !geometry || !TakesBitmapPixels(c, attributes->visual, geometry->depth))
     return nullptr;
+
+  auto x = std::make_unique<Connection>();
+  x->c = c;
+  x->depth = geometry->depth;
   x->scale = scale;
   x->area = area;
   x->source = &source;
   x->above = above;
-  x->image = XShmCreateImage(x->display, parentAttributes.visual,
-                             static_cast<unsigned>(parentAttributes.depth), ZPixmap, nullptr,
-                             &x->segment, static_cast<unsigned>(2 * area.width() * scale),
-                             static_cast<unsigned>(area.height() * scale));
-  // The bitmap's pixels go over as they are: 0xffRRGGBB in 32 bits.
-  const Visual* visual = parentAttributes.visual;
-  if (x->image == nullptr || x->image->bits_per_pixel != 32 ||
-      x->image->byte_order != (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? LSBFirst : MSBFirst) ||
-      visual->red_mask != 0xff0000 || visual->green_mask != 0xff00 || visual->blue_mask != 0xff)
-    return nullptr;
-  x->segment.shmid =
-      shmget(IPC_PRIVATE, static_cast<size_t>(x->image->bytes_per_line) * x->image->height,
-             IPC_CREAT | 0600);
-  if (x->segment.shmid < 0) return nullptr;
-  x->segment.shmaddr = x->image->data = static_cast<char*>(shmat(x->segment.shmid, nullptr, 0));
-  // Freed once both sides detach, also when the program dies.
-  shmctl(x->segment.shmid, IPC_RMID, nullptr);
-  if (x->segment.shmaddr == reinterpret_cast<char*>(-1)) {
-    x->segment.shmaddr = x->image->data = nullptr;
-    return nullptr;
-  }
-  x->ringPixels = size_t(x->image->width) * size_t(x->image->height);
-  x->segment.readOnly = True;
-  EarlierHandler = XSetErrorHandler(IgnoreOurErrors);
-  // A server on another machine cannot reach our memory: it refuses the
-  // attach, and the window's repaint shows the display instead.
-  OurErrors = 0;
-  x->attached = XShmAttach(x->display, &x->segment) != 0;
-  XSync(x->display, False);
-  if (!x->attached || OurErrors > 0) return nullptr;
-
-  XSetWindowAttributes attributes{};
-  attributes.background_pixmap = None; // what is not put yet keeps what was there
-  attributes.event_mask = ExposureMask | VisibilityChangeMask;
   const QRect device = x->Device(area);
-  x->window = XCreateWindow(
-      x->display, parent, device.x(), device.y(), static_cast<unsigned>(device.width()),
-      static_cast<unsigned>(device.height()), 0, parentAttributes.depth, InputOutput,
-      parentAttributes.visual, CWBackPixmap | CWEventMask, &attributes);
-  XGCValues values{};
-  values.graphics_exposures = False; // a copy needs no answer
-  x->gc = XCreateGC(x->display, x->window, GCGraphicsExposures, &values);
-  XMapWindow(x->display, x->window);
-  XSync(x->display, False);
+  x->ringPixels = 2 * size_t(device.width()) * size_t(device.height());
+  x->shmid = shmget(IPC_PRIVATE, x->ringPixels * sizeof(uint32_t), IPC_CREAT | 0600);
+  if (x->shmid < 0) return nullptr;
+  void* memory = shmat(x->shmid, nullptr, 0);
+  // Freed once both sides detach, also when the program dies.
+  shmctl(x->shmid, IPC_RMID, nullptr);
+  if (memory == reinterpret_cast<void*>(-1)) return nullptr;
+  x->memory = static_cast<uint32_t*>(memory);
+  // A server on another machine cannot reach our memory: it refuses the
+  // attach, and the window's repaint shows the view instead.
+  const xcb_shm_seg_t segment = xcb_generate_id(c);
+  if (Refused(c, xcb_shm_attach_checked(c, segment, static_cast<uint32_t>(x->shmid), 1)))
+    return nullptr;
+  x->segment = segment;
+
+  // What is not put yet keeps what was there.
+  const uint32_t values[] = {XCB_BACK_PIXMAP_NONE,
+                             XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_VISIBILITY_CHANGE};
+  const xcb_window_t child = xcb_generate_id(c);
+  if (Refused(c, xcb_create_window_checked(
+                     c, x->depth, child, parent, static_cast<int16_t>(device.x()),
+                     static_cast<int16_t>(device.y()), static_cast<uint16_t>(device.width()),
+                     static_cast<uint16_t>(device.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                     attributes->visual, XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values)))
+    return nullptr;
+  x->window = child;
+  x->gc = xcb_generate_id(c);
+  const uint32_t noExposures = 0; // a copy needs no answer
+  xcb_create_gc(c, x->gc, child, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
 
   std::unique_ptr<X11Display> shown(new X11Display(std::move(x)));
-  above->installEventFilter(shown.get());
+  if (above != nullptr) above->installEventFilter(shown.get());
   shown->FollowHole();
-  shown->HandleEvents(); // any the synchronisation above read
+  xcb_map_window(c, child);
+  xcb_flush(c);
   return shown;
 }
 
 X11Display::X11Display(std::unique_ptr<Connection> x) : x_(std::move(x)) {
-  x_->events =
-      std::make_unique<QSocketNotifier>(ConnectionNumber(x_->display), QSocketNotifier::Read);
-  connect(x_->events.get(), &QSocketNotifier::activated, this, [this] { HandleEvents(); });
+  QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 X11Display::~X11Display() {
-  x_->above->removeEventFilter(this);
+  QCoreApplication::instance()->removeNativeEventFilter(this);
+  if (x_->above != nullptr) x_->above->removeEventFilter(this);
 }
 
-void X11Display::Put(QRect rect) {
-  for (const QRect& r : QRegion(rect) - x_->hole)
-    x_->Put(r);
-  XFlush(x_->display);
+void X11Display::Put(QRect rect, const Bitmap* source) {
+  if (source != nullptr) x_->source = source;
+  x_->PutAroundHole(rect);
+  FlushSoon();
 }
 
 void X11Display::ScrollLeft(int distance) {
   Connection& x = *x_;
   const int width = x.area.width(), height = x.area.height();
   if (distance <= 0) return;
-  // A window that has just come over the display, or gone, is known before
-  // the copy, even where the event loop has not yet seen its notice.
-  const bool exposed = HandleEvents(false);
-  if (x.obscured || exposed || distance >= width) {
+  if (x.obscured || distance >= width) {
     // What another window covers cannot be copied: the whole picture goes.
     Put(QRect(0, 0, width, height));
     return;
   }
-  XCopyArea(x.display, x.window, x.window, x.gc, distance * x.scale, 0,
-            static_cast<unsigned>((width - distance) * x.scale),
-            static_cast<unsigned>(height * x.scale), 0, 0);
+  xcb_copy_area(x.c, x.window, x.window, x.gc, static_cast<int16_t>(distance * x.scale), 0, 0, 0,
+                static_cast<uint16_t>((width - distance) * x.scale),
+                static_cast<uint16_t>(height * x.scale));
   x.Put(QRect(width - distance, 0, distance, height));
   // The columns that came from under the hole were not there to copy.
   if (!x.hole.isEmpty())
     x.Put(QRect(x.hole.left() - distance, x.hole.top(), distance, x.hole.height()));
-  XFlush(x.display);
+  FlushSoon();
+}
+
+// Posted behind the window's repaint request of the same block, which Qt
+// flushes with our requests; this flush then finds nothing left, unless the
+// block repainted nothing of Qt's.
+void X11Display::FlushSoon() {
+  if (std::exchange(flushPosted_, true)) return;
+  QCoreApplication::postEvent(this, new QEvent(FlushEvent), Qt::LowEventPriority);
+}
+
+bool X11Display::event(QEvent* event) {
+  if (event->type() != FlushEvent) return QObject::event(event);
+  flushPosted_ = false;
+  xcb_flush(x_->c);
+  return true;
 }
 
 bool X11Display::eventFilter(QObject* watched, QEvent* event) {
@@ -240,47 +265,56 @@ bool X11Display::eventFilter(QObject* watched, QEvent* event) {
 // no longer covers is put again.
 void X11Display::FollowHole() {
   Connection& x = *x_;
-  const QRect hole =
-      x.above->isVisible() ? (x.above->geometry() & x.area).translated(-x.area.topLeft()) : QRect();
+  const QRect hole = x.above != nullptr && x.above->isVisible()
+                         ? (x.above->geometry() & x.area).translated(-x.area.topLeft())
+                         : QRect();
   if (hole == x.hole) return;
   const QRect earlier = x.hole;
   x.hole = hole;
-  std::vector<XRectangle> shown;
+  std::vector<xcb_rectangle_t> shown;
   for (const QRect& r : QRegion(QRect(QPoint(0, 0), x.area.size())).subtracted(hole)) {
     const QRect d = x.Device(r);
-    shown.push_back({static_cast<short>(d.x()), static_cast<short>(d.y()),
-                     static_cast<unsigned short>(d.width()),
-                     static_cast<unsigned short>(d.height())});
+    shown.push_back({static_cast<int16_t>(d.x()), static_cast<int16_t>(d.y()),
+                     static_cast<uint16_t>(d.width()), static_cast<uint16_t>(d.height())});
   }
-  XShapeCombineRectangles(x.display, x.window, ShapeBounding, 0, 0, shown.data(),
-                          static_cast<int>(shown.size()), ShapeSet, Unsorted);
+  xcb_shape_rectangles(x.c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED,
+                       x.window, 0, 0, static_cast<uint32_t>(shown.size()), shown.data());
   for (const QRect& r : QRegion(earlier).subtracted(hole))
     x.Put(r);
-  XFlush(x.display);
+  FlushSoon();
 }
 
-// Exposed parts are put at once, or with putExposed false only reported: a
-// scroll about to copy the window puts the whole picture instead.
-bool X11Display::HandleEvents(bool putExposed) {
+// Exposures and visibility of our window, which come through Qt's event
+// queue: an exposed part is put again. An error about our window (gone with
+// the program's window) is no reason to warn.
+bool X11Display::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  if (eventType != "xcb_generic_event_t") return false;
   Connection& x = *x_;
-  bool exposed = false;
-  while (XPending(x.display) > 0) {
-    XEvent event;
-    XNextEvent(x.display, &event);
-    if (event.type == VisibilityNotify) {
-      x.obscured = event.xvisibility.state != VisibilityUnobscured;
-    } else if (event.type == Expose) {
-      exposed = true;
-      if (!putExposed) continue;
-      const XExposeEvent& e = event.xexpose;
-      // The logical pixels the exposed device pixels belong to.
-      const int left = e.x / x.scale, top = e.y / x.scale;
-      const int right = (e.x + e.width + x.scale - 1) / x.scale;
-      const int bottom = (e.y + e.height + x.scale - 1) / x.scale;
-      for (const QRect& r : QRegion(QRect(left, top, right - left, bottom - top)) - x.hole)
-        x.Put(r);
-    }
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  switch (event->response_type & 0x7f) {
+  case 0: {
+    const auto* error = static_cast<const xcb_generic_error_t*>(message);
+    return error->resource_id == x.window || error->resource_id == x.gc ||
+           error->resource_id == x.segment;
   }
-  XFlush(x.display);
-  return exposed;
+  case XCB_VISIBILITY_NOTIFY: {
+    const auto* e = static_cast<const xcb_visibility_notify_event_t*>(message);
+    if (e->window != x.window) return false;
+    x.obscured = e->state != XCB_VISIBILITY_UNOBSCURED;
+    return true;
+  }
+  case XCB_EXPOSE: {
+    const auto* e = static_cast<const xcb_expose_event_t*>(message);
+    if (e->window != x.window) return false;
+    // The logical pixels the exposed device pixels belong to.
+    const int left = e->x / x.scale, top = e->y / x.scale;
+    const int right = (e->x + e->width + x.scale - 1) / x.scale;
+    const int bottom = (e->y + e->height + x.scale - 1) / x.scale;
+    x.PutAroundHole(QRect(left, top, right - left, bottom - top));
+    FlushSoon();
+    return true;
+  }
+  default:
+    return false;
+  }
 }

@@ -7,7 +7,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
   g++ cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-qpa-plugins libpulse-dev fonts-liberation
-  libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev libx11-dev libxext-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev libxcb1-dev libxcb-shm0-dev libxcb-shape0-dev libx11-dev libxext-dev
   pulseaudio pulseaudio-utils sox xvfb xdotool imagemagick libxfixes3 python3
 )
 # Only with --tests: what the whole test run needs besides. PipeWire's servers
