@@ -4,9 +4,16 @@
 #include <cstring>
 
 namespace {
-// The server holds about this much ahead of the speaker, so a change reaches
-// the output within a buffer or two while the stream never runs dry.
-constexpr pa_usec_t kServerLatency = 100 * PA_USEC_PER_MSEC;
+// The server asks for more output a block (2048 frames) at a time, so the
+// audio thread wakes for the output about as often as for the input, not at
+// the server's default of a quarter of the latency.
+constexpr size_t kRequestFrames = 2048;
+// The server holds four blocks (171 ms) ahead of the speaker, so a change
+// reaches the output within a buffer while the stream never runs dry. The
+// server keeps two requests of it in reserve and lets the device run on half
+// of the rest, one block: a shorter hold would have the device, and with it
+// the server, wake more often than once per block.
+constexpr size_t kHeldFrames = 4 * kRequestFrames;
 // After an underrun or a reset, playing resumes once this much is there.
 constexpr pa_usec_t kStartThreshold = 20 * PA_USEC_PER_MSEC;
 } // namespace
@@ -18,9 +25,9 @@ int SoundServerPlayback::Connect(pa_stream* stream, const char* device) {
   pa_stream_set_write_callback(stream, OnWritable, this);
   pa_buffer_attr attr;
   attr.maxlength = static_cast<uint32_t>(-1);
-  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kServerLatency, &SampleSpec()));
+  attr.tlength = static_cast<uint32_t>(kHeldFrames * pa_frame_size(&SampleSpec()));
   attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kStartThreshold, &SampleSpec()));
-  attr.minreq = static_cast<uint32_t>(-1);
+  attr.minreq = static_cast<uint32_t>(kRequestFrames * pa_frame_size(&SampleSpec()));
   attr.fragsize = static_cast<uint32_t>(-1);
   return pa_stream_connect_playback(stream, device, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
                                     nullptr);
