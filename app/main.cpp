@@ -49,6 +49,12 @@ private:
 int RunWindow(int argc, char** argv, const std::vector<std::string>& args,
               const CommandLine& choice, int* stopSignal) {
   std::unique_ptr<QApplication> application;
+  // On an X server the display and the oscilloscope have windows of their
+  // own, so Qt's repaints are small (readouts, meters). Put over shared
+  // memory, Qt waits for the server before repainting a part it put the block
+  // before: a round trip, and a wake-up of the server, every block. Plain
+  // requests carry such small parts without a wait.
+  if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
   {
     const PlatformStartGuard guard(args);
     application = std::make_unique<QApplication>(argc, argv);

@@ -116,6 +116,10 @@ struct X11Display::Connection {
     for (int y = 0; y < rect.height(); ++y) {
       const QRgb* from = source->Row(rect.top() + y) + rect.left();
       uint32_t* const first = base + y * scale * stride;
+      if (scale == 1) {
+        std::copy_n(from, rect.width(), first);
+        continue;
+      }
       uint32_t* to = first;
       for (int x = 0; x < rect.width(); ++x)
         to = std::fill_n(to, scale, from[x]);
