@@ -126,7 +126,8 @@ struct X11Display::Connection {
       for (int i = 1; i < scale; ++i)
         std::copy_n(first, stride, first + i * stride);
     }
-    const auto w = static_cast<uint16_t>(device.width()), h = static_cast<uint16_t>(device.height());
+    const auto w = static_cast<uint16_t>(device.width()),
+               h = static_cast<uint16_t>(device.height());
     xcb_shm_put_image(c, window, gc, w, h, 0, 0, w, h, static_cast<int16_t>(device.left()),
                       static_cast<int16_t>(device.top()), depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
                       segment, static_cast<uint32_t>(ringOffset * sizeof(uint32_t)));
