@@ -5,12 +5,35 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/mman.h>
+
 #include <QPainter>
 
 #include "platform/WindowFont.h"
 
+namespace {
+
+// A bitmap with scroll room is written and read a few columns at a time, a
+// few pixels in every row: on huge pages those rows share a handful of the
+// processor's address translations instead of needing one each.
+constexpr size_t HugePage = size_t{2} << 20;
+
+QImage ScrollingImage(int width, int height) {
+  const size_t bytes = size_t(width) * size_t(height) * sizeof(QRgb);
+  const size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
+  void* memory = std::aligned_alloc(HugePage, rounded);
+  if (memory == nullptr) return QImage(width, height, QImage::Format_RGB32);
+  madvise(memory, rounded, MADV_HUGEPAGE);
+  return QImage(static_cast<uchar*>(memory), width, height, width * qsizetype{sizeof(QRgb)},
+                QImage::Format_RGB32, std::free, memory);
+}
+
+} // namespace
+
 Bitmap::Bitmap(int width, int height, int scrollRoom)
-    : image_(width + std::max(scrollRoom, 0), height, QImage::Format_RGB32), width_(width) {
+    : image_(scrollRoom > 0 ? ScrollingImage(width + scrollRoom, height)
+                            : QImage(width, height, QImage::Format_RGB32)),
+      width_(width) {
   image_.fill(Qt::black);
 }
 
