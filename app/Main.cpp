@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/MeasurementWindow.h"
 #include "generator/Random.h"
@@ -266,14 +267,25 @@ void TForm1::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (shown_) return;
   shown_ = true;
-  NativeDisplay = X11Display::Create(this, ToQRect(Geometry::Display), *DisplayBitmap, RulerPanel);
-  if (NativeDisplay != nullptr)
-    NativeScope = X11Display::Create(this, ToQRect(Geometry::Scope), *ScopeBitmap);
+  ShowViewsInOwnWindows();
+  // Another screen may have another scale, or one that is no whole number.
+  connect(windowHandle(), &QWindow::screenChanged, this, &TForm1::ShowViewsInOwnWindows);
   FormShow(this);
   // The first showing counts as an activation even where no window manager
   // activates windows; taking the focus lets later activations follow.
   FormActivate(this);
   activateWindow();
+}
+
+// The views' own windows, made for the window's present scale; where there
+// can be none, the window's repaint shows the views, from now on and at once.
+void TForm1::ShowViewsInOwnWindows() {
+  NativeScope.reset();
+  NativeDisplay.reset();
+  NativeDisplay = X11Display::Create(this, ToQRect(Geometry::Display), *DisplayBitmap, RulerPanel);
+  if (NativeDisplay != nullptr)
+    NativeScope = X11Display::Create(this, ToQRect(Geometry::Scope), *ScopeBitmap);
+  update();
 }
 
 void TForm1::changeEvent(QEvent* e) {

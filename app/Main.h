@@ -256,6 +256,7 @@ public:
 
   // Marks an area of the window for repaint from the bitmaps.
   void CopyToWindow(const Geometry::Area& area);
+  void ShowViewsInOwnWindows();
   // Moves what the window shows of an area dx pixels sideways, as its bitmap
   // moved, and marks only the uncovered columns for repaint from the bitmap.
   void ScrollWindow(const Geometry::Area& area, int dx);
