@@ -189,6 +189,7 @@ public:
   void BuildTables();
   void Synthesize(int16_t* Block);
   void StepSweep();
+  void ShowSweep();
   void Frq1Click(QObject* Sender);
   void AutoGClick(QObject* Sender);
   void FrqG1Change(QObject* Sender);
@@ -272,6 +273,7 @@ public:
   int32_t SpeedPos = 0;
   bool AnyChannel = false;
   bool Stopped = false;
+  bool SweepWithNextBlock = false; // the sweep stepped; LblNow shows it with the next block
   SpectrumState Spectrum;
   ScopeState ScopeS;
   AmpTrace Amp;

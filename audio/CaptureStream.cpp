@@ -88,6 +88,7 @@ void TForm1::OpenCapture() {
 
 void TForm1::WimData(WAVEHDR* Header) {
   if (!Capture.Recording) return;
+  if (SweepWithNextBlock) ShowSweep();
 
   const ChannelPeaks peaks = SplitBlock(Header->lpData, Samples);
   Levels.PeakL = peaks.Left;

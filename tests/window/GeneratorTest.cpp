@@ -97,15 +97,21 @@ TEST(Generator, SweepPlaysItsTriangleOneFrequencyPerBuffer) {
   EXPECT_EQ(f.LblNow->Caption(), QStringLiteral("1000"));
   ProcessEvents();
 
-  // One step per written buffer, two written at the open.
+  // One step per written buffer, two written at the open; the readout shows
+  // each step with the next captured block.
   const std::vector<int> sequence = {1010, 1020, 1030, 1040, 1031, 1021,
                                      1011, 1001, 1000, 1010, 1020};
   EXPECT_EQ(f.Gen.GenFreq[3], sequence[1]);
+  const std::vector<int16_t> block(2 * SampleBlock::Frames);
+  w.Feed(block);
   for (size_t written = 2; written < sequence.size(); ++written) {
+    EXPECT_EQ(f.LblNow->Caption(), QString::number(sequence[written - 1]));
     w.Play();
     EXPECT_EQ(f.Gen.GenFreq[3], sequence[written]) << "buffer " << written;
-    EXPECT_EQ(f.LblNow->Caption(), QString::number(sequence[written]));
+    EXPECT_EQ(f.LblNow->Caption(), QString::number(sequence[written - 1]));
+    w.Feed(block);
   }
+  EXPECT_EQ(f.LblNow->Caption(), QString::number(sequence.back()));
   // Each buffer carries its frequency: 250 ms of f Hz crosses zero f / 2 times.
   ASSERT_EQ(w.audio->Played.size(), sequence.size() - 2);
   for (size_t played = 0; played < w.audio->Played.size(); ++played)
