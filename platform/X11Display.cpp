@@ -85,6 +85,15 @@ struct X11Display::Connection {
   const Bitmap* source = nullptr;
   QWidget* above = nullptr;
   bool obscured = true; // partly covered by another window, or unmapped
+  // A copy of the window onto itself from column `from` to 0, or a put of a
+  // stretch of the shared memory, not yet handed to the connection.
+  struct Request {
+    static constexpr int PutFromMemory = -1;
+    QRect device;
+    int from;
+    uint32_t offset;
+  };
+  std::vector<Request> pending;
 
   ~Connection() {
     if (gc != 0) xcb_free_gc(c, gc);
@@ -126,12 +135,25 @@ struct X11Display::Connection {
       for (int i = 1; i < scale; ++i)
         std::copy_n(first, stride, first + i * stride);
     }
-    const auto w = static_cast<uint16_t>(device.width()),
-               h = static_cast<uint16_t>(device.height());
-    xcb_shm_put_image(c, window, gc, w, h, 0, 0, w, h, static_cast<int16_t>(device.left()),
-                      static_cast<int16_t>(device.top()), depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
-                      segment, static_cast<uint32_t>(ringOffset * sizeof(uint32_t)));
+    pending.push_back(
+        {device, Request::PutFromMemory, static_cast<uint32_t>(ringOffset * sizeof(uint32_t))});
     ringOffset += pixels;
+  }
+
+  // Hands the requests to the connection, which sends them with its next
+  // flush.
+  void Issue() {
+    for (const Request& r : pending) {
+      const auto w = static_cast<uint16_t>(r.device.width());
+      const auto h = static_cast<uint16_t>(r.device.height());
+      if (r.from == Request::PutFromMemory)
+        xcb_shm_put_image(c, window, gc, w, h, 0, 0, w, h, static_cast<int16_t>(r.device.left()),
+                          static_cast<int16_t>(r.device.top()), depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
+                          segment, r.offset);
+      else
+        xcb_copy_area(c, window, window, gc, static_cast<int16_t>(r.from), 0, 0, 0, w, h);
+    }
+    pending.clear();
   }
 
   void PutAroundHole(QRect rect) {
@@ -197,6 +219,8 @@ std::unique_ptr<X11Display> X11Display::Create(QWidget* window, QRect area, cons
 
   std::unique_ptr<X11Display> shown(new X11Display(std::move(x)));
   if (above != nullptr) above->installEventFilter(shown.get());
+  shown->window_ = window;
+  window->installEventFilter(shown.get());
   shown->FollowHole();
   xcb_map_window(c, child);
   xcb_flush(c);
@@ -210,6 +234,7 @@ X11Display::X11Display(std::unique_ptr<Connection> x) : x_(std::move(x)) {
 X11Display::~X11Display() {
   QCoreApplication::instance()->removeNativeEventFilter(this);
   if (x_->above != nullptr) x_->above->removeEventFilter(this);
+  window_->removeEventFilter(this);
 }
 
 void X11Display::Put(QRect rect, const Bitmap* source) {
@@ -227,9 +252,7 @@ void X11Display::ScrollLeft(int distance) {
     Put(QRect(0, 0, width, height));
     return;
   }
-  xcb_copy_area(x.c, x.window, x.window, x.gc, static_cast<int16_t>(distance * x.scale), 0, 0, 0,
-                static_cast<uint16_t>((width - distance) * x.scale),
-                static_cast<uint16_t>(height * x.scale));
+  x.pending.push_back({x.Device(QRect(0, 0, width - distance, height)), distance * x.scale, 0});
   x.Put(QRect(width - distance, 0, distance, height));
   // The columns that came from under the hole were not there to copy.
   if (!x.hole.isEmpty())
@@ -237,9 +260,12 @@ void X11Display::ScrollLeft(int distance) {
   FlushSoon();
 }
 
-// Posted behind the window's repaint request of the same block, which Qt
-// flushes with our requests; this flush then finds nothing left, unless the
-// block repainted nothing of Qt's.
+// The requests wait for the window's repaint of the same block: Qt's event
+// loop flushes the connection between its rounds of posted events, and the
+// repaint request comes in the round after the block. Handed over just before
+// Qt paints, they leave with Qt's own requests in one write, which wakes the
+// server once. This flush, posted behind the repaint request, sends them when
+// the block repainted nothing of Qt's.
 void X11Display::FlushSoon() {
   if (std::exchange(flushPosted_, true)) return;
   QCoreApplication::postEvent(this, new QEvent(FlushEvent), Qt::LowEventPriority);
@@ -248,11 +274,16 @@ void X11Display::FlushSoon() {
 bool X11Display::event(QEvent* event) {
   if (event->type() != FlushEvent) return QObject::event(event);
   flushPosted_ = false;
+  x_->Issue();
   xcb_flush(x_->c);
   return true;
 }
 
 bool X11Display::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_) {
+    if (event->type() == QEvent::UpdateRequest) x_->Issue();
+    return false;
+  }
   switch (event->type()) {
   case QEvent::Move:
   case QEvent::Resize:

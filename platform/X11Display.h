@@ -5,9 +5,9 @@
 // window shows a bitmap; every pixel changed in the bitmap must be handed over
 // (Put, ScrollLeft) as it is with the window's repaint.
 //
-// The requests go over Qt's own connection to the server and leave with Qt's
-// next flush, so a block's drawing here and the window's repaint reach the
-// server together and wake it once.
+// The requests go over Qt's own connection to the server, handed over just
+// before the window's repaint of the same block, so they and the repaint
+// reach the server together and wake it once.
 //
 // Pointer events pass through the child window to the program's window. A
 // widget lying over the view (the ruler) stays visible: the child window
@@ -55,5 +55,6 @@ private:
   void FlushSoon();
 
   std::unique_ptr<Connection> x_;
+  QWidget* window_ = nullptr;
   bool flushPosted_ = false;
 };
