@@ -13,6 +13,7 @@
 #include "app/Main.h"
 #include "audio/CaptureLevels.h"
 #include "audio/StreamFormat.h"
+#include "audio/mmErrMsg.h"
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
 
@@ -40,11 +41,14 @@ void TForm1::OpenCapture() {
   WAVEFORMATEX& format = *Capture.InFormat;
   FillStreamFormat(format);
 
-  if (Audio->WaveInOpen(nullptr, 0, &format, nullptr, 0, WAVE_FORMAT_QUERY | WAVE_MAPPED) != 0) {
+  if (const MMRESULT code =
+          Audio->WaveInOpen(nullptr, 0, &format, nullptr, 0, WAVE_FORMAT_QUERY | WAVE_MAPPED)) {
     // The warning's twin on the terminal, where a user without a sound server
-    // learns of the private one.
-    std::fprintf(stderr, "veltrano: no sound input can be opened (is a sound server running?); "
-                         "'veltrano --loopback' tries the bench on a private one\n");
+    // learns of the private one, and what the audio layer answered.
+    std::fprintf(stderr,
+                 "veltrano: no sound input can be opened (is a sound server running?); "
+                 "'veltrano --loopback' tries the bench on a private one (%s)\n",
+                 MMErrorText(code));
     Warn(this, "Wrong Format. Try Again.", "Warning");
     BtnStop->SetDown(true);
     BtnStop->Click();
