@@ -88,6 +88,15 @@ QString Pactl(const QStringList& args) {
   return QString::fromUtf8(pactl.readAllStandardOutput());
 }
 
+QString ServerReport() {
+  QString report = Pactl({"info"}) + Pactl({"list", "short", "clients"});
+  // The test scripts' servers log next to their socket.
+  const QString socket = qEnvironmentVariable("PULSE_SERVER").remove(QStringLiteral("unix:"));
+  QFile log(socket.section('/', 0, -2) + "/log");
+  if (log.open(QIODevice::ReadOnly)) report += QString::fromUtf8(log.readAll()).right(3000);
+  return report;
+}
+
 QStringList ClientStreams(const QString& kind) {
   QStringList indices;
   for (const QString& line : Pactl({"list", "short", kind}).split('\n', Qt::SkipEmptyParts))

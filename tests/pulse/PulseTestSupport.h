@@ -98,6 +98,9 @@ private:
 
 // Runs pactl with the arguments against the client's server; its output.
 QString Pactl(const QStringList& args);
+// What the client's server says of itself and its clients, and the end of
+// its log: for the message of a failed check.
+QString ServerReport();
 // The indices of the streams of a kind ("sink-inputs", "source-outputs") that
 // a client opened: the server's own loopback has none.
 QStringList ClientStreams(const QString& kind);

@@ -74,12 +74,16 @@ QString SinkFormat(const QString& name) {
   return {};
 }
 
+// Tests that add and remove devices do it on a server of their own, so the
+// next test meets the shared server as it started.
 TEST(SignalPath, EachChangeIsMarkedInTheTitleWithinASecondAndUnmarkedWhenUndone) {
+  PrivateServer server(VELTRANO_WINDOW_AUDIO_SCRATCH, "marks");
+  ASSERT_TRUE(server.Start());
+  ScopedEnv env("PULSE_SERVER", server.Address());
   // PulseAudio moves an idle sink to the stream's rate and PipeWire mixes in
   // float whatever it is asked for, so each server gets the device it keeps.
-  const QStringList modules = {
-      Pactl({"load-module", "module-null-sink", "sink_name=veltrano_44k", "rate=44100"}).trimmed(),
-      Pactl({"load-module", "module-null-sink", "sink_name=veltrano_8bit", "format=u8"}).trimmed()};
+  Pactl({"load-module", "module-null-sink", "sink_name=veltrano_44k", "rate=44100"});
+  Pactl({"load-module", "module-null-sink", "sink_name=veltrano_8bit", "format=u8"});
   AudioWindow w;
   w.show();
   PlayTone(w, 25);
@@ -146,8 +150,6 @@ TEST(SignalPath, EachChangeIsMarkedInTheTitleWithinASecondAndUnmarkedWhenUndone)
   }
   EXPECT_EQ(deviceFormats, 1) << "one of the two sinks differs from the stream";
   EXPECT_TRUE(w.close());
-  for (const QString& module : modules)
-    Pactl({"unload-module", module});
 }
 
 // The name of the device a client's stream of a kind ("sink-inputs",
@@ -182,6 +184,9 @@ QStringList DeviceMenu(AudioWindow& w, const QString& pick = {}) {
 }
 
 TEST(SignalPath, DevicesChosenOnTheMetersMenuMoveTheStreamsAndAreRememberedOrFallBackOnce) {
+  PrivateServer server(VELTRANO_WINDOW_AUDIO_SCRATCH, "devices");
+  ASSERT_TRUE(server.Start());
+  ScopedEnv env("PULSE_SERVER", server.Address());
   const QString module = Pactl({"load-module", "module-null-sink", "sink_name=veltrano_other",
                                 "sink_properties=device.description=Other"})
                              .trimmed();
@@ -190,7 +195,8 @@ TEST(SignalPath, DevicesChosenOnTheMetersMenuMoveTheStreamsAndAreRememberedOrFal
     AudioWindow w;
     w.show();
     PlayTone(w, 25);
-    ASSERT_TRUE(WaitFor([&] { return ClientStreams("sink-inputs").size() == 1; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return ClientStreams("sink-inputs").size() == 1; }, 3000))
+        << qPrintable(ServerReport());
     const QStringList before = DeviceMenu(w);
     EXPECT_EQ(before.filter(QRegularExpression("^(\\*.*|Input|Output|Other|Monitor of Other)$")),
               QStringList({"Input", "*The server's default", "Monitor of Other", "Output",
