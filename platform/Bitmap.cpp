@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include <sys/mman.h>
 
@@ -114,23 +115,36 @@ void Bitmap::LineTo(int x, int y) {
   const qsizetype stride = Stride();
   const int64_t width = Width(), height = Height();
   // 2 i |dminor| needs up to 66 bits for lines across the whole int range, so
-  // the first visible step is placed in 128 bits and the walk goes on with a
-  // remainder below 2n.
+  // the first visible step is placed in 128 bits (a line that starts inside
+  // needs no division) and the walk goes on with a remainder below 2n.
   __extension__ using Int128 = __int128;
-  const Int128 start = Int128{2} * first * minorAbs + n;
-  int64_t offset = static_cast<int64_t>(start / (2 * n));
-  int64_t remainder = static_cast<int64_t>(start % (2 * n));
-  for (int64_t i = first; i <= last; ++i) {
-    const int64_t major = major0 + i * majorStep;
-    const int64_t minor = minor0 + minorStep * offset;
-    const int64_t px = xMajor ? major : minor, py = xMajor ? minor : major;
-    if (px >= 0 && py >= 0 && px < width && py < height) bits[py * stride + px] = rgb;
-    remainder += 2 * minorAbs;
-    if (remainder >= 2 * n) {
-      remainder -= 2 * n;
-      ++offset;
-    }
+  int64_t offset = 0, remainder = n;
+  if (first > 0) {
+    const Int128 start = Int128{2} * first * minorAbs + n;
+    offset = static_cast<int64_t>(start / (2 * n));
+    remainder = static_cast<int64_t>(start % (2 * n));
   }
+  // The major coordinate stays inside by the choice of steps; only the minor
+  // one is checked. One loop per axis keeps the choice out of the walk.
+  const auto walk = [&](auto xMajorAxis) {
+    constexpr bool alongX = decltype(xMajorAxis)::value;
+    const int64_t minorLimit = alongX ? height : width;
+    for (int64_t i = first; i <= last; ++i) {
+      const int64_t major = major0 + i * majorStep;
+      const int64_t minor = minor0 + minorStep * offset;
+      if (minor >= 0 && minor < minorLimit)
+        bits[alongX ? minor * stride + major : major * stride + minor] = rgb;
+      remainder += 2 * minorAbs;
+      if (remainder >= 2 * n) {
+        remainder -= 2 * n;
+        ++offset;
+      }
+    }
+  };
+  if (xMajor)
+    walk(std::true_type{});
+  else
+    walk(std::false_type{});
 }
 
 void Bitmap::SetPixel(int x, int y, TColor color) {
@@ -233,14 +247,17 @@ void Bitmap::ScrollLeft(int distance, const Bitmap& edge) {
 Bitmap::RowSpan Bitmap::RowsDifferingFrom(const Bitmap& other) const {
   if (other.Width() != Width() || other.Height() != Height()) return {0, Height()};
   const auto bytes = static_cast<size_t>(Width()) * sizeof(QRgb);
-  int first = -1, last = -1;
-  for (int y = 0; y < Height(); ++y) {
-    if (std::memcmp(Pixels() + y * Stride(), other.Pixels() + y * other.Stride(), bytes) == 0)
-      continue;
-    if (first < 0) first = y;
-    last = y;
-  }
-  return first < 0 ? RowSpan{} : RowSpan{first, last - first + 1};
+  const auto differs = [&](int y) { return std::memcmp(Row(y), other.Row(y), bytes) != 0; };
+  // From each end to the first difference: a changing trace is found in a
+  // few rows rather than all of them.
+  int first = 0;
+  while (first < Height() && !differs(first))
+    ++first;
+  if (first == Height()) return {};
+  int last = Height() - 1;
+  while (!differs(last))
+    --last;
+  return {first, last - first + 1};
 }
 
 void Bitmap::TextOut(int x, int y, const QString& text) {
