@@ -73,20 +73,28 @@ void DrawTrace(Bitmap& scope, const int16_t* samples, int32_t& start, int xScale
   }
 }
 
+// The black ground and the grid, drawn once. Each grid line runs from one
+// edge to the other, leaving out its end pixel beyond the opposite edge: a
+// one-pixel rectangle, filled at once.
+const Bitmap& Grid() {
+  static const Bitmap grid = [] {
+    Bitmap bitmap(Width, Height);
+    bitmap.BrushColor = clBlack;
+    bitmap.FillRect(0, 0, Width, Height);
+    bitmap.BrushColor = clBtnShadow;
+    for (int i = 1; i <= 9; ++i) {
+      bitmap.FillRect(0, Height / 10 * i, Width, Height / 10 * i + 1);
+      bitmap.FillRect(Width / 10 * i, 0, Width / 10 * i + 1, Height);
+    }
+    return bitmap;
+  }();
+  return grid;
+}
+
 } // namespace
 
-// The black ground and the grid. Each grid line runs from one edge to the
-// other, leaving out its end pixel beyond the opposite edge: a one-pixel
-// rectangle. Drawn afresh rather than copied from a kept grid: filling only
-// writes, a copy also reads as much, and every block draws it.
 void DrawScopeGrid(Bitmap& scope) {
-  scope.BrushColor = clBlack;
-  scope.FillRect(0, 0, Width, Height);
-  scope.BrushColor = clBtnShadow;
-  for (int i = 1; i <= 9; ++i) {
-    scope.FillRect(0, Height / 10 * i, Width, Height / 10 * i + 1);
-    scope.FillRect(Width / 10 * i, 0, Width / 10 * i + 1, Height);
-  }
+  scope.CopyRect(0, 0, Width, Height, Grid(), 0, 0);
 }
 
 int AutoYScalePosition(int32_t peakR, int32_t peakL, bool right, bool left) {
