@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include <xcb/shape.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include "platform/Bitmap.h"
 
@@ -68,6 +70,38 @@ bool TakesBitmapPixels(xcb_connection_t* c, xcb_visualid_t visual, uint8_t depth
   return false;
 }
 
+// A request the server answers only after it has handled every request sent
+// before it, shared by the views on the connection. One goes with every
+// eighth round of requests: the answer wakes Qt's event thread, and the few
+// rounds between keep the memory the puts reuse in the caches.
+struct Fence {
+  static constexpr int Every = 8;
+  std::optional<unsigned int> waiting;
+  unsigned int answered = 0;
+  int roundsSince = 0;
+};
+Fence fence;
+
+// Whether a request of this sequence was sent at or before a later one.
+bool NotAfter(unsigned int sequence, unsigned int later) {
+  return static_cast<int>(sequence - later) <= 0;
+}
+
+// Whether the server has answered the fence of this sequence or a later one.
+// The answer is read by Qt's event thread and waits here without a round trip.
+bool Answered(xcb_connection_t* c, unsigned int sequence) {
+  if (fence.waiting && NotAfter(sequence, *fence.waiting)) {
+    void* reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    if (xcb_poll_for_reply(c, *fence.waiting, &reply, &error) != 0) {
+      std::free(reply);
+      std::free(error);
+      fence.answered = *std::exchange(fence.waiting, std::nullopt);
+    }
+  }
+  return NotAfter(sequence, fence.answered);
+}
+
 } // namespace
 
 struct X11Display::Connection {
@@ -94,6 +128,11 @@ struct X11Display::Connection {
     uint32_t offset;
   };
   std::vector<Request> pending;
+  // The fence sent after this view's last puts, and how much of the ring
+  // they had used.
+  unsigned int coveringFence = 0;
+  size_t ringUsed = 0;
+  bool unfenced = false; // requests issued after the last fence
 
   ~Connection() {
     if (gc != 0) xcb_free_gc(c, gc);
@@ -108,18 +147,26 @@ struct X11Display::Connection {
     return {r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale};
   }
 
+  // Whether the server has answered the fence sent after the last puts: the
+  // whole ring is then free, and the next puts write where the last began,
+  // into memory both sides still have in their caches.
+  bool AllPutsRead() {
+    return !unfenced && ringUsed == ringOffset && ringOffset != 0 && Answered(c, coveringFence);
+  }
+
   // Copies rect of the source, each pixel as a scale x scale block, into the
   // next stretch of the shared memory, row after row with nothing between,
   // and puts it: the few new columns of a scroll fill a few pages rather than
-  // a few bytes of every row. A stretch is written again only after the
-  // whole segment, two views' worth, has been: the server, which handles
-  // requests in order, has long read it by then.
+  // a few bytes of every row. A stretch is written again only once the server
+  // has answered a fence sent after its put, or else after the whole segment,
+  // two views' worth, has been: the server, which handles requests in order,
+  // has long read it by then.
   void Put(QRect rect) {
     rect &= QRect(QPoint(0, 0), area.size());
     if (rect.isEmpty()) return;
     const QRect device = Device(rect);
     const size_t pixels = size_t(device.width()) * size_t(device.height());
-    if (ringOffset + pixels > ringPixels) ringOffset = 0;
+    if (AllPutsRead() || ringOffset + pixels > ringPixels) ringOffset = 0;
     uint32_t* const base = memory + ringOffset;
     const int stride = device.width();
     for (int y = 0; y < rect.height(); ++y) {
@@ -141,8 +188,9 @@ struct X11Display::Connection {
   }
 
   // Hands the requests to the connection, which sends them with its next
-  // flush.
-  void Issue() {
+  // flush; whether there were any.
+  bool Issue() {
+    if (pending.empty()) return false;
     for (const Request& r : pending) {
       const auto w = static_cast<uint16_t>(r.device.width());
       const auto h = static_cast<uint16_t>(r.device.height());
@@ -154,6 +202,30 @@ struct X11Display::Connection {
         xcb_copy_area(c, window, window, gc, static_cast<int16_t>(r.from), 0, 0, 0, w, h);
     }
     pending.clear();
+    ringUsed = ringOffset;
+    return true;
+  }
+
+  // The views shown, whose requests go out together, in one write, with the
+  // fence for all when one is due.
+  static std::vector<Connection*>& Shown() {
+    static std::vector<Connection*> shown;
+    return shown;
+  }
+
+  static void IssueAll() {
+    std::vector<Connection*>& shown = Shown();
+    bool issued = false;
+    for (Connection* x : shown)
+      if (x->Issue()) issued = x->unfenced = true;
+    if (!issued) return;
+    xcb_connection_t* const c = shown.front()->c;
+    if ((fence.waiting && !Answered(c, *fence.waiting)) || ++fence.roundsSince < Fence::Every)
+      return;
+    fence.roundsSince = 0;
+    fence.waiting = xcb_get_input_focus(c).sequence;
+    for (Connection* x : shown)
+      if (std::exchange(x->unfenced, false)) x->coveringFence = *fence.waiting;
   }
 
   void PutAroundHole(QRect rect) {
@@ -229,9 +301,11 @@ std::unique_ptr<X11Display> X11Display::Create(QWidget* window, QRect area, cons
 
 X11Display::X11Display(std::unique_ptr<Connection> x) : x_(std::move(x)) {
   QCoreApplication::instance()->installNativeEventFilter(this);
+  Connection::Shown().push_back(x_.get());
 }
 
 X11Display::~X11Display() {
+  std::erase(Connection::Shown(), x_.get());
   QCoreApplication::instance()->removeNativeEventFilter(this);
   if (x_->above != nullptr) x_->above->removeEventFilter(this);
   window_->removeEventFilter(this);
@@ -274,14 +348,14 @@ void X11Display::FlushSoon() {
 bool X11Display::event(QEvent* event) {
   if (event->type() != FlushEvent) return QObject::event(event);
   flushPosted_ = false;
-  x_->Issue();
+  Connection::IssueAll();
   xcb_flush(x_->c);
   return true;
 }
 
 bool X11Display::eventFilter(QObject* watched, QEvent* event) {
   if (watched == window_) {
-    if (event->type() == QEvent::UpdateRequest) x_->Issue();
+    if (event->type() == QEvent::UpdateRequest) Connection::IssueAll();
     return false;
   }
   switch (event->type()) {
