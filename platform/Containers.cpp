@@ -51,9 +51,29 @@ Bevel::Bevel(QWidget* parent) : QFrame(parent) {
   setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-Label::Label(QWidget* parent) : QLabel(parent) {}
+void CaptionLabel::SetCaption(const CaptionText& caption) {
+  if (!looks_) looks_ = std::make_unique<TextLooks>();
+  ::SetCaption(this, caption, captions_);
+}
 
-StaticText::StaticText(QWidget* parent) : QLabel(parent) {
+void CaptionLabel::paintEvent(QPaintEvent* event) {
+  if (looks_)
+    looks_->PaintLabel(*this, event, [&] { QLabel::paintEvent(event); });
+  else
+    QLabel::paintEvent(event);
+}
+
+void CaptionLabel::changeEvent(QEvent* event) {
+  if (looks_) looks_->Forget();
+  QLabel::changeEvent(event);
+}
+
+void CaptionLabel::resizeEvent(QResizeEvent* event) {
+  if (looks_) looks_->Forget();
+  QLabel::resizeEvent(event);
+}
+
+StaticText::StaticText(QWidget* parent) : CaptionLabel(parent) {
   setAlignment(Qt::AlignCenter);
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(1);

@@ -1,12 +1,15 @@
 #pragma once
 // Panels, group boxes, bevels, labels, static texts and the paint box.
 
+#include <memory>
+
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 
 #include "platform/ControlEvents.h"
 #include "platform/Format.h"
+#include "platform/TextLooks.h"
 
 enum class BevelCut { None, Lowered, Raised };
 
@@ -42,29 +45,41 @@ public:
   explicit Bevel(QWidget* parent);
 };
 
-class Label : public QLabel {
+// A label whose caption may follow every block: a changed caption allocates
+// nothing of ours, and a text it showed shortly before paints as a copy of
+// the pixels it had then.
+class CaptionLabel : public QLabel {
   Q_OBJECT
 public:
-  explicit Label(QWidget* parent);
+  explicit CaptionLabel(QWidget* parent) : QLabel(parent) {}
   QString Caption() const { return text(); }
   void SetCaption(const QString& caption) { setText(caption); }
-  void SetCaption(const CaptionText& caption) { ::SetCaption(this, caption, captions_); }
+  void SetCaption(const CaptionText& caption);
+  // How many paints copied the pixels of an earlier caption.
+  int CopiedPaints() const { return looks_ ? looks_->Copies() : 0; }
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
 private:
   CaptionBuffers captions_;
+  // Kept once the caption follows the blocks; other labels paint as QLabel.
+  std::unique_ptr<TextLooks> looks_;
+};
+
+class Label : public CaptionLabel {
+  Q_OBJECT
+public:
+  explicit Label(QWidget* parent) : CaptionLabel(parent) {}
 };
 
 // A static text: centred, with a sunken border.
-class StaticText : public QLabel {
+class StaticText : public CaptionLabel {
   Q_OBJECT
 public:
   explicit StaticText(QWidget* parent);
-  QString Caption() const { return text(); }
-  void SetCaption(const QString& caption) { setText(caption); }
-  void SetCaption(const CaptionText& caption) { ::SetCaption(this, caption, captions_); }
-
-private:
-  CaptionBuffers captions_;
 };
 
 class PaintBox : public QWidget {

@@ -1,0 +1,46 @@
+#pragma once
+// The pixels of a readout's recent texts. A readout that changes every block
+// mostly comes back to a text it showed shortly before (a level flickering
+// between two values, a counter settling); that text is then painted as a
+// copy of the pixels the label's own paint gave it, without laying out and
+// shaping it again. The pixels are taken from the window's backing store
+// right after the label painted them, so a copy is exactly what the label
+// would paint.
+
+#include <array>
+
+#include <QImage>
+#include <QString>
+
+class QLabel;
+class QPaintEvent;
+
+class TextLooks {
+public:
+  // Paints the label for event: from a kept look when its text has one and
+  // the event repaints only its contents, else by the label's own paint,
+  // whose result is then kept.
+  template <class Paint> void PaintLabel(QLabel& label, QPaintEvent* event, Paint paint) {
+    if (Show(label, event)) return;
+    paint();
+    Keep(label, event);
+  }
+  // Forgets every look: the font, colours, size, scale or state changed.
+  void Forget();
+  // How many paints were copies of a kept look.
+  int Copies() const { return copies_; }
+
+private:
+  bool Show(QLabel& label, QPaintEvent* event);
+  void Keep(QLabel& label, QPaintEvent* event);
+
+  struct Look {
+    QString text;
+    QImage pixels;
+    unsigned used = 0;
+  };
+  static constexpr int Kept = 32;
+  std::array<Look, Kept> looks_;
+  unsigned clock_ = 0;
+  int copies_ = 0;
+};
