@@ -21,7 +21,7 @@ void TForm1::AutoGClick(QObject*) {
   Frq1Click(this);
   Gen.SweepUp = true;
   Gen.SweepFreq = FrqFrom->Value();
-  LblNow->SetCaption(QString::fromStdString(FormatSweep(Gen.SweepFreq)));
+  LblNow->SetCaption(CaptionText().Append(FormatSweep(Gen.SweepFreq).c_str()));
 }
 
 void TForm1::FrqG1Change(QObject*) {
@@ -32,7 +32,7 @@ void TForm1::FrqG1Change(QObject*) {
 void TForm1::FrqFromChange(QObject*) {
   if (FrqFrom->Value() > FrqFrom->MaxValue) FrqFrom->SetValue(FrqFrom->MaxValue);
   if (AutoG->Checked())
-    LblNow->SetCaption(QString::fromStdString(FormatSweep(Gen.SweepFreq)));
+    LblNow->SetCaption(CaptionText().Append(FormatSweep(Gen.SweepFreq).c_str()));
   else
     LblNow->SetCaption(QString::number(FrqFrom->Value()));
 }

@@ -44,5 +44,6 @@ void TForm1::StepSweep() {
 
 void TForm1::ShowSweep() {
   SweepWithNextBlock = false;
-  if (AutoG->Checked()) LblNow->SetCaption(QString::fromStdString(FormatSweep(Gen.SweepFreq)));
+  if (AutoG->Checked())
+    LblNow->SetCaption(CaptionText().Append(FormatSweep(Gen.SweepFreq).c_str()));
 }

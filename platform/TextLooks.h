@@ -1,9 +1,9 @@
 #pragma once
 // The pixels of a readout's recent texts. A readout that changes every block
 // mostly comes back to a text it showed shortly before (a level flickering
-// between two values, a counter settling); that text is then painted as a
-// copy of the pixels the label's own paint gave it, without laying out and
-// shaping it again. The pixels are taken from the window's backing store
+// between two values, a counter settling, the sweep's next round); that text
+// is then painted as a copy of the pixels the label's own paint gave it,
+// without laying out and shaping it again. The pixels are taken from the window's backing store
 // right after the label painted them, so a copy is exactly what the label
 // would paint.
 
@@ -39,7 +39,9 @@ private:
     QImage pixels;
     unsigned used = 0;
   };
-  static constexpr int Kept = 32;
+  // Enough for the 40 steps of the sweep's default range, which come round
+  // in the same order: fewer would each be gone before it came back.
+  static constexpr int Kept = 64;
   std::array<Look, Kept> looks_;
   unsigned clock_ = 0;
   int copies_ = 0;

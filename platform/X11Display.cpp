@@ -82,6 +82,9 @@ struct Fence {
 };
 Fence fence;
 
+// The view whose posted flush will send every view's requests, if any.
+const X11Display* flushPoster = nullptr;
+
 // Whether a request of this sequence was sent at or before a later one.
 bool NotAfter(unsigned int sequence, unsigned int later) {
   return static_cast<int>(sequence - later) <= 0;
@@ -305,6 +308,8 @@ X11Display::X11Display(std::unique_ptr<Connection> x) : x_(std::move(x)) {
 }
 
 X11Display::~X11Display() {
+  // Its flush goes with it: the next view's request posts another.
+  if (flushPoster == this) flushPoster = nullptr;
   std::erase(Connection::Shown(), x_.get());
   QCoreApplication::instance()->removeNativeEventFilter(this);
   if (x_->above != nullptr) x_->above->removeEventFilter(this);
@@ -339,15 +344,16 @@ void X11Display::ScrollLeft(int distance) {
 // repaint request comes in the round after the block. Handed over just before
 // Qt paints, they leave with Qt's own requests in one write, which wakes the
 // server once. This flush, posted behind the repaint request, sends them when
-// the block repainted nothing of Qt's.
+// the block repainted nothing of Qt's; one view posts it for all.
 void X11Display::FlushSoon() {
-  if (std::exchange(flushPosted_, true)) return;
+  if (flushPoster != nullptr) return;
+  flushPoster = this;
   QCoreApplication::postEvent(this, new QEvent(FlushEvent), Qt::LowEventPriority);
 }
 
 bool X11Display::event(QEvent* event) {
   if (event->type() != FlushEvent) return QObject::event(event);
-  flushPosted_ = false;
+  flushPoster = nullptr;
   Connection::IssueAll();
   xcb_flush(x_->c);
   return true;

@@ -56,5 +56,4 @@ private:
 
   std::unique_ptr<Connection> x_;
   QWidget* window_ = nullptr;
-  bool flushPosted_ = false;
 };
