@@ -9,19 +9,21 @@
 
 namespace {
 
-// The label's scale when it is a whole number: at a fractional one its
-// edges fall inside device pixels that its neighbours share.
-int WholeScale(const QLabel& label) {
+// The label's scale when its looks can be kept: 0 at a fractional scale,
+// where its edges fall inside device pixels that its neighbours share, and
+// for a label without a background of its own, whose look shows what lies
+// behind it.
+int CopyableScale(const QLabel& label) {
   const qreal ratio = label.devicePixelRatioF();
   const int scale = qRound(ratio);
-  return scale >= 1 && ratio == scale ? scale : 0;
+  return scale >= 1 && ratio == scale && label.autoFillBackground() ? scale : 0;
 }
 
 } // namespace
 
 bool TextLooks::Show(QLabel& label, QPaintEvent* event) {
   const QRect contents = label.contentsRect();
-  const int scale = WholeScale(label);
+  const int scale = CopyableScale(label);
   if (scale == 0 || !contents.contains(event->rect())) return false;
   const QString text = label.text();
   const auto look = std::find_if(looks_.begin(), looks_.end(), [&](const Look& l) {
@@ -41,7 +43,7 @@ bool TextLooks::Show(QLabel& label, QPaintEvent* event) {
 // the paint covered all of its contents and the store is an image in memory.
 void TextLooks::Keep(QLabel& label, QPaintEvent* event) {
   const QRect contents = label.contentsRect();
-  const int scale = WholeScale(label);
+  const int scale = CopyableScale(label);
   if (scale == 0 || contents.isEmpty() || !event->region().contains(contents)) return;
   QPainter painter(&label);
   const QPaintEngine* engine = painter.paintEngine();

@@ -37,9 +37,12 @@ TEST(CaptionLabel, ACaptionShownAgainLooksAsAPlainLabelShowsIt) {
   auto* left = new Label(&window);
   auto* plainLeft = new QLabel(&window);
   const std::vector<std::pair<QLabel*, QLabel*>> pairs{{centred, plainCentred}, {left, plainLeft}};
+  // Readouts fill their own background; only such labels keep looks.
   for (int i = 0; i < 2; ++i) {
     pairs[i].first->setGeometry(4, 4 + 28 * i, 81, 18);
     pairs[i].second->setGeometry(100, 4 + 28 * i, 81, 18);
+    pairs[i].first->setAutoFillBackground(true);
+    pairs[i].second->setAutoFillBackground(true);
   }
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
