@@ -131,11 +131,10 @@ struct X11Display::Connection {
     uint32_t offset;
   };
   std::vector<Request> pending;
-  // The fence sent after this view's last puts, and how much of the ring
-  // they had used.
+  // The fence sent after this view's last requests, unless some were issued
+  // after it.
   unsigned int coveringFence = 0;
-  size_t ringUsed = 0;
-  bool unfenced = false; // requests issued after the last fence
+  bool unfenced = false;
 
   ~Connection() {
     if (gc != 0) xcb_free_gc(c, gc);
@@ -150,11 +149,14 @@ struct X11Display::Connection {
     return {r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale};
   }
 
-  // Whether the server has answered the fence sent after the last puts: the
-  // whole ring is then free, and the next puts write where the last began,
-  // into memory both sides still have in their caches.
+  // Whether every put has been issued and the server has answered the fence
+  // sent after them: the whole ring is then free, and the next puts write
+  // where the last began, into memory both sides still have in their caches.
   bool AllPutsRead() {
-    return !unfenced && ringUsed == ringOffset && ringOffset != 0 && Answered(c, coveringFence);
+    const bool putWaits = std::any_of(pending.begin(), pending.end(), [](const Request& r) {
+      return r.from == Request::PutFromMemory;
+    });
+    return ringOffset != 0 && !putWaits && !unfenced && Answered(c, coveringFence);
   }
 
   // Copies rect of the source, each pixel as a scale x scale block, into the
@@ -205,7 +207,6 @@ struct X11Display::Connection {
         xcb_copy_area(c, window, window, gc, static_cast<int16_t>(r.from), 0, 0, 0, w, h);
     }
     pending.clear();
-    ringUsed = ringOffset;
     return true;
   }
 
