@@ -21,15 +21,19 @@ int CopyableScale(const QLabel& label) {
 
 } // namespace
 
+TextLooks::Look* TextLooks::Find(const QString& text) {
+  const auto look = std::find_if(looks_.begin(), looks_.end(), [&](const Look& l) {
+    return !l.pixels.isNull() && l.text == text;
+  });
+  return look == looks_.end() ? nullptr : &*look;
+}
+
 bool TextLooks::Show(QLabel& label, QPaintEvent* event) {
   const QRect contents = label.contentsRect();
   const int scale = CopyableScale(label);
   if (scale == 0 || !contents.contains(event->rect())) return false;
-  const QString text = label.text();
-  const auto look = std::find_if(looks_.begin(), looks_.end(), [&](const Look& l) {
-    return !l.pixels.isNull() && l.text == text;
-  });
-  if (look == looks_.end() || look->pixels.size() != contents.size() * scale ||
+  Look* const look = Find(label.text());
+  if (look == nullptr || look->pixels.size() != contents.size() * scale ||
       look->pixels.devicePixelRatio() != scale)
     return false;
   QPainter painter(&label);
@@ -58,11 +62,10 @@ void TextLooks::Keep(QLabel& label, QPaintEvent* event) {
   if (!store->rect().contains(stored)) return;
 
   const QString text = label.text();
-  auto look = std::find_if(looks_.begin(), looks_.end(),
-                           [&](const Look& l) { return !l.pixels.isNull() && l.text == text; });
-  if (look == looks_.end())
-    look = std::min_element(looks_.begin(), looks_.end(),
-                            [](const Look& a, const Look& b) { return a.used < b.used; });
+  Look* look = Find(text);
+  if (look == nullptr)
+    look = &*std::min_element(looks_.begin(), looks_.end(),
+                              [](const Look& a, const Look& b) { return a.used < b.used; });
   look->text = text;
   look->pixels = store->copy(stored);
   look->pixels.setDevicePixelRatio(scale);

@@ -31,14 +31,15 @@ public:
   int Copies() const { return copies_; }
 
 private:
-  bool Show(QLabel& label, QPaintEvent* event);
-  void Keep(QLabel& label, QPaintEvent* event);
-
   struct Look {
     QString text;
     QImage pixels;
     unsigned used = 0;
   };
+  Look* Find(const QString& text);
+  bool Show(QLabel& label, QPaintEvent* event);
+  void Keep(QLabel& label, QPaintEvent* event);
+
   // Enough for the 40 steps of the sweep's default range, which come round
   // in the same order: fewer would each be gone before it came back.
   static constexpr int Kept = 64;
