@@ -3,9 +3,9 @@
 // mostly comes back to a text it showed shortly before (a level flickering
 // between two values, a counter settling, the sweep's next round); that text
 // is then painted as a copy of the pixels the label's own paint gave it,
-// without laying out and shaping it again. The pixels are taken from the window's backing store
-// right after the label painted them, so a copy is exactly what the label
-// would paint.
+// without laying out and shaping it again. The pixels are taken from the
+// window's backing store right after the label painted them, so a copy is
+// exactly what the label would paint.
 
 #include <array>
 
