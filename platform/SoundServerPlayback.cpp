@@ -4,16 +4,17 @@
 #include <cstring>
 
 namespace {
-// The server asks for more output a block (2048 frames) at a time, so the
-// audio thread wakes for the output about as often as for the input, not at
+// The server asks for more output two blocks (4096 frames) at a time, so the
+// audio thread wakes for the output half as often as for the input, not at
 // the server's default of a quarter of the latency.
-constexpr size_t kRequestFrames = 2048;
-// The server holds four blocks (171 ms) ahead of the speaker, so a change
+constexpr size_t kBlockFrames = 2048;
+constexpr size_t kRequestFrames = 2 * kBlockFrames;
+// The server holds six blocks (256 ms) ahead of the speaker, so a change
 // reaches the output within a buffer while the stream never runs dry. The
 // server keeps two requests of it in reserve and lets the device run on half
 // of the rest, one block: a shorter hold would have the device, and with it
 // the server, wake more often than once per block.
-constexpr size_t kHeldFrames = 4 * kRequestFrames;
+constexpr size_t kHeldFrames = 6 * kBlockFrames;
 // After an underrun or a reset, playing resumes once this much is there.
 constexpr pa_usec_t kStartThreshold = 20 * PA_USEC_PER_MSEC;
 } // namespace
