@@ -6,8 +6,7 @@
 uint32_t RandSeed = 0;
 
 uint32_t Random(uint32_t N) {
-  RandSeed = RandSeed * 134775813u + 1u;
-  return static_cast<uint32_t>((static_cast<uint64_t>(RandSeed) * N) >> 32);
+  return RandomStep(RandSeed, N);
 }
 
 void Randomize() {

@@ -12,6 +12,12 @@ extern uint32_t RandSeed;
 // 64-bit product RandSeed * N.
 uint32_t Random(uint32_t N);
 
+// Random's step on a seed of the caller's, which a loop keeps in a register.
+inline uint32_t RandomStep(uint32_t& Seed, uint32_t N) {
+  Seed = Seed * 134775813u + 1u;
+  return static_cast<uint32_t>((static_cast<uint64_t>(Seed) * N) >> 32);
+}
+
 // Seeds RandSeed from the clock: the low 32 bits of the monotonic clock in
 // nanoseconds, or of a millisecond tick count when that clock is unavailable.
 void Randomize();

@@ -82,25 +82,44 @@ void Synthesize(GeneratorState& State, const GenSources& Sources, int16_t* Block
     RightMask[j] = RouteMask(Sources[j], Sources[j].Right);
   }
 
-  const std::array<const int16_t*, 4> Table = {State.GenTable[0], State.GenTable[1],
-                                               State.GenTable[2], State.GenTable[3]};
+  // A stretch at a time, one source after the other into the stretch's sums:
+  // a source routed nowhere is not read at all, which leaves the caches to
+  // the tables that are. Each value is read before its phase moves; the
+  // noise moves by a random step, so its steps go on even unheard.
+  constexpr int Stretch = 480; // even: a stretch starts on a left sample
+  static_assert(OutBlockSamples % Stretch == 0);
+  std::array<int32_t, Stretch> Sum;
   std::array<uint32_t, 4> Phase = State.GenPhase;
-
-  for (int n = 0; n < OutBlockSamples; ++n) {
-    // Each value is read before its phase moves; the noise moves by a random step.
-    std::array<int32_t, 4> Value;
+  uint32_t Seed = RandSeed;
+  for (int Start = 0; Start < OutBlockSamples; Start += Stretch) {
+    Sum.fill(0);
     for (int j = 0; j < 4; ++j) {
-      Value[j] = Table[j][(Phase[j] & GenPhaseMask) >> GenPhaseShift];
-      const uint32_t Step = j == 2 ? Random(GenPhaseMask) : Inc[j];
-      Phase[j] = (Phase[j] + Step) & GenPhaseMask;
+      const int32_t Mask[2] = {LeftMask[j], RightMask[j]};
+      const int16_t* const Values = State.GenTable[j];
+      uint32_t P = Phase[j];
+      const auto Mix = [&](auto Step) {
+        if ((Mask[0] | Mask[1]) == 0) {
+          for (int i = 0; i < Stretch; ++i)
+            P = (P + Step()) & GenPhaseMask;
+          return;
+        }
+        for (int i = 0; i < Stretch; ++i) {
+          Sum[i] += Values[(P & GenPhaseMask) >> GenPhaseShift] & Mask[i & 1];
+          P = (P + Step()) & GenPhaseMask;
+        }
+      };
+      if (j == 2)
+        Mix([&Seed] { return RandomStep(Seed, GenPhaseMask); });
+      else
+        Mix([Step = Inc[j]] { return Step; });
+      Phase[j] = P;
     }
-    const std::array<int32_t, 4>& Mask = (n & 1) != 0 ? RightMask : LeftMask;
     // An overloaded sum stays at the rail: wrapped around, it would send a
     // full-scale step of the opposite sign to the speaker.
-    const int32_t Sum =
-        (Value[0] & Mask[0]) + (Value[1] & Mask[1]) + (Value[2] & Mask[2]) + (Value[3] & Mask[3]);
-    Block[n] = static_cast<int16_t>(std::clamp(Sum, Rail, FullScale));
+    for (int i = 0; i < Stretch; ++i)
+      Block[Start + i] = static_cast<int16_t>(std::clamp(Sum[i], Rail, FullScale));
   }
 
   State.GenPhase = Phase;
+  RandSeed = Seed;
 }

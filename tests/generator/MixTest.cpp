@@ -132,10 +132,11 @@ TEST_F(MixTest, ZeroHertzHoldsTheValueAtTheCurrentPhase) {
 TEST_F(MixTest, PhasesCarryOnAcrossBuffers) {
   Sources[1] = {true, 100, true, false};
   BuildTables(State, Sources);
-  State.GenFreq[1] = 1000;
+  State.GenFreq[0] = State.GenFreq[1] = 1000;
   Make();
-  // 24000 steps of 11184811 = 250 turns and 8000 phase units.
+  // 24000 steps of 11184811 = 250 turns and 8000 phase units, heard or not.
   EXPECT_EQ(State.GenPhase[1], 8000u);
+  EXPECT_EQ(State.GenPhase[0], 8000u);
   State.GenFreq[1] = 24000;
   Make();
   EXPECT_EQ(State.GenPhase[1], 8000u);
@@ -185,6 +186,12 @@ TEST_F(MixTest, NoiseDrawsOneRandomStepPerSample) {
   for (int n = 0; n < OutBlockSamples; ++n)
     Expected = Expected * 134775813u + 1u;
   const OutBlock Block = Make();
+  EXPECT_EQ(RandSeed, Expected);
+  // Routed nowhere, the noise still draws its steps.
+  Sources[2].Left = Sources[2].Right = false;
+  for (int n = 0; n < OutBlockSamples; ++n)
+    Expected = Expected * 134775813u + 1u;
+  Make();
   EXPECT_EQ(RandSeed, Expected);
 
   // Independent values A sin(theta), theta uniform: mean magnitude 2A / pi,
