@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QStandardPaths>
 
 #include "app/Export.h"
@@ -118,8 +119,15 @@ bool TForm1::SaveResponse(const QString& FileName) {
 }
 
 QImage TForm1::Picture() {
-  // Painted afresh from the bitmaps the screen shows, at the screen's scale.
-  return grab().toImage();
+  // Painted afresh from the bitmaps the screen shows, at the screen's scale;
+  // the window's repaint leaves out the readouts shown in windows of their
+  // own, whose pixels go on top.
+  QImage picture = grab().toImage();
+  QPainter painter(&picture);
+  for (const CaptionLabel* readout : BlockReadouts())
+    if (!readout->OwnWindowPixels().isNull())
+      painter.drawImage(readout->mapTo(this, QPoint(0, 0)), readout->OwnWindowPixels());
+  return picture;
 }
 
 bool TForm1::SavePicture(const QString& FileName, const QImage& Shown) {

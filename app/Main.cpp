@@ -152,6 +152,10 @@ void TForm1::FormDestroy(QObject*) {
   destroyed_ = true;
   NativeDisplay.reset();
   NativeScope.reset();
+  for (CaptionLabel* readout : BlockReadouts())
+    readout->ShowInOwnWindow(nullptr);
+  PeakLedDisplay1->ShowInOwnWindow(nullptr);
+  PeakLedDisplay2->ShowInOwnWindow(nullptr);
   DisplayBitmap.reset();
   ScopeBitmap.reset();
   ScopePrevious.reset();
@@ -285,6 +289,12 @@ void TForm1::ShowViewsInOwnWindows() {
   NativeDisplay = X11Display::Create(this, ToQRect(Geometry::Display), *DisplayBitmap, RulerPanel);
   if (NativeDisplay != nullptr)
     NativeScope = X11Display::Create(this, ToQRect(Geometry::Scope), *ScopeBitmap);
+  // The readouts and meters that change with every block go with the views.
+  QWidget* const own = NativeDisplay != nullptr ? this : nullptr;
+  for (CaptionLabel* readout : BlockReadouts())
+    readout->ShowInOwnWindow(own);
+  PeakLedDisplay1->ShowInOwnWindow(own);
+  PeakLedDisplay2->ShowInOwnWindow(own);
   update();
 }
 

@@ -284,6 +284,11 @@ public:
   // show DisplayBitmap and ScopeBitmap; none elsewhere, where the window's
   // repaint shows them.
   std::unique_ptr<X11Display> NativeDisplay, NativeScope;
+  // The readouts that change with the blocks, shown in windows of their own
+  // wherever the views are.
+  std::array<CaptionLabel*, 6> BlockReadouts() const {
+    return {Rlevel, Llevel, RFrq, LFrq, LabelY, LblNow};
+  }
   // The oscilloscope's drawing before ScopeBitmap's: each drawing goes to the
   // other bitmap, and only the rows that differ between them are repainted.
   std::unique_ptr<Bitmap> ScopePrevious;

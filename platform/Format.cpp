@@ -51,11 +51,12 @@ CaptionText& CaptionText::AppendFixed(double value, int width, int precision) {
   return *this;
 }
 
-void SetCaption(QLabel* label, const CaptionText& text, CaptionBuffers& buffers) {
-  if (label->text() == text.View()) return;
+bool SetCaption(QLabel* label, const CaptionText& text, CaptionBuffers& buffers) {
+  if (label->text() == text.View()) return false;
   // The spare is no longer the label's, so it is written in place.
   buffers.spare.resize(0);
   buffers.spare.append(text.View());
   label->setText(buffers.spare);
   std::swap(buffers.shown, buffers.spare);
+  return true;
 }

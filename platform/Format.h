@@ -47,4 +47,5 @@ struct CaptionBuffers {
 
 // Sets the label's text when it differs from text: an unchanged caption costs
 // neither an allocation nor a repaint, a changed one no allocation of ours.
-void SetCaption(QLabel* label, const CaptionText& text, CaptionBuffers& buffers);
+// Whether it changed.
+bool SetCaption(QLabel* label, const CaptionText& text, CaptionBuffers& buffers);

@@ -1,11 +1,14 @@
 #include "platform/TextLooks.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QLabel>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QTextDocument>
 
 namespace {
 
@@ -28,18 +31,24 @@ TextLooks::Look* TextLooks::Find(const QString& text) {
   return look == looks_.end() ? nullptr : &*look;
 }
 
-bool TextLooks::Show(QLabel& label, QPaintEvent* event) {
-  const QRect contents = label.contentsRect();
+const QImage* TextLooks::KeptLook(const QLabel& label) {
   const int scale = CopyableScale(label);
-  if (scale == 0 || !contents.contains(event->rect())) return false;
-  Look* const look = Find(label.text());
-  if (look == nullptr || look->pixels.size() != contents.size() * scale ||
+  Look* const look = scale == 0 ? nullptr : Find(label.text());
+  if (look == nullptr || look->pixels.size() != label.contentsRect().size() * scale ||
       look->pixels.devicePixelRatio() != scale)
-    return false;
-  QPainter painter(&label);
-  painter.drawImage(contents.topLeft(), look->pixels);
+    return nullptr;
   look->used = ++clock_;
   ++copies_;
+  return &look->pixels;
+}
+
+bool TextLooks::Show(QLabel& label, QPaintEvent* event) {
+  const QRect contents = label.contentsRect();
+  if (!contents.contains(event->rect())) return false;
+  const QImage* const pixels = KeptLook(label);
+  if (pixels == nullptr) return false;
+  QPainter painter(&label);
+  painter.drawImage(contents.topLeft(), *pixels);
   return true;
 }
 
@@ -60,16 +69,63 @@ void TextLooks::Keep(QLabel& label, QPaintEvent* event) {
   const QRect stored = toDevice.mapRect(contents);
   const auto* store = static_cast<const QImage*>(device);
   if (!store->rect().contains(stored)) return;
+  Store(label.text(), store->copy(stored), scale);
+}
 
-  const QString text = label.text();
+void TextLooks::Keep(const QLabel& label, const QImage& labelPixels) {
+  const int scale = CopyableScale(label);
+  const QRect contents = label.contentsRect();
+  if (scale == 0 || contents.isEmpty() || labelPixels.size() != label.size() * scale) return;
+  Store(label.text(), labelPixels.copy(QRect(contents.topLeft() * scale, contents.size() * scale)),
+        scale);
+}
+
+void TextLooks::Store(const QString& text, QImage pixels, int scale) {
   Look* look = Find(text);
   if (look == nullptr)
     look = &*std::min_element(looks_.begin(), looks_.end(),
                               [](const Look& a, const Look& b) { return a.used < b.used; });
   look->text = text;
-  look->pixels = store->copy(stored);
+  look->pixels = std::move(pixels);
   look->pixels.setDevicePixelRatio(scale);
   look->used = ++clock_;
+}
+
+void PaintCaption(const QLabel& label, QImage& labelPixels) {
+  const QRect contents = label.contentsRect();
+  QPainter painter(&labelPixels);
+  painter.fillRect(contents, label.palette().brush(label.backgroundRole()));
+  // The text's place as QLabel finds it: without an indent of its own, a
+  // framed label keeps half an x's width from the edges it is aligned to.
+  const QString text = label.text();
+  const int align = QStyle::visualAlignment(
+      text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight, label.alignment());
+  QRect place = contents.adjusted(label.margin(), label.margin(), -label.margin(), -label.margin());
+  int indent = label.indent();
+  if (indent < 0 && label.frameWidth() != 0)
+    indent = label.fontMetrics().horizontalAdvance(u'x') / 2 - label.margin();
+  if (indent > 0) {
+    if (align & Qt::AlignLeft)
+      place.setLeft(place.left() + indent);
+    else if (align & Qt::AlignRight)
+      place.setRight(place.right() - indent);
+    else if (align & Qt::AlignTop)
+      place.setTop(place.top() + indent);
+    else if (align & Qt::AlignBottom)
+      place.setBottom(place.bottom() - indent);
+  }
+  painter.setFont(label.font());
+  painter.setLayoutDirection(label.layoutDirection());
+  const int direction = text.isRightToLeft() ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight;
+  label.style()->drawItemText(&painter, place, align | direction, label.palette(),
+                              label.isEnabled(), text, label.foregroundRole());
+}
+
+bool PaintsCaption(const QLabel& label) {
+  const bool plain = label.textFormat() == Qt::PlainText ||
+                     (label.textFormat() == Qt::AutoText && !Qt::mightBeRichText(label.text()));
+  return plain && !label.wordWrap() && label.buddy() == nullptr && label.pixmap().isNull() &&
+         label.autoFillBackground();
 }
 
 void TextLooks::Forget() {

@@ -25,6 +25,12 @@ public:
     paint();
     Keep(label, event);
   }
+  // The kept look of the label's present text, its contents' pixels at the
+  // label's scale, or nullptr.
+  const QImage* KeptLook(const QLabel& label);
+  // Keeps the look of the label's present text from a picture of the whole
+  // label at its scale.
+  void Keep(const QLabel& label, const QImage& labelPixels);
   // Forgets every look: the font, colours, size, scale or state changed.
   void Forget();
   // How many paints were copies of a kept look.
@@ -39,6 +45,7 @@ private:
   Look* Find(const QString& text);
   bool Show(QLabel& label, QPaintEvent* event);
   void Keep(QLabel& label, QPaintEvent* event);
+  void Store(const QString& text, QImage pixels, int scale);
 
   // Enough for the 40 steps of the sweep's default range, which come round
   // in the same order: fewer would each be gone before it came back.
@@ -47,3 +54,11 @@ private:
   unsigned clock_ = 0;
   int copies_ = 0;
 };
+
+// Paints the label's contents, its background and text, into labelPixels, a
+// picture of the whole label at its scale, as the label's own paint would,
+// without the label's paint event around it: for a label PaintsCaption
+// accepts (plain text on a background of its own, no word wrap, picture or
+// buddy).
+void PaintCaption(const QLabel& label, QImage& labelPixels);
+bool PaintsCaption(const QLabel& label);

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QRegion>
 #include <QWidget>
 
@@ -117,9 +118,13 @@ struct X11Display::Connection {
   size_t ringPixels = 0, ringOffset = 0;
   uint8_t depth = 0;
   int scale = 1;
+  // Screen pixels per source pixel along each side: the scale for a bitmap
+  // of logical pixels, 1 for a picture of screen pixels.
+  int blocks = 1;
   QRect area; // in the program's window, logical pixels
   QRect hole; // in the bitmap's coordinates
   const Bitmap* source = nullptr;
+  const QImage* devicePixels = nullptr;
   QWidget* above = nullptr;
   bool obscured = true; // partly covered by another window, or unmapped
   // A copy of the window onto itself from column `from` to 0, or a put of a
@@ -144,9 +149,15 @@ struct X11Display::Connection {
     if (memory != nullptr) shmdt(memory);
   }
 
-  // Device pixels of a rectangle in the bitmap's coordinates.
+  // Device pixels of a rectangle in the source's coordinates.
   QRect Device(QRect r) const {
-    return {r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale};
+    return {r.x() * blocks, r.y() * blocks, r.width() * blocks, r.height() * blocks};
+  }
+  // The source's size, in its own pixels.
+  QSize Extent() const { return area.size() * scale / blocks; }
+  const QRgb* Row(int y) const {
+    return devicePixels != nullptr ? reinterpret_cast<const QRgb*>(devicePixels->constScanLine(y))
+                                   : source->Row(y);
   }
 
   // Whether every put has been issued and the server has answered the fence
@@ -167,7 +178,7 @@ struct X11Display::Connection {
   // two views' worth, has been: the server, which handles requests in order,
   // has long read it by then.
   void Put(QRect rect) {
-    rect &= QRect(QPoint(0, 0), area.size());
+    rect &= QRect(QPoint(0, 0), Extent());
     if (rect.isEmpty()) return;
     const QRect device = Device(rect);
     const size_t pixels = size_t(device.width()) * size_t(device.height());
@@ -175,16 +186,16 @@ struct X11Display::Connection {
     uint32_t* const base = memory + ringOffset;
     const int stride = device.width();
     for (int y = 0; y < rect.height(); ++y) {
-      const QRgb* from = source->Row(rect.top() + y) + rect.left();
-      uint32_t* const first = base + y * scale * stride;
-      if (scale == 1) {
+      const QRgb* from = Row(rect.top() + y) + rect.left();
+      uint32_t* const first = base + y * blocks * stride;
+      if (blocks == 1) {
         std::copy_n(from, rect.width(), first);
         continue;
       }
       uint32_t* to = first;
       for (int x = 0; x < rect.width(); ++x)
-        to = std::fill_n(to, scale, from[x]);
-      for (int i = 1; i < scale; ++i)
+        to = std::fill_n(to, blocks, from[x]);
+      for (int i = 1; i < blocks; ++i)
         std::copy_n(first, stride, first + i * stride);
     }
     pending.push_back(
@@ -240,6 +251,16 @@ struct X11Display::Connection {
 
 std::unique_ptr<X11Display> X11Display::Create(QWidget* window, QRect area, const Bitmap& source,
                                                QWidget* above) {
+  return Make(window, area, &source, nullptr, above);
+}
+
+std::unique_ptr<X11Display> X11Display::Create(QWidget* window, QRect area,
+                                               const QImage& devicePixels) {
+  return Make(window, area, nullptr, &devicePixels, nullptr);
+}
+
+std::unique_ptr<X11Display> X11Display::Make(QWidget* window, QRect area, const Bitmap* source,
+                                             const QImage* devicePixels, QWidget* above) {
   if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
   const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (x11 == nullptr || x11->connection() == nullptr) return nullptr;
@@ -260,9 +281,17 @@ std::unique_ptr<X11Display> X11Display::Create(QWidget* window, QRect area, cons
   x->depth = geometry->depth;
   x->scale = scale;
   x->area = area;
-  x->source = &source;
+  x->source = source;
+  x->devicePixels = devicePixels;
+  if (devicePixels != nullptr) {
+    if (devicePixels->size() != area.size() * scale ||
+        devicePixels->format() != QImage::Format_RGB32)
+      return nullptr;
+  } else {
+    x->blocks = scale;
+  }
   x->above = above;
-  const QRect device = x->Device(area);
+  const QRect device(area.topLeft() * scale, area.size() * scale);
   x->ringPixels = 2 * size_t(device.width()) * size_t(device.height());
   x->shmid = shmget(IPC_PRIVATE, x->ringPixels * sizeof(uint32_t), IPC_CREAT | 0600);
   if (x->shmid < 0) return nullptr;
@@ -332,7 +361,7 @@ void X11Display::ScrollLeft(int distance) {
     Put(QRect(0, 0, width, height));
     return;
   }
-  x.pending.push_back({x.Device(QRect(0, 0, width - distance, height)), distance * x.scale, 0});
+  x.pending.push_back({x.Device(QRect(0, 0, width - distance, height)), distance * x.blocks, 0});
   x.Put(QRect(width - distance, 0, distance, height));
   // The columns that came from under the hole were not there to copy.
   if (!x.hole.isEmpty())
@@ -423,10 +452,10 @@ bool X11Display::nativeEventFilter(const QByteArray& eventType, void* message, q
   case XCB_EXPOSE: {
     const auto* e = static_cast<const xcb_expose_event_t*>(message);
     if (e->window != x.window) return false;
-    // The logical pixels the exposed device pixels belong to.
-    const int left = e->x / x.scale, top = e->y / x.scale;
-    const int right = (e->x + e->width + x.scale - 1) / x.scale;
-    const int bottom = (e->y + e->height + x.scale - 1) / x.scale;
+    // The source's pixels the exposed device pixels belong to.
+    const int b = x.blocks;
+    const int left = e->x / b, top = e->y / b;
+    const int right = (e->x + e->width + b - 1) / b, bottom = (e->y + e->height + b - 1) / b;
     x.PutAroundHole(QRect(left, top, right - left, bottom - top));
     FlushSoon();
     return true;

@@ -20,6 +20,7 @@
 #include <QRect>
 
 class Bitmap;
+class QImage;
 class QWidget;
 
 class X11Display : public QObject, public QAbstractNativeEventFilter {
@@ -32,6 +33,11 @@ public:
   // replaced by Put. GUI thread only.
   static std::unique_ptr<X11Display> Create(QWidget* window, QRect area, const Bitmap& source,
                                             QWidget* above = nullptr);
+  // The same for a picture drawn at the window's scale: `devicePixels` holds
+  // the area's screen pixels (an RGB32 image of its size times the scale),
+  // shown one for one, and Put takes rectangles of its pixels.
+  static std::unique_ptr<X11Display> Create(QWidget* window, QRect area,
+                                            const QImage& devicePixels);
   ~X11Display() override;
 
   // Shows the pixels of rect, in the bitmap's coordinates; with a source, that
@@ -50,6 +56,8 @@ protected:
 private:
   struct Connection;
   explicit X11Display(std::unique_ptr<Connection> x);
+  static std::unique_ptr<X11Display> Make(QWidget* window, QRect area, const Bitmap* source,
+                                          const QImage* devicePixels, QWidget* above);
   void FollowHole();
   // Sends what was asked once Qt's repaint of the same block has had its turn.
   void FlushSoon();

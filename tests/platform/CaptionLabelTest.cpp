@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QTest>
 
@@ -43,6 +44,11 @@ TEST(CaptionLabel, ACaptionShownAgainLooksAsAPlainLabelShowsIt) {
     pairs[i].second->setGeometry(100, 4 + 28 * i, 81, 18);
     pairs[i].first->setAutoFillBackground(true);
     pairs[i].second->setAutoFillBackground(true);
+    // Not the application's font: the label's own must be the one drawn.
+    QFont font = pairs[i].first->font();
+    font.setBold(true);
+    pairs[i].first->setFont(font);
+    pairs[i].second->setFont(font);
   }
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -67,6 +73,16 @@ TEST(CaptionLabel, ACaptionShownAgainLooksAsAPlainLabelShowsIt) {
       if (!whole) continue;
       EXPECT_EQ(Shown(window, *readout), Shown(window, *plain))
           << step << " in " << readout->metaObject()->className();
+      // What a readout's own window shows: its contents painted without its
+      // paint event, over contents blacked out, look as its paint.
+      QImage painted(plain->size() * window.devicePixelRatio(), QImage::Format_RGB32);
+      painted.setDevicePixelRatio(window.devicePixelRatio());
+      plain->render(&painted);
+      const QImage rendered = painted.copy();
+      QPainter(&painted).fillRect(plain->contentsRect(), Qt::black);
+      ASSERT_TRUE(PaintsCaption(*plain));
+      PaintCaption(*plain, painted);
+      EXPECT_EQ(painted, rendered) << step << " in " << readout->metaObject()->className();
     }
   }
   // Whole-number scales copy a caption shown before under the same colours
