@@ -121,12 +121,11 @@ bool TForm1::SaveResponse(const QString& FileName) {
 QImage TForm1::Picture() {
   // Painted afresh from the bitmaps the screen shows, at the screen's scale;
   // the window's repaint leaves out the readouts shown in windows of their
-  // own, whose pixels go on top.
+  // own, which paint themselves on top.
   QImage picture = grab().toImage();
   QPainter painter(&picture);
-  for (const CaptionLabel* readout : BlockReadouts())
-    if (!readout->OwnWindowPixels().isNull())
-      painter.drawImage(readout->mapTo(this, QPoint(0, 0)), readout->OwnWindowPixels());
+  for (CaptionLabel* readout : BlockReadouts())
+    if (readout->InOwnWindow()) readout->render(&painter, readout->mapTo(this, QPoint(0, 0)));
   return picture;
 }
 

@@ -67,8 +67,7 @@ public:
   // before. Made for the label's present place and scale: a move, resize or
   // hide hands it back to Qt.
   void ShowInOwnWindow(QWidget* window);
-  // The screen pixels the label's own window shows, or a null image.
-  const QImage& OwnWindowPixels() const { return ownPixels_; }
+  bool InOwnWindow() const { return own_ != nullptr; }
 
 protected:
   void paintEvent(QPaintEvent* event) override;

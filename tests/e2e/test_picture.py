@@ -1,6 +1,8 @@
 """Save Picture… from the display's menu writes the window as shown: it equals a screenshot,
 taken after a second of a moving tone on both oscilloscope traces, at the scale PICTURE_SCALE
-names (1 unless set). Traces left behind by an earlier block, or drawn a pixel off, differ."""
+names (1 unless set). Traces left behind by an earlier block, or drawn a pixel off, differ, as
+does a readout (the frequency counter's, which STOP leaves as it is) whose own window missed a
+change: the picture paints every readout afresh from its text."""
 
 import os
 import time
@@ -8,6 +10,7 @@ import time
 import layout
 import screen
 import sound
+import x11
 from session import check, log, main
 
 SCALE = int(os.environ.get("PICTURE_SCALE", "1"))
@@ -18,7 +21,8 @@ def scaled(point):
 
 
 def test(session):
-    session.start_with_settings({"CB31": 1, "CB32": 1, "CB33": 1, "CB29": 1, "CB44": 1, "CB45": 1},
+    session.start_with_settings({"CB31": 1, "CB32": 1, "CB33": 1, "CB29": 1, "CB44": 1, "CB45": 1,
+                                 "CB20": 1},
                                 (1280 * SCALE, 1024 * SCALE), env={"QT_SCALE_FACTOR": str(SCALE)})
     # 2048 samples are not a whole number of its periods: the traces move with every block;
     # the automatic Y scale keeps them on the screen.
@@ -33,6 +37,11 @@ def test(session):
     left, top, width, height = (v * SCALE for v in layout.SCOPE_AREA)
     traces = {shot.pixel(x, y) for y in range(top, top + height) for x in range(left, left + width)}
     check({screen.AQUA, screen.FUCHSIA} <= traces, "the oscilloscope shows no traces")
+    # The display, the oscilloscope, the six readouts that follow the blocks and the two
+    # meters show in windows of their own, which the picture must match as well.
+    with x11.Connection(session.display) as x:
+        own = len(x.children(int(session.window)))
+    check(own >= 10, "%d windows of their own in the program's window" % own)
     path = session.out / "saved.png"  # kept for a look when the test fails
     # The display's menu, and its command by its key.
     display = scaled(screen.centre(layout.DISPLAY_AREA))

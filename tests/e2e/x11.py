@@ -54,6 +54,13 @@ class Connection:
         self.sock.sendall(header + raw + b"\0" * _pad(len(raw)))
         return struct.unpack_from("<I", self._reply(), 8)[0]
 
+    def children(self, window):
+        """The windows whose parent is `window` (QueryTree)."""
+        self.sock.sendall(struct.pack("<BBHI", 15, 0, 2, window))
+        reply = self._reply()
+        count = struct.unpack_from("<H", reply, 16)[0]
+        return struct.unpack_from("<%dI" % count, reply, 32)
+
     def sync(self):
         """A round trip (GetInputFocus): every earlier request has been handled."""
         self.sock.sendall(struct.pack("<BBH", 43, 0, 1))
