@@ -152,10 +152,7 @@ void TForm1::FormDestroy(QObject*) {
   destroyed_ = true;
   NativeDisplay.reset();
   NativeScope.reset();
-  for (CaptionLabel* readout : BlockReadouts())
-    readout->ShowInOwnWindow(nullptr);
-  PeakLedDisplay1->ShowInOwnWindow(nullptr);
-  PeakLedDisplay2->ShowInOwnWindow(nullptr);
+  ShowReadoutsInOwnWindows(nullptr);
   DisplayBitmap.reset();
   ScopeBitmap.reset();
   ScopePrevious.reset();
@@ -290,12 +287,15 @@ void TForm1::ShowViewsInOwnWindows() {
   if (NativeDisplay != nullptr)
     NativeScope = X11Display::Create(this, ToQRect(Geometry::Scope), *ScopeBitmap);
   // The readouts and meters that change with every block go with the views.
-  QWidget* const own = NativeDisplay != nullptr ? this : nullptr;
-  for (CaptionLabel* readout : BlockReadouts())
-    readout->ShowInOwnWindow(own);
-  PeakLedDisplay1->ShowInOwnWindow(own);
-  PeakLedDisplay2->ShowInOwnWindow(own);
+  ShowReadoutsInOwnWindows(NativeDisplay != nullptr ? this : nullptr);
   update();
+}
+
+void TForm1::ShowReadoutsInOwnWindows(QWidget* window) {
+  for (CaptionLabel* readout : BlockReadouts())
+    readout->ShowInOwnWindow(window);
+  PeakLedDisplay1->ShowInOwnWindow(window);
+  PeakLedDisplay2->ShowInOwnWindow(window);
 }
 
 void TForm1::changeEvent(QEvent* e) {

@@ -258,6 +258,9 @@ public:
   // Marks an area of the window for repaint from the bitmaps.
   void CopyToWindow(const Geometry::Area& area);
   void ShowViewsInOwnWindows();
+  // The readouts and meters that change with every block in windows of their
+  // own on `window`, or, with nullptr, back in Qt's repaint.
+  void ShowReadoutsInOwnWindows(QWidget* window);
   // Moves what the window shows of an area dx pixels sideways, as its bitmap
   // moved, and marks only the uncovered columns for repaint from the bitmap.
   void ScrollWindow(const Geometry::Area& area, int dx);
