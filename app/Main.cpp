@@ -196,9 +196,9 @@ void TForm1::CopyToWindow(const Geometry::Area& area) {
     if (!band.isEmpty()) update(band);
 }
 
-void TForm1::ScrollWindow(const Geometry::Area& area, int dx) {
+void TForm1::ScrollWindow(const Geometry::Area& area, int dx, const Bitmap* edge) {
   if (NativeDisplay != nullptr && dx < 0 && ToQRect(area) == ToQRect(Geometry::Display)) {
-    NativeDisplay->ScrollLeft(-dx);
+    NativeDisplay->ScrollLeft(-dx, edge);
     return;
   }
   for (const QRect& band : BandsAroundRuler(area, RulerPanel))

@@ -262,8 +262,9 @@ public:
   // own on `window`, or, with nullptr, back in Qt's repaint.
   void ShowReadoutsInOwnWindows(QWidget* window);
   // Moves what the window shows of an area dx pixels sideways, as its bitmap
-  // moved, and marks only the uncovered columns for repaint from the bitmap.
-  void ScrollWindow(const Geometry::Area& area, int dx);
+  // moved, and marks only the uncovered columns for repaint from the bitmap;
+  // an edge is the column they each repeat, as Bitmap::ScrollLeft leaves them.
+  void ScrollWindow(const Geometry::Area& area, int dx, const Bitmap* edge = nullptr);
 
   // State.
   std::unique_ptr<WaveAudio> Audio;

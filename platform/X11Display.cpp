@@ -86,6 +86,9 @@ Fence fence;
 
 // The view whose posted flush will send every view's requests, if any.
 const X11Display* flushPoster = nullptr;
+// Gathers open, and whether a request waits for the last one to end.
+int gathering = 0;
+bool gathered = false;
 
 // Whether a request of this sequence was sent at or before a later one.
 bool NotAfter(unsigned int sequence, unsigned int later) {
@@ -178,7 +181,9 @@ struct X11Display::Connection {
   // has answered a fence sent after its put, or else after the whole segment,
   // two views' worth, has been: the server, which handles requests in order,
   // has long read it by then.
-  void Put(QRect rect) {
+  // With an edge, the rows it has repeat its one column instead: read from
+  // there, the new columns of a scroll cost no reads of the whole bitmap's rows.
+  void Put(QRect rect, const Bitmap* edge = nullptr) {
     rect &= QRect(QPoint(0, 0), Extent());
     if (rect.isEmpty()) return;
     const QRect device = Device(rect);
@@ -189,11 +194,11 @@ struct X11Display::Connection {
     for (int y = 0; y < rect.height(); ++y) {
       const QRgb* from = Row(rect.top() + y) + rect.left();
       uint32_t* const first = base + y * blocks * stride;
-      if (blocks == 1) {
+      if (edge != nullptr && rect.top() + y < edge->Height() && edge->Width() > 0) {
+        std::fill_n(first, stride, edge->Row(rect.top() + y)[0]);
+      } else if (blocks == 1) {
         std::copy_n(from, rect.width(), first);
-        continue;
-      }
-      if (blocks == 2) {
+      } else if (blocks == 2) {
         // Each pixel and its twin in one store, a loop the compiler widens.
         for (int x = 0, width = rect.width(); x < width; ++x) {
           const uint64_t twins = uint64_t{from[x]} * 0x100000001u;
@@ -361,7 +366,7 @@ void X11Display::Put(QRect rect, const Bitmap* source) {
   FlushSoon();
 }
 
-void X11Display::ScrollLeft(int distance) {
+void X11Display::ScrollLeft(int distance, const Bitmap* edge) {
   Connection& x = *x_;
   const int width = x.area.width(), height = x.area.height();
   if (distance <= 0) return;
@@ -371,7 +376,7 @@ void X11Display::ScrollLeft(int distance) {
     return;
   }
   x.pending.push_back({x.Device(QRect(0, 0, width - distance, height)), distance * x.blocks, 0});
-  x.Put(QRect(width - distance, 0, distance, height));
+  x.Put(QRect(width - distance, 0, distance, height), edge);
   // The columns that came from under the hole were not there to copy.
   if (!x.hole.isEmpty())
     x.Put(QRect(x.hole.left() - distance, x.hole.top(), distance, x.hole.height()));
@@ -385,6 +390,10 @@ void X11Display::ScrollLeft(int distance) {
 // server once. This flush, posted behind the repaint request, sends them when
 // the block repainted nothing of Qt's; one view posts it for all.
 void X11Display::FlushSoon() {
+  if (gathering > 0) {
+    gathered = true;
+    return;
+  }
   if (flushPoster != nullptr) return;
   flushPoster = this;
   QCoreApplication::postEvent(this, new QEvent(FlushEvent), Qt::LowEventPriority);
@@ -393,9 +402,24 @@ void X11Display::FlushSoon() {
 bool X11Display::event(QEvent* event) {
   if (event->type() != FlushEvent) return QObject::event(event);
   flushPoster = nullptr;
-  Connection::IssueAll();
-  xcb_flush(x_->c);
+  Send();
   return true;
+}
+
+void X11Display::Send() {
+  const std::vector<Connection*>& shown = Connection::Shown();
+  if (shown.empty()) return;
+  Connection::IssueAll();
+  xcb_flush(shown.front()->c);
+}
+
+X11Display::Gather::Gather() {
+  ++gathering;
+}
+
+X11Display::Gather::~Gather() {
+  if (--gathering > 0 || !std::exchange(gathered, false)) return;
+  Send();
 }
 
 bool X11Display::eventFilter(QObject* watched, QEvent* event) {

@@ -5,9 +5,10 @@
 // window shows a bitmap; every pixel changed in the bitmap must be handed over
 // (Put, ScrollLeft) as it is with the window's repaint.
 //
-// The requests go over Qt's own connection to the server, handed over just
-// before the window's repaint of the same block, so they and the repaint
-// reach the server together and wake it once.
+// The requests go over Qt's own connection to the server: those of a block
+// drawn inside a Gather leave in one write when it ends; others are handed
+// over just before the window's repaint, so they and the repaint reach the
+// server together and wake it once.
 //
 // Pointer events pass through the child window to the program's window. A
 // widget lying over the view (the ruler) stays visible: the child window
@@ -44,8 +45,20 @@ public:
   // bitmap is the one shown from now on.
   void Put(QRect rect, const Bitmap* source = nullptr);
   // The bitmap moved `distance` columns left: the window's picture moves
-  // with one copy and the freed columns come from the bitmap.
-  void ScrollLeft(int distance);
+  // with one copy and the freed columns come from the bitmap, or, in the rows
+  // `edge` has, from its first column, which each of them repeats.
+  void ScrollLeft(int distance, const Bitmap* edge = nullptr);
+
+  // While one lives, what the views are asked to show waits, and leaves in
+  // one write when the last ends: a block drawn outside Qt's repaint wakes
+  // neither the server nor the event loop more than once. GUI thread only.
+  class Gather {
+  public:
+    Gather();
+    ~Gather();
+    Gather(const Gather&) = delete;
+    Gather& operator=(const Gather&) = delete;
+  };
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -59,8 +72,11 @@ private:
   static std::unique_ptr<X11Display> Make(QWidget* window, QRect area, const Bitmap* source,
                                           const QImage* devicePixels, QWidget* above);
   void FollowHole();
-  // Sends what was asked once Qt's repaint of the same block has had its turn.
+  // Sends what was asked once Qt's repaint of the same block has had its
+  // turn, or when the gather around it ends.
   void FlushSoon();
+  // Hands every view's requests to the connection and sends them.
+  static void Send();
 
   std::unique_ptr<Connection> x_;
   QWidget* window_ = nullptr;

@@ -58,6 +58,8 @@ def check_scale(session, scale):
     left, top, width, height = (v * scale for v in layout.DISPLAY_AREA)
     covered(session.display, (session.origin[0] + left + 300 * scale, session.origin[1] + top +
                               200 * scale, 200 * scale, 300 * scale), 1)
+    # Uncovered, a few hundred columns come in by scrolling alone before STOP.
+    time.sleep(1.5)
     stop_x, stop_y = (v * scale for v in (layout.BTN_STOP[0] + 5, layout.BTN_STOP[1] + 5))
     session.xdotool("mousemove", "--sync", str(session.origin[0] + stop_x),
                     str(session.origin[1] + stop_y), "click", "1")
