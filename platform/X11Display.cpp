@@ -90,6 +90,20 @@ const X11Display* flushPoster = nullptr;
 int gathering = 0;
 bool gathered = false;
 
+// A column of pixels: row y's pixel is first[y * step], for y below height.
+struct Column {
+  const QRgb* first = nullptr;
+  qsizetype step = 0;
+  int height = 0;
+};
+
+// Column 0 of a bitmap; none for a bitmap without columns.
+Column FirstColumnOf(const Bitmap* bitmap) {
+  if (bitmap == nullptr || bitmap->Width() <= 0 || bitmap->Height() <= 0) return {};
+  const qsizetype step = bitmap->Height() > 1 ? bitmap->Row(1) - bitmap->Row(0) : 0;
+  return {bitmap->Row(0), step, bitmap->Height()};
+}
+
 // Whether a request of this sequence was sent at or before a later one.
 bool NotAfter(unsigned int sequence, unsigned int later) {
   return static_cast<int>(sequence - later) <= 0;
@@ -144,6 +158,14 @@ struct X11Display::Connection {
   // after it.
   unsigned int coveringFence = 0;
   bool unfenced = false;
+  // Which recorded column each of the source's columns repeats (-1: none
+  // known). Every column a scroll frees repeats the column it was given, so
+  // the columns that come out from under the hole are put from a few KB kept
+  // here instead of from a row each of the whole bitmap, long out of the
+  // caches. A slot is written again only once no column can still repeat it.
+  std::vector<int> repeats;
+  std::vector<QRgb> recorded; // slotCount x the source's height
+  int slotCount = 0, nextSlot = 0;
 
   ~Connection() {
     if (gc != 0) xcb_free_gc(c, gc);
@@ -183,7 +205,7 @@ struct X11Display::Connection {
   // has long read it by then.
   // With an edge, the rows it has repeat its one column instead: read from
   // there, the new columns of a scroll cost no reads of the whole bitmap's rows.
-  void Put(QRect rect, const Bitmap* edge = nullptr) {
+  void Put(QRect rect, Column edge = {}) {
     rect &= QRect(QPoint(0, 0), Extent());
     if (rect.isEmpty()) return;
     const QRect device = Device(rect);
@@ -194,8 +216,8 @@ struct X11Display::Connection {
     for (int y = 0; y < rect.height(); ++y) {
       const QRgb* from = Row(rect.top() + y) + rect.left();
       uint32_t* const first = base + y * blocks * stride;
-      if (edge != nullptr && rect.top() + y < edge->Height() && edge->Width() > 0) {
-        std::fill_n(first, stride, edge->Row(rect.top() + y)[0]);
+      if (rect.top() + y < edge.height) {
+        std::fill_n(first, stride, edge.first[(rect.top() + y) * edge.step]);
       } else if (blocks == 1) {
         std::copy_n(from, rect.width(), first);
       } else if (blocks == 2) {
@@ -260,6 +282,58 @@ struct X11Display::Connection {
   void PutAroundHole(QRect rect) {
     for (const QRect& r : QRegion(rect) - hole)
       Put(r);
+  }
+
+  // The source moved `distance` columns left, its freed columns repeating
+  // edge's first column in every row, or, without such an edge, unknown.
+  void RecordScroll(int distance, const Bitmap* edge) {
+    const QSize extent = Extent();
+    const int width = extent.width(), height = extent.height();
+    repeats.resize(size_t(width), -1);
+    const int kept = std::max(width - distance, 0);
+    std::copy_n(repeats.begin() + (width - kept), kept, repeats.begin());
+    const Column column = FirstColumnOf(edge);
+    int slot = -1;
+    if (column.height >= height && height > 0) {
+      // Enough slots that one is reused only after its columns have left.
+      const int needed = (width + distance - 1) / distance + 1;
+      if (needed > slotCount) {
+        slotCount = needed;
+        nextSlot = 0;
+        recorded.assign(size_t(slotCount) * size_t(height), 0);
+        std::fill(repeats.begin(), repeats.end(), -1);
+      }
+      slot = nextSlot;
+      nextSlot = (nextSlot + 1) % slotCount;
+      QRgb* to = recorded.data() + size_t(slot) * size_t(height);
+      for (int y = 0; y < height; ++y)
+        to[y] = column.first[y * column.step];
+    }
+    std::fill(repeats.begin() + kept, repeats.end(), slot);
+  }
+
+  // The source's pixels of these columns changed other than by a scroll.
+  void Forget(QRect rect) {
+    rect &= QRect(0, 0, int(repeats.size()), 1 << 30);
+    std::fill_n(repeats.begin() + rect.left(), std::max(rect.width(), 0), -1);
+  }
+
+  // Puts rect, the columns that repeat a recorded column from there.
+  void PutRecorded(QRect rect) {
+    rect &= QRect(QPoint(0, 0), Extent());
+    const int height = Extent().height();
+    for (int x = rect.left(), end = rect.right() + 1; x < end;) {
+      const int slot = x < int(repeats.size()) ? repeats[size_t(x)] : -1;
+      int next = x + 1;
+      while (next < end && next < int(repeats.size()) && repeats[size_t(next)] == slot)
+        ++next;
+      const QRect run(x, rect.top(), next - x, rect.height());
+      if (slot >= 0)
+        Put(run, {recorded.data() + size_t(slot) * size_t(height), 1, height});
+      else
+        Put(run);
+      x = next;
+    }
   }
 };
 
@@ -361,7 +435,9 @@ X11Display::~X11Display() {
 }
 
 void X11Display::Put(QRect rect, const Bitmap* source) {
+  if (source != nullptr && source != x_->source) x_->Forget(QRect(QPoint(0, 0), x_->Extent()));
   if (source != nullptr) x_->source = source;
+  x_->Forget(rect);
   x_->PutAroundHole(rect);
   FlushSoon();
 }
@@ -370,16 +446,17 @@ void X11Display::ScrollLeft(int distance, const Bitmap* edge) {
   Connection& x = *x_;
   const int width = x.area.width(), height = x.area.height();
   if (distance <= 0) return;
+  x.RecordScroll(distance, edge);
   if (x.obscured || distance >= width) {
     // What another window covers cannot be copied: the whole picture goes.
     Put(QRect(0, 0, width, height));
     return;
   }
   x.pending.push_back({x.Device(QRect(0, 0, width - distance, height)), distance * x.blocks, 0});
-  x.Put(QRect(width - distance, 0, distance, height), edge);
+  x.Put(QRect(width - distance, 0, distance, height), FirstColumnOf(edge));
   // The columns that came from under the hole were not there to copy.
   if (!x.hole.isEmpty())
-    x.Put(QRect(x.hole.left() - distance, x.hole.top(), distance, x.hole.height()));
+    x.PutRecorded(QRect(x.hole.left() - distance, x.hole.top(), distance, x.hole.height()));
   FlushSoon();
 }
 
