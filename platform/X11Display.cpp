@@ -448,8 +448,10 @@ void X11Display::ScrollLeft(int distance, const Bitmap* edge) {
   if (distance <= 0) return;
   x.RecordScroll(distance, edge);
   if (x.obscured || distance >= width) {
-    // What another window covers cannot be copied: the whole picture goes.
-    Put(QRect(0, 0, width, height));
+    // What another window covers cannot be copied: the whole picture goes,
+    // and the columns keep what they repeat.
+    x.PutAroundHole(QRect(0, 0, width, height));
+    FlushSoon();
     return;
   }
   x.pending.push_back({x.Device(QRect(0, 0, width - distance, height)), distance * x.blocks, 0});
