@@ -61,7 +61,9 @@ TColor ColorOf(const QWidget* control) {
 }
 
 void SetFontColor(QWidget* control, TColor color) {
-  if (control->property(kFontColor).isValid() && FontColorOf(control) == color) return;
+  // Called with every block: one lookup of the property by name, not two.
+  if (const QVariant v = control->property(kFontColor); v.isValid() && v.value<TColor>() == color)
+    return;
   control->setProperty(kFontColor, QVariant::fromValue(color));
   QPalette palette = control->palette();
   const QColor c = ToQColor(color);
