@@ -314,18 +314,21 @@ struct X11Display::Connection {
 
   // The source's pixels of these columns changed other than by a scroll.
   void Forget(QRect rect) {
-    rect &= QRect(0, 0, int(repeats.size()), 1 << 30);
-    std::fill_n(repeats.begin() + rect.left(), std::max(rect.width(), 0), -1);
+    const int columns = int(repeats.size());
+    const int from = std::clamp(rect.left(), 0, columns);
+    std::fill(repeats.begin() + from, repeats.begin() + std::clamp(rect.right() + 1, from, columns),
+              -1);
   }
 
-  // Puts rect, the columns that repeat a recorded column from there.
+  // Puts rect, the columns that repeat a recorded column from there. After
+  // a RecordScroll only: it knows every column.
   void PutRecorded(QRect rect) {
     rect &= QRect(QPoint(0, 0), Extent());
     const int height = Extent().height();
     for (int x = rect.left(), end = rect.right() + 1; x < end;) {
-      const int slot = x < int(repeats.size()) ? repeats[size_t(x)] : -1;
+      const int slot = repeats[size_t(x)];
       int next = x + 1;
-      while (next < end && next < int(repeats.size()) && repeats[size_t(next)] == slot)
+      while (next < end && repeats[size_t(next)] == slot)
         ++next;
       const QRect run(x, rect.top(), next - x, rect.height());
       if (slot >= 0)
