@@ -21,6 +21,8 @@ if [ "${1:-}" = "--tests" ]; then
     g++-aarch64-linux-gnu qemu-user
     # The Debian package, and the checks of its menu entry and metadata.
     dpkg-dev desktop-file-utils appstream
+    # The stacks of a program that does not end when its window closes.
+    gdb
   )
 elif [ $# -gt 0 ]; then
   echo "usage: $0 [--tests]" >&2

@@ -43,6 +43,24 @@ def check(condition, message):
         raise Failure(message)
 
 
+def where_threads_wait(pid):
+    """Each thread of a program that does not end, with its state and the
+    kernel function it sleeps in, and its stack where gdb is installed."""
+    lines = ["the program's threads:"]
+    for task in sorted(Path("/proc/%d/task" % pid).glob("*")):
+        try:
+            state = (task / "stat").read_text().rsplit(")", 1)[1].split()[0]
+            lines.append("  %s %s %s in %s" % (task.name, (task / "comm").read_text().strip(),
+                                               state, (task / "wchan").read_text()))
+        except OSError:
+            pass  # a thread that ended meanwhile
+    if shutil.which("gdb"):
+        stacks = subprocess.run(["gdb", "-p", str(pid), "-batch", "-ex", "thread apply all bt"],
+                                capture_output=True, text=True, timeout=60)
+        lines.append(stacks.stdout)
+    return "\n".join(lines)
+
+
 def log(message):
     print(message, flush=True)
 
@@ -357,6 +375,7 @@ class Session:
         try:
             return self.app.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
+            log(where_threads_wait(self.app.pid))
             raise Failure("the program did not end within %d s of the close request" % timeout)
 
     # --- helpers that run beside the program -------------------------------
