@@ -54,10 +54,16 @@ EVERY_VIEW = {**VIEWS_ON, "UD28": SPEED, "SE66": 1000, "SE67": 30, "CB74": 1, "C
               "SE79": 30, "CB80": 1, "CB81": 1, "SE82": 100, "SE83": 20000, "SE72": 500}
 
 
-def cpu_ticks(stat_path):
-    """utime + stime of a process or thread, in clock ticks."""
-    fields = Path(stat_path).read_text().rsplit(")", 1)[1].split()
-    return int(fields[11]) + int(fields[12])
+def cpu_seconds(task):
+    """The time a thread has run, in seconds: the scheduler's count in
+    nanoseconds where the kernel keeps it, else utime + stime in clock ticks,
+    which a thread that runs for a few hundred microseconds at a time meets
+    only by chance."""
+    try:
+        return int((task / "schedstat").read_text().split()[0]) / 1e9
+    except (OSError, ValueError, IndexError):
+        fields = (task / "stat").read_text().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / TICKS
 
 
 def thread_name(task):
@@ -65,16 +71,15 @@ def thread_name(task):
 
 
 def snapshot(pid):
-    """CPU ticks and voluntary switches of the process and of each thread."""
-    proc = Path("/proc/%d" % pid)
+    """Each thread's name, CPU seconds and voluntary switches."""
     threads = {}
-    for task in (proc / "task").iterdir():
+    for task in Path("/proc/%d/task" % pid).iterdir():
         try:
-            threads[task.name] = (thread_name(task), cpu_ticks(task / "stat"),
+            threads[task.name] = (thread_name(task), cpu_seconds(task),
                                   status_field(task / "status", "voluntary_ctxt_switches"))
         except OSError:
             pass  # a thread that ended meanwhile
-    return cpu_ticks(proc / "stat"), threads
+    return threads
 
 
 def machine():
@@ -96,17 +101,18 @@ def measure(name, pid, xvfb, seconds):
     p1, x1 = snapshot(pid), snapshot(xvfb)
     elapsed = time.monotonic() - start
 
-    def share(ticks):
-        return 100.0 * ticks / TICKS / elapsed
+    def changes(before, after):
+        """Per thread alive at the end: its name, % of a core, wake-ups/s."""
+        for tid, (thread, seconds, woken) in sorted(after.items()):
+            _, seconds0, woken0 = before.get(tid, (thread, 0, 0))
+            yield tid, thread, 100.0 * (seconds - seconds0) / elapsed, (woken - woken0) / elapsed
 
-    rows = []
-    for tid, (thread, ticks, woken) in sorted(p1[1].items()):
-        before = p0[1].get(tid, (thread, 0, 0))
-        rows.append(("  thread %s (%s)" % (thread, tid), share(ticks - before[1]),
-                     (woken - before[2]) / elapsed))
-    client_share, xvfb_share = share(p1[0] - p0[0]), share(x1[0] - x0[0])
-    xvfb_woken = sum(w - x0[1].get(tid, ("", 0, 0))[2] for tid, (_, _, w) in x1[1].items())
-    rows.append(("X server (Xvfb)", xvfb_share, xvfb_woken / elapsed))
+    rows = [("  thread %s (%s)" % (thread, tid), cpu, woken)
+            for tid, thread, cpu, woken in changes(p0, p1)]
+    client_share = sum(cpu for _, cpu, _ in rows)
+    xvfb = list(changes(x0, x1))
+    xvfb_share = sum(cpu for _, _, cpu, _ in xvfb)
+    rows.append(("X server (Xvfb)", xvfb_share, sum(woken for _, _, _, woken in xvfb)))
     print("\n%-40s %10s %12s %10s" % ("over %.0f s" % elapsed, "% of a core", "wake-ups/s",
                                       "per block"))
     print("%-40s %10.2f" % (name, client_share))
