@@ -56,7 +56,7 @@ def where_threads_wait(pid):
             pass  # a thread that ended meanwhile
     if shutil.which("gdb"):
         stacks = subprocess.run(["gdb", "-p", str(pid), "-batch", "-ex", "thread apply all bt"],
-                                capture_output=True, text=True, timeout=60)
+                                capture_output=True, text=True, timeout=20)
         lines.append(stacks.stdout)
     return "\n".join(lines)
 
