@@ -102,17 +102,17 @@ def measure(name, pid, xvfb, seconds):
     elapsed = time.monotonic() - start
 
     def changes(before, after):
-        """Per thread alive at the end: its name, % of a core, wake-ups/s."""
+        """Per thread alive at the end: a row of its name, % of a core and wake-ups/s."""
+        rows = []
         for tid, (thread, seconds, woken) in sorted(after.items()):
             _, seconds0, woken0 = before.get(tid, (thread, 0, 0))
-            yield tid, thread, 100.0 * (seconds - seconds0) / elapsed, (woken - woken0) / elapsed
+            rows.append(("  thread %s (%s)" % (thread, tid), 100.0 * (seconds - seconds0) / elapsed,
+                         (woken - woken0) / elapsed))
+        return rows
 
-    rows = [("  thread %s (%s)" % (thread, tid), cpu, woken)
-            for tid, thread, cpu, woken in changes(p0, p1)]
-    client_share = sum(cpu for _, cpu, _ in rows)
-    xvfb = list(changes(x0, x1))
-    xvfb_share = sum(cpu for _, _, cpu, _ in xvfb)
-    rows.append(("X server (Xvfb)", xvfb_share, sum(woken for _, _, _, woken in xvfb)))
+    rows, xvfb = changes(p0, p1), changes(x0, x1)
+    client_share, xvfb_share = (sum(cpu for _, cpu, _ in r) for r in (rows, xvfb))
+    rows.append(("X server (Xvfb)", xvfb_share, sum(woken for _, _, woken in xvfb)))
     print("\n%-40s %10s %12s %10s" % ("over %.0f s" % elapsed, "% of a core", "wake-ups/s",
                                       "per block"))
     print("%-40s %10.2f" % (name, client_share))
