@@ -1,0 +1,49 @@
+#pragma once
+// What the card report's analyses share: reading a tone with its harmonics and
+// noise from a spectrum, the units, and filling in figures per channel.
+
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "measure/CardAnalyses.h"
+#include "measure/CardSpectrum.h"
+
+namespace measure {
+
+// The band's bottom; its top is BandTopHz(rate).
+constexpr double BandBottomHz = 20.0;
+// Harmonics 2 up to this one (within the band) count as distortion.
+constexpr int CardHighestHarmonic = 10;
+
+// Power ratio in dB and amplitude ratio in %; a zero ratio reads -300 dB.
+double PowerDb(double ratio);
+double Percent(double powerRatio);
+// A sine's peak level in dBFS from its power (a^2 / 2); RMS level from a power.
+double PeakDbfs(double power);
+double RmsDbfs(double power);
+
+// A tone read from the spectrum of a segment: its power, its harmonics' power,
+// the band's power outside the tone's lobe (harmonics and noise), that with
+// the A-curve, and the noise per bin outside tone and harmonics.
+struct ToneReading {
+  double Tone = 0, Harmonics = 0, Residual = 0, WeightedResidual = 0, NoisePerBin = 0;
+};
+ToneReading ReadTone(const CardSpectrum& s, double hz, double rate);
+
+// The channel's span of the capture: 0 left, 1 right.
+std::span<const double> Channel(const Capture& capture, int channel);
+
+Figure MakeFigure(const char* key, const char* label, const char* unit, std::string conditions,
+                  int decimals = 2);
+void Set(Figure& figure, int channel, std::optional<double> value);
+
+// printf into a string, for conditions.
+std::string Text(const char* pattern, auto... values) {
+  char text[256];
+  std::snprintf(text, sizeof text, pattern, values...);
+  return text;
+}
+
+} // namespace measure
