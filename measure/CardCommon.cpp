@@ -50,9 +50,20 @@ ToneReading ReadTone(const CardSpectrum& s, double hz, double rate) {
   r.Tone = TonePower(s, hz, r.NoisePerBin);
   for (std::size_t h = 1; h < skip.size(); ++h)
     r.Harmonics += TonePower(s, skip[h], r.NoisePerBin);
+  r.HarmonicNoise = LobeNoise(s, r.NoisePerBin, skip.size() - 1);
   r.Residual = BandPower(s, BandBottomHz, top, std::span(skip).first(1)).Power;
   r.WeightedResidual = BandPower(s, BandBottomHz, top, std::span(skip).first(1), true).Power;
   return r;
+}
+
+double LobeNoise(const CardSpectrum& s, double noisePerBin, std::size_t count) {
+  return noisePerBin * double((2 * s.Lobe + 1) * count);
+}
+
+std::string BoundNote(int channel, const char* what) {
+  return Text("%s: %s stands above the noise; the figure is the noise where it would be, an upper "
+              "bound. ",
+              channel == 0 ? "left" : "right", what);
 }
 
 std::span<const double> Channel(const Capture& capture, int channel) {

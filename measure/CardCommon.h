@@ -26,10 +26,18 @@ double RmsDbfs(double power);
 
 // A tone read from the spectrum of a segment: its power, its harmonics' power,
 // the band's power outside the tone's lobe (harmonics and noise), that with
-// the A-curve, and the noise per bin outside tone and harmonics.
+// the A-curve, the noise per bin outside tone and harmonics, and the noise the
+// harmonics' lobes hold: where no harmonic stands above it, the THD's bound.
 struct ToneReading {
   double Tone = 0, Harmonics = 0, Residual = 0, WeightedResidual = 0, NoisePerBin = 0;
+  double HarmonicNoise = 0;
 };
+
+// The noise that the lobes of `count` tones hold.
+double LobeNoise(const CardSpectrum& s, double noisePerBin, std::size_t count);
+
+// Text for a section's note: a channel's figure is only an upper bound.
+std::string BoundNote(int channel, const char* what);
 ToneReading ReadTone(const CardSpectrum& s, double hz, double rate);
 
 // The channel's span of the capture: 0 left, 1 right.

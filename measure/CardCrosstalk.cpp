@@ -26,7 +26,7 @@ Leak ReadLeak(std::span<const double> driven, std::span<const double> other, dou
   const ToneReading d = ReadTone(MakeSpectrum(driven, rate), hz, rate);
   const CardSpectrum s = MakeSpectrum(other, rate);
   const ToneReading o = ReadTone(s, hz, rate);
-  const double lobeNoise = o.NoisePerBin * double(2 * s.Lobe + 1);
+  const double lobeNoise = LobeNoise(s, o.NoisePerBin, 1);
   const bool found = o.Tone > (LeakProminence - 1.0) * lobeNoise;
   return {(found ? o.Tone : lobeNoise) / std::max(d.Tone, 1e-300), found};
 }
@@ -55,8 +55,7 @@ Section AnalyseCrosstalk(const Capture& capture, const TestSignal& tones) {
     const Leak leak = ReadLeak(d, o, segment.Hz, capture.Rate);
     Set(*figure, other, PowerDb(leak.Ratio));
     if (!leak.AboveNoise)
-      s.Note += Text("%s at %.0f Hz: below the noise; the figure is its upper bound. ",
-                     other == 0 ? "left" : "right", segment.Hz);
+      s.Note += BoundNote(other, Text("no leak at %.0f Hz", segment.Hz).c_str());
   }
   return s;
 }

@@ -31,7 +31,9 @@ Curve StepCurve(const Capture& capture, const TestSignal& steps, bool thd, bool 
       if (x.empty()) continue;
       const ToneReading r = ReadTone(MakeSpectrum(x, capture.Rate), segment.Hz, capture.Rate);
       line.X.push_back(againstLevel ? segment.Dbfs : segment.Hz);
-      line.Y.push_back(PowerDb((thd ? r.Harmonics : r.Residual) / std::max(r.Tone, 1e-300)));
+      // Where no harmonic stands above the noise, the curve has a gap.
+      const double part = thd ? r.Harmonics : r.Residual;
+      line.Y.push_back(part > 0 ? PowerDb(part / std::max(r.Tone, 1e-300)) : std::nan(""));
     }
     curve.Lines.push_back(std::move(line));
   }
@@ -82,8 +84,10 @@ Section AnalyseThd(const Capture& capture, const TestSignal& tone) {
     if (x.empty()) continue;
     const ToneReading r = ReadTone(MakeSpectrum(x, capture.Rate), segment.Hz, capture.Rate);
     const double tonePower = std::max(r.Tone, 1e-300);
-    Set(s.Figures[0], c, PowerDb(r.Harmonics / tonePower));
-    Set(s.Figures[1], c, Percent(r.Harmonics / tonePower));
+    const double harmonics = r.Harmonics > 0 ? r.Harmonics : r.HarmonicNoise;
+    if (r.Harmonics <= 0) s.Note += BoundNote(c, "no harmonic");
+    Set(s.Figures[0], c, PowerDb(harmonics / tonePower));
+    Set(s.Figures[1], c, Percent(harmonics / tonePower));
     Set(s.Figures[2], c, PowerDb(r.Residual / tonePower));
     Set(s.Figures[3], c, Percent(r.Residual / tonePower));
     Set(s.Figures[4], c, PeakDbfs(r.Tone));

@@ -15,11 +15,16 @@ constexpr int HighestOrder = 3;
 // SMPTE sidebands f2 +- n f1 counted, n = 1 up to this.
 constexpr int SmpteSidebands = 3;
 
+struct Ratio {
+  double Value = 0;
+  bool Bound = false; // no product stood above the noise: Value is the noise in their lobes
+};
+
 // The products' power against the tones' power, each tone and product read
 // above the noise per bin that the band holds outside every low-order
 // product of the two tones.
-double ProductsRatio(const CardSpectrum& s, double rate, double f1, double f2,
-                     const std::vector<double>& tones, const std::vector<double>& products) {
+Ratio ProductsRatio(const CardSpectrum& s, double rate, double f1, double f2,
+                    const std::vector<double>& tones, const std::vector<double>& products) {
   const double top = BandTopHz(rate);
   std::vector<double> skip;
   for (int i = -HighestOrder; i <= HighestOrder; ++i)
@@ -29,16 +34,19 @@ double ProductsRatio(const CardSpectrum& s, double rate, double f1, double f2,
   const Band noise = BandPower(s, BandBottomHz, top, skip);
   const double perBin = noise.Bins > 0 ? noise.Power / double(noise.Bins) : 0.0;
   double tonePower = 0, productPower = 0;
+  std::size_t inBand = 0;
   for (const double hz : tones)
     tonePower += TonePower(s, hz, perBin);
   for (const double hz : products)
-    if (hz >= BandBottomHz && hz <= top) productPower += TonePower(s, hz, perBin);
-  return productPower / std::max(tonePower, 1e-300);
+    if (hz >= BandBottomHz && hz <= top) productPower += TonePower(s, hz, perBin), ++inBand;
+  const bool bound = productPower <= 0;
+  if (bound) productPower = LobeNoise(s, perBin, inBand);
+  return {productPower / std::max(tonePower, 1e-300), bound};
 }
 
 // The twin tone's difference products: f2 - f1, 2 f1 - f2 and 2 f2 - f1,
 // those within the band; against both tones.
-double TwinRatio(std::span<const double> x, double rate, const Segment& segment) {
+Ratio TwinRatio(std::span<const double> x, double rate, const Segment& segment) {
   const double f1 = segment.Hz, f2 = segment.Hz2;
   return ProductsRatio(MakeSpectrum(x, rate), rate, f1, f2, {f1, f2},
                        {f2 - f1, 2 * f1 - f2, 2 * f2 - f1});
@@ -49,9 +57,10 @@ std::vector<Figure> RatioFigures(const char* key, const char* label, const std::
           MakeFigure((std::string(key) + "_db").c_str(), label, "dB", played, 1)};
 }
 
-void SetRatio(Section& s, int channel, double ratio) {
-  Set(s.Figures[0], channel, Percent(ratio));
-  Set(s.Figures[1], channel, PowerDb(ratio));
+void SetRatio(Section& s, int channel, Ratio ratio) {
+  Set(s.Figures[0], channel, Percent(ratio.Value));
+  Set(s.Figures[1], channel, PowerDb(ratio.Value));
+  if (ratio.Bound) s.Note += BoundNote(channel, "no product");
 }
 
 } // namespace
@@ -104,10 +113,10 @@ Section AnalyseSweepingTwinTone(const Capture& capture, const TestSignal& pairs)
     for (const Segment& segment : pairs.Segments) {
       const auto x = Middle(Channel(capture, c), segment, capture);
       if (x.empty()) continue;
-      const double ratio = TwinRatio(x, capture.Rate, segment);
+      const Ratio ratio = TwinRatio(x, capture.Rate, segment);
       if (std::abs(segment.Hz2 - 10000.0) < 1.0) SetRatio(s, c, ratio);
       line.X.push_back(segment.Hz2);
-      line.Y.push_back(PowerDb(ratio));
+      line.Y.push_back(ratio.Bound ? std::nan("") : PowerDb(ratio.Value));
     }
     curve.Lines.push_back(std::move(line));
   }
