@@ -63,6 +63,18 @@ std::vector<double> LinearTicks(Axis& axis) {
   return ticks;
 }
 
+// A logarithmic axis reaches out to the 1-2-5 values just beyond its ends
+// when they lie within 10 %, so that a curve from 20.6 Hz starts at a tick.
+void Round(Axis& axis) {
+  for (double decade = std::pow(10.0, std::floor(std::log10(axis.From)) - 1);
+       decade <= axis.To * 10; decade *= 10)
+    for (const double m : {1.0, 2.0, 5.0}) {
+      const double tick = m * decade;
+      if (tick < axis.From && tick > axis.From / 1.1) axis.From = tick;
+      if (tick > axis.To && tick < axis.To * 1.1) axis.To = tick;
+    }
+}
+
 // Ticks of a logarithmic axis: 1, 2 and 5 times each power of ten within it.
 std::vector<double> LogTicks(const Axis& axis) {
   std::vector<double> ticks;
@@ -126,6 +138,7 @@ std::string SvgPlot(const Curve& curve) {
     y.From = middle - LeastSpan / 2, y.To = middle + LeastSpan / 2;
   }
   const std::vector<double> yTicks = LinearTicks(y);
+  if (curve.LogX) Round(x);
   const std::vector<double> xTicks = curve.LogX ? LogTicks(x) : LinearTicks(x);
   const bool hertz = curve.XUnit == "Hz";
 

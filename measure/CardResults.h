@@ -56,9 +56,12 @@ struct CardReport {
 const Figure* FindFigure(const Section& section, const std::string& key);
 const Curve* FindCurve(const Section& section, const std::string& key);
 
-// Writers: one JSON object (every figure, curve and condition; null for a
+// Writers: an aligned table of every figure for the terminal (conditions,
+// then per test its figures, "none" where one does not exist, and its note);
+// one JSON object (every figure, curve and condition; null for a
 // figure that does not exist), and one self-contained XHTML page (the summary
 // table and the curves as inline SVG; no scripts, nothing fetched).
+std::string CardTable(const CardReport& report);
 std::string CardJson(const CardReport& report);
 std::string CardHtml(const CardReport& report);
 

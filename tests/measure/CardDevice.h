@@ -2,12 +2,17 @@
 // A simulated device under test for the card report's known answers: the
 // played signal dithered to the stream's format, then a known nonlinearity,
 // filters of known response, leaks between the channels, gains, a delay, and
-// known noise, hum and DC, captured by rounding to the format's grid.
+// known noise, hum and DC, captured by rounding to the format's grid. And the
+// table of known answers that the tests check through it.
 
 #include <complex>
 #include <numbers>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "measure/CardAnalyses.h"
 #include "measure/CardFormat.h"
@@ -81,6 +86,57 @@ inline Captured Play(const measure::TestSignal& s, const Device& d, std::uint64_
     c.Right[n] = std::nearbyint(vr / step) * step;
   }
   return c;
+}
+
+enum class Compare { Near, Below, Absent };
+
+struct Row {
+  std::string Name;
+  measure::TestSignal Played;
+  Device Dut;
+  measure::Section (*Analyse)(const measure::Capture&, const measure::TestSignal&);
+  std::string Key; // a figure, or "curve#point" for a point of a curve
+  double Expected, Tolerance;
+  Compare How = Compare::Near;
+  measure::TestSignal Asked = {}; // what the analysis is told was played, when not Played
+};
+
+inline std::optional<double> Reading(const measure::Section& s, const std::string& key,
+                                     int channel) {
+  if (const auto hash = key.find('#'); hash != std::string::npos) {
+    const measure::Curve* c = measure::FindCurve(s, key.substr(0, hash));
+    if (!c) return {};
+    const auto& y = c->Lines.at(std::size_t(channel)).Y;
+    const auto point = std::stoul(key.substr(hash + 1));
+    return point < y.size() ? std::optional(y[point]) : std::nullopt;
+  }
+  const measure::Figure* f = measure::FindFigure(s, key);
+  if (!f) return {};
+  return channel == 0 ? f->Left : f->Right;
+}
+
+// Each row's signal through its device, analysed; its figure in both channels
+// near the answer, below it, or absent.
+inline void Check(const std::vector<Row>& rows) {
+  for (const Row& row : rows) {
+    const auto captured = Play(row.Played, row.Dut);
+    const measure::TestSignal& asked = row.Asked.Left.empty() ? row.Played : row.Asked;
+    const measure::Section s =
+        row.Analyse(captured.View(row.Played.Rate, double(row.Dut.Delay)), asked);
+    for (int channel = 0; channel < 2; ++channel) {
+      const std::optional<double> value = Reading(s, row.Key, channel);
+      const std::string where = row.Name + (channel == 0 ? ", left" : ", right");
+      if (row.How == Compare::Absent) {
+        EXPECT_FALSE(value.has_value()) << where;
+        continue;
+      }
+      ASSERT_TRUE(value.has_value()) << where;
+      if (row.How == Compare::Near)
+        EXPECT_NEAR(*value, row.Expected, row.Tolerance) << where;
+      else
+        EXPECT_LT(*value, row.Expected) << where;
+    }
+  }
 }
 
 } // namespace card_test

@@ -1,5 +1,5 @@
-// The card report's writers: every figure and curve in the JSON, null for a
-// figure that does not exist, and the HTML's table and plots.
+// The card report's writers: the terminal's table, every figure and curve in
+// the JSON, null for a figure that does not exist, and the HTML's table and plots.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -25,13 +25,18 @@ measure::CardReport Sample() {
   return {{{"rate_hz", "rate", "48000 Hz"}}, {s}};
 }
 
-TEST(CardWriters, JsonAndHtml) {
+TEST(CardWriters, TableJsonAndHtml) {
+  const std::string table = measure::CardTable(Sample());
   const std::string json = measure::CardJson(Sample());
   const std::string html = measure::CardHtml(Sample());
   const struct {
     const std::string& Text;
     const char* Part;
   } rows[] = {
+      {table, "rate: 48000 Hz\n\nFrequency \"response\"\n"},
+      {table, "  level at 1 kHz                       dB             -0.012           none\n"},
+      {table, "  balance                              dB               0.50         (both)\n"},
+      {table, "  curve: Frequency response (1 lines)\n  left: <none> back\n"},
       {json, "\"conditions\": {\"rate_hz\": \"48000 Hz\"}"},
       {json, "\"title\": \"Frequency \\\"response\\\"\""},
       {json, "\"left\": -0.01234, \"right\": null"},
