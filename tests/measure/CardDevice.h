@@ -27,6 +27,7 @@ struct Biquad {
     const std::complex<double> z1 = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
     return (B0 + B1 * z1 + B2 * z1 * z1) / (1.0 + A1 * z1 + A2 * z1 * z1);
   }
+  bool operator==(const Biquad&) const = default;
 };
 
 inline Biquad Pass(double hz, double q, double rate, bool high) {
@@ -45,6 +46,7 @@ struct Device {
   double GainLeft = 1, GainRight = 1;
   double NoiseRms = 0, HumHz = 0, HumRms = 0, DcLeft = 0, DcRight = 0;
   bool Open = false; // nothing comes back but the noise
+  bool operator==(const Device&) const = default;
 };
 
 struct Captured {
@@ -118,11 +120,16 @@ inline std::optional<double> Reading(const measure::Section& s, const std::strin
 // Each row's signal through its device, analysed; its figure in both channels
 // near the answer, below it, or absent.
 inline void Check(const std::vector<Row>& rows) {
+  const Row* last = nullptr; // rows that repeat the one before share its analysis
+  measure::Section s;
   for (const Row& row : rows) {
-    const auto captured = Play(row.Played, row.Dut);
-    const measure::TestSignal& asked = row.Asked.Left.empty() ? row.Played : row.Asked;
-    const measure::Section s =
-        row.Analyse(captured.View(row.Played.Rate, double(row.Dut.Delay)), asked);
+    if (!last || row.Dut != last->Dut || row.Analyse != last->Analyse ||
+        row.Played.Left != last->Played.Left || row.Asked.Left != last->Asked.Left) {
+      const auto captured = Play(row.Played, row.Dut);
+      const measure::TestSignal& asked = row.Asked.Left.empty() ? row.Played : row.Asked;
+      s = row.Analyse(captured.View(row.Played.Rate, double(row.Dut.Delay)), asked);
+    }
+    last = &row;
     for (int channel = 0; channel < 2; ++channel) {
       const std::optional<double> value = Reading(s, row.Key, channel);
       const std::string where = row.Name + (channel == 0 ? ", left" : ", right");
