@@ -51,6 +51,7 @@ ToneReading ReadTone(const CardSpectrum& s, double hz, double rate) {
   for (std::size_t h = 1; h < skip.size(); ++h)
     r.Harmonics += TonePower(s, skip[h], r.NoisePerBin);
   r.HarmonicNoise = LobeNoise(s, r.NoisePerBin, skip.size() - 1);
+  r.Found = r.Tone > ToneProminence * LobeNoise(s, r.NoisePerBin, 1);
   r.Residual = BandPower(s, BandBottomHz, top, std::span(skip).first(1)).Power;
   r.WeightedResidual = BandPower(s, BandBottomHz, top, std::span(skip).first(1), true).Power;
   return r;
@@ -64,6 +65,10 @@ std::string BoundNote(int channel, const char* what) {
   return Text("%s: %s stands above the noise; the figure is the noise where it would be, an upper "
               "bound. ",
               channel == 0 ? "left" : "right", what);
+}
+
+std::string MissingNote(int channel) {
+  return channel == 0 ? "left: no tone came back. " : "right: no tone came back. ";
 }
 
 std::span<const double> Channel(const Capture& capture, int channel) {

@@ -31,13 +31,19 @@ double RmsDbfs(double power);
 struct ToneReading {
   double Tone = 0, Harmonics = 0, Residual = 0, WeightedResidual = 0, NoisePerBin = 0;
   double HarmonicNoise = 0;
+  bool Found = false; // the tone stands ToneProminence above the noise in its lobe
 };
+
+// A tone came back when it stands this far above the noise its lobe holds (20 dB).
+constexpr double ToneProminence = 100.0;
 
 // The noise that the lobes of `count` tones hold.
 double LobeNoise(const CardSpectrum& s, double noisePerBin, std::size_t count);
 
-// Text for a section's note: a channel's figure is only an upper bound.
+// Text for a section's note: a channel's figure is only an upper bound; a
+// channel has no figures because its tone did not come back.
 std::string BoundNote(int channel, const char* what);
+std::string MissingNote(int channel);
 ToneReading ReadTone(const CardSpectrum& s, double hz, double rate);
 
 // The channel's span of the capture: 0 left, 1 right.
@@ -49,8 +55,8 @@ void Set(Figure& figure, int channel, std::optional<double> value);
 
 // printf into a string, for conditions.
 std::string Text(const char* pattern, auto... values) {
-  char text[256];
-  std::snprintf(text, sizeof text, pattern, values...);
+  std::string text(std::size_t(std::snprintf(nullptr, 0, pattern, values...)), '\0');
+  std::snprintf(text.data(), text.size() + 1, pattern, values...);
   return text;
 }
 

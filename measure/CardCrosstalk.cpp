@@ -17,6 +17,7 @@ constexpr double LeakProminence = 2.0;
 struct Leak {
   double Ratio = 0;
   bool AboveNoise = false;
+  bool Driven = false; // the driven channel's tone came back
 };
 
 // The undriven channel's tone at hz against the driven one's; where no tone
@@ -28,7 +29,7 @@ Leak ReadLeak(std::span<const double> driven, std::span<const double> other, dou
   const ToneReading o = ReadTone(s, hz, rate);
   const double lobeNoise = LobeNoise(s, o.NoisePerBin, 1);
   const bool found = o.Tone > (LeakProminence - 1.0) * lobeNoise;
-  return {(found ? o.Tone : lobeNoise) / std::max(d.Tone, 1e-300), found};
+  return {(found ? o.Tone : lobeNoise) / std::max(d.Tone, 1e-300), found, d.Found};
 }
 
 } // namespace
@@ -53,6 +54,10 @@ Section AnalyseCrosstalk(const Capture& capture, const TestSignal& tones) {
     });
     if (d.empty() || o.empty() || figure == s.Figures.end()) continue;
     const Leak leak = ReadLeak(d, o, segment.Hz, capture.Rate);
+    if (!leak.Driven) {
+      s.Note += MissingNote(driven);
+      continue;
+    }
     Set(*figure, other, PowerDb(leak.Ratio));
     if (!leak.AboveNoise)
       s.Note += BoundNote(other, Text("no leak at %.0f Hz", segment.Hz).c_str());

@@ -31,9 +31,9 @@ Curve StepCurve(const Capture& capture, const TestSignal& steps, bool thd, bool 
       if (x.empty()) continue;
       const ToneReading r = ReadTone(MakeSpectrum(x, capture.Rate), segment.Hz, capture.Rate);
       line.X.push_back(againstLevel ? segment.Dbfs : segment.Hz);
-      // Where no harmonic stands above the noise, the curve has a gap.
+      // Where no tone came back or no harmonic stands above the noise, the curve has a gap.
       const double part = thd ? r.Harmonics : r.Residual;
-      line.Y.push_back(part > 0 ? PowerDb(part / std::max(r.Tone, 1e-300)) : std::nan(""));
+      line.Y.push_back(r.Found && part > 0 ? PowerDb(part / r.Tone) : std::nan(""));
     }
     curve.Lines.push_back(std::move(line));
   }
@@ -56,7 +56,11 @@ Section AnalyseDynamicRange(const Capture& capture, const TestSignal& tone) {
     const auto x = Middle(Channel(capture, c), segment, capture);
     if (x.empty()) continue;
     const ToneReading r = ReadTone(MakeSpectrum(x, capture.Rate), segment.Hz, capture.Rate);
-    const double thdn = PowerDb(r.WeightedResidual / std::max(r.Tone, 1e-300));
+    if (!r.Found) {
+      s.Note += MissingNote(c);
+      continue;
+    }
+    const double thdn = PowerDb(r.WeightedResidual / r.Tone);
     Set(s.Figures[0], c, -thdn - segment.Dbfs);
     Set(s.Figures[1], c, thdn);
   }
@@ -83,7 +87,11 @@ Section AnalyseThd(const Capture& capture, const TestSignal& tone) {
     const auto x = Middle(Channel(capture, c), segment, capture);
     if (x.empty()) continue;
     const ToneReading r = ReadTone(MakeSpectrum(x, capture.Rate), segment.Hz, capture.Rate);
-    const double tonePower = std::max(r.Tone, 1e-300);
+    if (!r.Found) {
+      s.Note += MissingNote(c);
+      continue;
+    }
+    const double tonePower = r.Tone;
     const double harmonics = r.Harmonics > 0 ? r.Harmonics : r.HarmonicNoise;
     if (r.Harmonics <= 0) s.Note += BoundNote(c, "no harmonic");
     Set(s.Figures[0], c, PowerDb(harmonics / tonePower));

@@ -18,6 +18,7 @@ constexpr int SmpteSidebands = 3;
 struct Ratio {
   double Value = 0;
   bool Bound = false; // no product stood above the noise: Value is the noise in their lobes
+  bool Found = true;  // the tones came back
 };
 
 // The products' power against the tones' power, each tone and product read
@@ -41,7 +42,8 @@ Ratio ProductsRatio(const CardSpectrum& s, double rate, double f1, double f2,
     if (hz >= BandBottomHz && hz <= top) productPower += TonePower(s, hz, perBin), ++inBand;
   const bool bound = productPower <= 0;
   if (bound) productPower = LobeNoise(s, perBin, inBand);
-  return {productPower / std::max(tonePower, 1e-300), bound};
+  return {productPower / std::max(tonePower, 1e-300), bound,
+          tonePower > ToneProminence * LobeNoise(s, perBin, tones.size())};
 }
 
 // The twin tone's difference products: f2 - f1, 2 f1 - f2 and 2 f2 - f1,
@@ -58,6 +60,10 @@ std::vector<Figure> RatioFigures(const char* key, const char* label, const std::
 }
 
 void SetRatio(Section& s, int channel, Ratio ratio) {
+  if (!ratio.Found) {
+    s.Note += MissingNote(channel);
+    return;
+  }
   Set(s.Figures[0], channel, Percent(ratio.Value));
   Set(s.Figures[1], channel, PowerDb(ratio.Value));
   if (ratio.Bound) s.Note += BoundNote(channel, "no product");
@@ -116,7 +122,7 @@ Section AnalyseSweepingTwinTone(const Capture& capture, const TestSignal& pairs)
       const Ratio ratio = TwinRatio(x, capture.Rate, segment);
       if (std::abs(segment.Hz2 - 10000.0) < 1.0) SetRatio(s, c, ratio);
       line.X.push_back(segment.Hz2);
-      line.Y.push_back(ratio.Bound ? std::nan("") : PowerDb(ratio.Value));
+      line.Y.push_back(ratio.Bound || !ratio.Found ? std::nan("") : PowerDb(ratio.Value));
     }
     curve.Lines.push_back(std::move(line));
   }
