@@ -36,7 +36,7 @@ struct ImpulseResponses {
   std::size_t Frames = 0;
 };
 
-// The gain the inverse filter keeps: the band rises up to 16 Hz and falls
+// The gain the inverse filter keeps: the band rises from 2 Hz to 12 Hz and falls
 // from just above the band's top to just below the sweep's end, where the
 // sweep's own spectrum thins out.
 double Keep(double hz, double rate) {
@@ -112,8 +112,8 @@ struct Response {
 };
 
 // The response from the impulse response about its arrival: PreSeconds
-// before it, PostSeconds after, both ends faded over a fifth of their side;
-// phase against the arrival. Both ends fade over a fifth of their side.
+// before it, PostSeconds after with the last fifth faded out; phase against
+// the arrival.
 Response ReadResponse(const std::vector<double>& h, double arrival, double rate) {
   const auto pre = static_cast<std::ptrdiff_t>(PreSeconds * rate);
   const auto post = static_cast<std::ptrdiff_t>(PostSeconds * rate);

@@ -76,6 +76,8 @@ TEST(CardResponse, KnownAnswers) {
       {"48k: no wide band", sweep, ideal, analyse, "deviation_wide_below_db", 0, 0,
        Compare::Absent},
       {"ideal latency", sweep, ideal, analyse, "latency_frames", 480.0, 0.01},
+      {"ideal phase at 20 Hz", sweep, ideal, analyse, "phase#0", 0.0, 0.1},
+      {"ideal phase at 20 kHz", sweep, ideal, analyse, "phase#239", 0.0, 0.1},
       {"ideal latency ms", sweep, ideal, analyse, "latency_ms", 10.0, 0.001},
       {"16-bit 44.1k flat", measure::LogSweep(44100, -6), ideal441, analyse,
        "deviation_20_20k_below_db", 0.0, 0.01},
