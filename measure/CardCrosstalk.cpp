@@ -43,6 +43,7 @@ Section AnalyseCrosstalk(const Capture& capture, const TestSignal& tones) {
   s.Figures = {MakeFigure("crosstalk_100hz_db", "crosstalk at 100 Hz", "dB", played, 1),
                MakeFigure("crosstalk_1khz_db", "crosstalk at 1 kHz", "dB", played, 1),
                MakeFigure("crosstalk_10khz_db", "crosstalk at 10 kHz", "dB", played, 1)};
+  std::string bounds; // where no leak stands above the noise
   for (const Segment& segment : tones.Segments) {
     const int driven = segment.To == Drive::LeftOnly ? 0 : 1, other = 1 - driven;
     const auto d = Middle(Channel(capture, driven), segment, capture);
@@ -60,8 +61,12 @@ Section AnalyseCrosstalk(const Capture& capture, const TestSignal& tones) {
     }
     Set(*figure, other, PowerDb(leak.Ratio));
     if (!leak.AboveNoise)
-      s.Note += BoundNote(other, Text("no leak at %.0f Hz", segment.Hz).c_str());
+      bounds += Text("%s%s at %.0f Hz", bounds.empty() ? "" : ", ", other == 0 ? "left" : "right",
+                     segment.Hz);
   }
+  if (!bounds.empty())
+    s.Note += bounds + ": no leak stands above the noise; the figure is the noise where it would "
+                       "be, an upper bound.";
   return s;
 }
 

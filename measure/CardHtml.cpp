@@ -1,7 +1,6 @@
 // The card report as one self-contained XHTML page: conditions, the summary
 // table and every curve as inline SVG. No scripts and nothing fetched, so it
 // opens in any browser, offline, and prints.
-#include <cstdio>
 
 #include "measure/CardPlot.h"
 #include "measure/CardResults.h"
@@ -19,13 +18,8 @@ constexpr const char* Style =
     "figure{margin:0 0 1.5em 0;break-inside:avoid}";
 
 std::string Cell(const Figure& f, std::optional<double> value, int span) {
-  std::string text = "none";
-  if (value) {
-    char number[64];
-    std::snprintf(number, sizeof number, "%.*f", f.Decimals, *value);
-    text = number;
-  }
-  return "<td class=\"v\"" + (span > 1 ? std::string(" colspan=\"2\"") : "") + ">" + text + "</td>";
+  return "<td class=\"v\"" + (span > 1 ? std::string(" colspan=\"2\"") : "") + ">" +
+         FigureText(f, value) + "</td>";
 }
 
 std::string Rows(const Section& s) {

@@ -52,6 +52,10 @@ struct CardReport {
   std::vector<Section> Sections;
 };
 
+// A figure's value as the table and the page show it: "none" when it does not
+// exist, three significant digits in %, which span decades, else its decimals.
+std::string FigureText(const Figure& figure, std::optional<double> value);
+
 // The figure or curve with this key, or nullptr.
 const Figure* FindFigure(const Section& section, const std::string& key);
 const Curve* FindCurve(const Section& section, const std::string& key);

@@ -15,14 +15,17 @@ std::string Row(const char* label, const char* unit, const std::string& left,
   return text;
 }
 
-std::string Value(const Figure& f, std::optional<double> value) {
+} // namespace
+
+std::string FigureText(const Figure& f, std::optional<double> value) {
   if (!value) return "none";
   char text[64];
-  std::snprintf(text, sizeof text, "%.*f", f.Decimals, *value);
+  if (f.Unit == "%")
+    std::snprintf(text, sizeof text, "%.3g", *value);
+  else
+    std::snprintf(text, sizeof text, "%.*f", f.Decimals, *value);
   return text;
 }
-
-} // namespace
 
 std::string CardTable(const CardReport& report) {
   std::string out;
@@ -32,8 +35,9 @@ std::string CardTable(const CardReport& report) {
     out += "\n" + s.Title + (s.Ran ? "" : " (did not run)") + "\n";
     if (!s.Figures.empty()) out += Row("", "", "left", "right");
     for (const Figure& f : s.Figures)
-      out += f.Pair ? Row(f.Label.c_str(), f.Unit.c_str(), Value(f, f.Left), "(both)")
-                    : Row(f.Label.c_str(), f.Unit.c_str(), Value(f, f.Left), Value(f, f.Right));
+      out += f.Pair ? Row(f.Label.c_str(), f.Unit.c_str(), FigureText(f, f.Left), "(both)")
+                    : Row(f.Label.c_str(), f.Unit.c_str(), FigureText(f, f.Left),
+                          FigureText(f, f.Right));
     for (const Curve& c : s.Curves)
       out += "  curve: " + c.Title + " (" + std::to_string(c.Lines.size()) + " lines)\n";
     if (!s.Note.empty()) out += "  " + s.Note + "\n";
