@@ -71,7 +71,9 @@ std::vector<double> Unpack(std::span<const std::uint8_t> bytes, SampleFormat for
     for (int b = 0; b < size; ++b)
       word |= std::uint32_t(bytes[i * std::size_t(size) + std::size_t(b)]) << (8 * b);
     if (format == SampleFormat::Float32) {
-      out[i] = std::bit_cast<float>(word);
+      // A sample that is no number reads as silence, so that it cannot poison every figure.
+      const float value = std::bit_cast<float>(word);
+      out[i] = std::isfinite(value) ? value : 0.0;
       continue;
     }
     // Sign-extend from the format's width by shifting its top bit to bit 31.

@@ -24,7 +24,8 @@ std::vector<double> Dither(std::span<const double> samples, SampleFormat format,
                            std::uint64_t seed = 1);
 
 // Little-endian bytes as the sound server takes them (s24 packed in three
-// bytes), from samples already on the format's grid, and back.
+// bytes), from samples already on the format's grid, and back; a float that is
+// not finite comes back as 0.
 std::vector<std::uint8_t> Pack(std::span<const double> samples, SampleFormat format);
 std::vector<double> Unpack(std::span<const std::uint8_t> bytes, SampleFormat format);
 

@@ -46,6 +46,8 @@ TEST(CardFormat, DitherAndBytes) {
     EXPECT_EQ(clipped, (std::vector{top, -1.0})) << measure::FormatName(row.Format);
     EXPECT_EQ(measure::Unpack(measure::Pack(clipped, row.Format), row.Format), clipped);
   }
+  const std::vector<std::uint8_t> notANumber{0x00, 0x00, 0xc0, 0x7f};
+  EXPECT_EQ(measure::Unpack(notANumber, SampleFormat::Float32), std::vector{0.0});
 }
 
 TEST(CardSignals, LevelsAndSegments) {
