@@ -40,6 +40,17 @@ Curve StepCurve(const Capture& capture, const TestSignal& steps, bool thd, bool 
   return curve;
 }
 
+// The tone of one segment in one channel, when it came back; when it did not,
+// the section's note says so.
+std::optional<ToneReading> SegmentTone(const Capture& capture, const Segment& segment, int channel,
+                                       Section& s) {
+  const auto x = Middle(Channel(capture, channel), segment, capture);
+  if (x.empty()) return {};
+  const ToneReading r = ReadTone(MakeSpectrum(x, capture.Rate), segment.Hz, capture.Rate);
+  if (!r.Found) s.Note += MissingNote(channel);
+  return r.Found ? std::optional(r) : std::nullopt;
+}
+
 } // namespace
 
 Section AnalyseDynamicRange(const Capture& capture, const TestSignal& tone) {
@@ -53,14 +64,9 @@ Section AnalyseDynamicRange(const Capture& capture, const TestSignal& tone) {
       MakeFigure("thdn_a_db", "THD+N at low level", "dB", played),
   };
   for (int c = 0; c < 2; ++c) {
-    const auto x = Middle(Channel(capture, c), segment, capture);
-    if (x.empty()) continue;
-    const ToneReading r = ReadTone(MakeSpectrum(x, capture.Rate), segment.Hz, capture.Rate);
-    if (!r.Found) {
-      s.Note += MissingNote(c);
-      continue;
-    }
-    const double thdn = PowerDb(r.WeightedResidual / r.Tone);
+    const auto r = SegmentTone(capture, segment, c, s);
+    if (!r) continue;
+    const double thdn = PowerDb(r->WeightedResidual / r->Tone);
     Set(s.Figures[0], c, -thdn - segment.Dbfs);
     Set(s.Figures[1], c, thdn);
   }
@@ -84,21 +90,15 @@ Section AnalyseThd(const Capture& capture, const TestSignal& tone) {
       MakeFigure("balance_db", "channel balance, left minus right", "dB", played, 3),
   };
   for (int c = 0; c < 2; ++c) {
-    const auto x = Middle(Channel(capture, c), segment, capture);
-    if (x.empty()) continue;
-    const ToneReading r = ReadTone(MakeSpectrum(x, capture.Rate), segment.Hz, capture.Rate);
-    if (!r.Found) {
-      s.Note += MissingNote(c);
-      continue;
-    }
-    const double tonePower = r.Tone;
-    const double harmonics = r.Harmonics > 0 ? r.Harmonics : r.HarmonicNoise;
-    if (r.Harmonics <= 0) s.Note += BoundNote(c, "no harmonic");
-    Set(s.Figures[0], c, PowerDb(harmonics / tonePower));
-    Set(s.Figures[1], c, Percent(harmonics / tonePower));
-    Set(s.Figures[2], c, PowerDb(r.Residual / tonePower));
-    Set(s.Figures[3], c, Percent(r.Residual / tonePower));
-    Set(s.Figures[4], c, PeakDbfs(r.Tone));
+    const auto r = SegmentTone(capture, segment, c, s);
+    if (!r) continue;
+    const double harmonics = r->Harmonics > 0 ? r->Harmonics : r->HarmonicNoise;
+    if (r->Harmonics <= 0) s.Note += BoundNote(c, "no harmonic");
+    Set(s.Figures[0], c, PowerDb(harmonics / r->Tone));
+    Set(s.Figures[1], c, Percent(harmonics / r->Tone));
+    Set(s.Figures[2], c, PowerDb(r->Residual / r->Tone));
+    Set(s.Figures[3], c, Percent(r->Residual / r->Tone));
+    Set(s.Figures[4], c, PeakDbfs(r->Tone));
   }
   Figure& balance = s.Figures[5];
   balance.Pair = true;
