@@ -64,25 +64,29 @@ ImpulseResponses Deconvolve(const Capture& c, std::span<const double> sweep) {
   double most = 0;
   for (std::size_t k = 0; k <= points / 2; ++k)
     most = std::max(most, xr[k] * xr[k] + xi[k] * xi[k]);
-  std::vector<double> zr(points, 0.0), zi(points, 0.0);
+  // The responses replace the capture's spectrum in place, bin pair by bin pair.
+  yr[0] = yi[0] = yr[points / 2] = yi[points / 2] = 0;
   for (std::size_t k = 1; k < points / 2; ++k) {
     const std::size_t m = points - k;
     const Complex x{xr[k], xi[k]}, a{yr[k], yi[k]}, b{yr[m], -yi[m]};
     const double power = std::norm(x);
-    if (power < 1e-12 * most) continue;
-    const double keep = Keep(double(k) * c.Rate / double(points), c.Rate);
-    const Complex inverse = keep * std::conj(x) / power;
+    const double keep =
+        power < 1e-12 * most ? 0.0 : Keep(double(k) * c.Rate / double(points), c.Rate);
+    const Complex inverse = keep > 0 ? keep * std::conj(x) / power : Complex{};
     const Complex left = 0.5 * (a + b) * inverse, right = Complex(0, -0.5) * (a - b) * inverse;
     // Z = H_L + i H_R, so that one inverse transform gives h_L and h_R.
     const Complex z = left + Complex(0, 1) * right,
                   zm = std::conj(left) + Complex(0, 1) * std::conj(right);
-    zr[k] = z.real(), zi[k] = z.imag();
-    zr[m] = zm.real(), zi[m] = zm.imag();
+    yr[k] = z.real(), yi[k] = z.imag();
+    yr[m] = zm.real(), yi[m] = zm.imag();
   }
-  Fft(zr, zi, true);
+  // The sweep's spectrum is done with: its memory goes before the inverse transform.
+  std::vector<double>().swap(xr);
+  std::vector<double>().swap(xi);
+  Fft(yr, yi, true);
   for (std::size_t i = 0; i < points; ++i)
-    zr[i] /= double(points), zi[i] /= double(points);
-  return {std::move(zr), std::move(zi), n};
+    yr[i] /= double(points), yi[i] /= double(points);
+  return {std::move(yr), std::move(yi), n};
 }
 
 // Where the impulse response peaks, to a fraction of a frame; none when no
