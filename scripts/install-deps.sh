@@ -23,6 +23,8 @@ if [ "${1:-}" = "--tests" ]; then
     dpkg-dev desktop-file-utils appstream
     # The stacks of a program that does not end when its window closes.
     gdb
+    # The card report's HTML checked as well-formed XML.
+    libxml2-utils
   )
 elif [ $# -gt 0 ]; then
   echo "usage: $0 [--tests]" >&2

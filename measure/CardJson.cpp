@@ -1,0 +1,103 @@
+// The card report as one JSON object.
+#include <cmath>
+#include <cstdio>
+
+#include "measure/CardResults.h"
+
+namespace measure {
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char ch : text) {
+    if (ch == '"' || ch == '\\') {
+      out += '\\', out += ch;
+    } else if (static_cast<unsigned char>(ch) < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", ch);
+      out += escape;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+// Nine significant digits: more than any figure is good for; null for none.
+std::string Number(std::optional<double> value) {
+  if (!value || !std::isfinite(*value)) return "null";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", *value);
+  return text;
+}
+
+std::string Array(const std::vector<double>& values) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < values.size(); ++i)
+    out += (i ? ", " : "") + Number(values[i]);
+  return out + "]";
+}
+
+std::string FigureJson(const Figure& f) {
+  std::string out = "{\"key\": " + Quoted(f.Key) + ", \"label\": " + Quoted(f.Label) +
+                    ", \"unit\": " + Quoted(f.Unit) + ", \"conditions\": " + Quoted(f.Conditions);
+  out += f.Pair ? ", \"value\": " + Number(f.Left)
+                : ", \"left\": " + Number(f.Left) + ", \"right\": " + Number(f.Right);
+  return out + "}";
+}
+
+std::string CurveJson(const Curve& c) {
+  std::string out = "{\"key\": " + Quoted(c.Key) + ", \"title\": " + Quoted(c.Title) +
+                    ", \"conditions\": " + Quoted(c.Conditions) +
+                    ", \"x\": {\"label\": " + Quoted(c.XLabel) + ", \"unit\": " + Quoted(c.XUnit) +
+                    ", \"logarithmic\": " + (c.LogX ? "true" : "false") +
+                    "}, \"y\": {\"label\": " + Quoted(c.YLabel) + ", \"unit\": " + Quoted(c.YUnit) +
+                    "}, \"lines\": [";
+  for (std::size_t i = 0; i < c.Lines.size(); ++i)
+    out += std::string(i ? ", " : "") + "{\"name\": " + Quoted(c.Lines[i].Name) +
+           ", \"x\": " + Array(c.Lines[i].X) + ", \"y\": " + Array(c.Lines[i].Y) + "}";
+  return out + "]}";
+}
+
+template <typename T, typename Write>
+std::string List(const std::vector<T>& items, Write write, const char* indent) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < items.size(); ++i)
+    out += std::string(i ? "," : "") + "\n" + indent + write(items[i]);
+  return out + "]";
+}
+
+} // namespace
+
+const Figure* FindFigure(const Section& section, const std::string& key) {
+  for (const Figure& f : section.Figures)
+    if (f.Key == key) return &f;
+  return nullptr;
+}
+
+const Curve* FindCurve(const Section& section, const std::string& key) {
+  for (const Curve& c : section.Curves)
+    if (c.Key == key) return &c;
+  return nullptr;
+}
+
+std::string CardJson(const CardReport& report) {
+  std::string out = "{\"conditions\": {";
+  for (std::size_t i = 0; i < report.Conditions.size(); ++i)
+    out += std::string(i ? ", " : "") + Quoted(report.Conditions[i].Key) + ": " +
+           Quoted(report.Conditions[i].Value);
+  out += "},\n\"tests\": ";
+  out += List(
+      report.Sections,
+      [](const Section& s) {
+        return "{\"key\": " + Quoted(s.Key) + ", \"title\": " + Quoted(s.Title) +
+               ", \"ran\": " + (s.Ran ? "true" : "false") + ", \"note\": " + Quoted(s.Note) +
+               ",\n  \"figures\": " + List(s.Figures, FigureJson, "    ") +
+               ",\n  \"curves\": " + List(s.Curves, CurveJson, "    ") + "}";
+      },
+      "  ");
+  return out + "}\n";
+}
+
+} // namespace measure
