@@ -205,20 +205,23 @@ std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::s
   o.Json = line.Json;
   o.Input = line.Input;
   o.Output = line.Output;
-  const auto bad = [&](const char* option, const std::string& value) {
-    *error = std::string(option) + ": '" + value + "' is not a valid value";
+  const auto bad = [&](const char* option, const std::string& value, const char* allowed) {
+    *error = std::string(option) + ": '" + value + "' is not " + allowed;
     return std::nullopt;
   };
-  if (!ReadNumber(line.Measure, 0.05, LongestSeconds, &o.Seconds))
-    return bad("--measure", line.Measure);
-  if (!line.Tone.empty() && !ReadNumber(line.Tone, 1, 23999, &o.ToneHz))
-    return bad("--tone", line.Tone);
-  if (!line.Level.empty() && !ReadNumber(line.Level, QuietestTone, LoudestTone, &o.LevelDb))
-    return bad("--level", line.Level);
-  if (!line.To.empty()) {
-    if (line.To != "L" && line.To != "R" && line.To != "LR") return bad("--to", line.To);
-    o.Left = line.To != "R";
-    o.Right = line.To != "L";
+  if (!ReadNumber(*line.Measure, 0.05, LongestSeconds, &o.Seconds))
+    return bad("--measure", *line.Measure, "a number of seconds from 0.05 to 3600");
+  // Outside the band the figures do not hold.
+  if (line.Tone &&
+      !ReadNumber(*line.Tone, measure::LowestToneHz, measure::HighestToneHz, &o.ToneHz))
+    return bad("--tone", *line.Tone, "a frequency from 10 to 23990 Hz");
+  if (line.Level && !ReadNumber(*line.Level, QuietestTone, LoudestTone, &o.LevelDb))
+    return bad("--level", *line.Level, "a level from -40 to 0 dBFS");
+  if (line.To) {
+    if (*line.To != "L" && *line.To != "R" && *line.To != "LR")
+      return bad("--to", *line.To, "L, R or LR");
+    o.Left = *line.To != "R";
+    o.Right = *line.To != "L";
   }
   return o;
 }

@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
   }
   // A measurement needs no display; its options are checked before anything starts.
   std::optional<MeasureOptions> measure;
-  if (!line.Measure.empty()) {
+  if (line.Measure) {
     std::string error;
     measure = ReadMeasureOptions(line, &error);
     if (!measure) {

@@ -43,6 +43,12 @@ def test(session):
     for args in (["--bogus"], ["--loopback", "--bogus"], ["-platform", "offscreen", "x"]):
         one_line(run(session, args, env), 2, r"^veltrano: (unknown option|unexpected argument)")
 
+    # A measurement's options without it, --measure without a value worth one.
+    for args, pattern in ((["--tone", "1000"], "'--tone' works only with --measure"),
+                          (["--json"], "'--json' works only with --measure"),
+                          (["--measure", ""], "--measure: '' is not")):
+        one_line(run(session, args, env), 2, pattern)
+
     # No display at all, and one that does not answer.
     one_line(run(session, [], env), 1, r"^veltrano: .*DISPLAY is not set")
     silent = next(n for n in range(90, 200) if not Path("/tmp/.X11-unix/X%d" % n).exists())
