@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPointer>
+#include <QSettings>
 #include <QTimer>
 
 #include "app/CommandLine.h"
@@ -21,6 +22,7 @@
 #include "app/Version.h"
 #include "platform/SoundServerDevices.h"
 #include "platform/WindowStyle.h"
+#include "settings/SettingsFile.h"
 
 namespace {
 
@@ -44,6 +46,19 @@ private:
   const int* stopSignal_;
 };
 
+// Qt's file dialog keeps its state and folder history in QtProject.conf,
+// where QSettings' own rules put it: without an absolute home, under the root
+// or the current folder. It goes beside the program's own settings instead,
+// and where there are none, under a device, where no folder can be made and
+// so nothing is written.
+void KeepQtSettingsBesideOurs() {
+  const QString folder = ConfigFolder(qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME"));
+  const QString path =
+      folder.isEmpty() ? QStringLiteral("/dev/null") : folder + QStringLiteral("/Zenko");
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, path);
+}
+
 // Runs the window until it closes; the exit status, and in *stopSignal the
 // signal that closed it, if one did.
 int RunWindow(int argc, char** argv, const std::vector<std::string>& args,
@@ -63,6 +78,7 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args,
   QApplication::setApplicationVersion(QStringLiteral(VELTRANO_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
   QGuiApplication::setDesktopFileName(QStringLiteral(VELTRANO_APP_ID));
+  KeepQtSettingsBesideOurs();
   InstallWindowStyle();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.png")));
 

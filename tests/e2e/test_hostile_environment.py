@@ -1,6 +1,7 @@
 """The real program where an outside tester's probes broke it: a file-size
 limit of 0, an overloaded generator, a server that stands still, a settings
-file with a byte order mark and CRLF just under 1 MiB, no absolute home, and
+file with a byte order mark and CRLF just under 1 MiB, no absolute home (and
+Qt's file dialog, whose state goes beside the settings or nowhere), and
 --loopback under an odd XDG_RUNTIME_DIR."""
 
 import math
@@ -12,6 +13,7 @@ import time
 from pathlib import Path
 
 import layout
+import screen
 import sound
 from session import check, log, main
 
@@ -50,6 +52,20 @@ def overload_and_stall(session):
     time.sleep(1)
 
 
+def cancel_file_dialog(session):
+    """Opens Save Picture from the display's menu and cancels it: Qt's dialog
+    writes its state as it goes."""
+    display = screen.centre(layout.DISPLAY_AREA)
+    session.xdotool("mousemove", "--sync", str(session.origin[0] + display[0]),
+                    str(session.origin[1] + display[1]), "click", "3")
+    time.sleep(0.3)
+    session.key("p")
+    dialog = session.wait_window("^Save Picture$")
+    session.focus(dialog)
+    session.xdotool("key", "Escape")
+    session.wait_window_gone(dialog)
+
+
 def private_server(session, folders):
     said = next(line for line in session.app.stdout if "--loopback:" in line)
     folder = Path(re.search(r"unix:(/tmp/veltrano-loopback-\w+)/native;", said).group(1))
@@ -73,7 +89,9 @@ def test(session):
     check("could not save the settings" in said and path.read_bytes() == earlier, "saved")
     check(re.search(r"lost: the sound server did not answer for 2\.\d s", said), "no server")
     for _ in range(2):  # the saved file grew past 1 MiB and is read again
-        check("settings" not in run(session, [session.program]), "the settings were refused")
+        check("settings" not in run(session, [session.program],
+                                    act=lambda: cancel_file_dialog(session)),
+              "the settings were refused")
         saved = path.read_bytes()
         check(saved.startswith(BOM + b"[Veltrano]\r\n") and len(saved) > 1024 * 1024 and
               saved.count(b"\n") == saved.count(b"\r\n"), "saved as %r" % saved[:30])
@@ -81,9 +99,15 @@ def test(session):
     env = dict(session.env(), XDG_CONFIG_HOME="relative")
     del env["HOME"]
     (session.tmp / "cwd").mkdir()
-    said = run(session, [session.program], env, session.tmp / "cwd")
-    check(said.count("settings will not be kept") == 1 and not any((session.tmp / "cwd").iterdir()),
-          "without a home")
+    qt_state = path.parent / "QtProject.conf"
+    check(qt_state.exists() and not (session.config / "QtProject.conf").exists(),
+          "Qt's file dialog keeps its state elsewhere than beside the settings")
+    root_state = Path("/.config/QtProject.conf")
+    before = root_state.exists()
+    said = run(session, [session.program], env, session.tmp / "cwd",
+               lambda: cancel_file_dialog(session))
+    check(said.count("settings will not be kept") == 1 and not any((session.tmp / "cwd").iterdir())
+          and root_state.exists() == before, "without a home")
 
     folders = []
     for runtime in (str(session.runtime / "a b"), "relative", str(session.runtime) +
