@@ -70,6 +70,12 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args,
   // before: a round trip, and a wake-up of the server, every block. Plain
   // requests carry such small parts without a wait.
   if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+  // Without a session bus, the D-Bus library would start one for the display
+  // (dbus-launch and a dbus-daemon) as soon as Qt looks for the accessibility
+  // bus or the desktop's portal, and both outlive the program. An address no
+  // client connects to leaves Qt without the bus, as there is none.
+  if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
   {
     const PlatformStartGuard guard(args);
     application = std::make_unique<QApplication>(argc, argv);

@@ -23,6 +23,8 @@ if [ "${1:-}" = "--tests" ]; then
     dpkg-dev desktop-file-utils appstream
     # The stacks of a program that does not end when its window closes.
     gdb
+    # dbus-launch: what would start a session bus for a display without one.
+    dbus-x11
   )
 elif [ $# -gt 0 ]; then
   echo "usage: $0 [--tests]" >&2

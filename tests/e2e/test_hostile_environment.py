@@ -2,11 +2,13 @@
 limit of 0, an overloaded generator, a server that stands still, a settings
 file with a byte order mark and CRLF just under 1 MiB, no absolute home (and
 Qt's file dialog, whose state goes beside the settings or nowhere), and
---loopback under an odd XDG_RUNTIME_DIR."""
+--loopback under an odd XDG_RUNTIME_DIR. No session bus is given: none may be
+started that outlives the program."""
 
 import math
 import os
 import re
+import shutil
 import signal
 import subprocess
 import time
@@ -66,6 +68,21 @@ def cancel_file_dialog(session):
     session.wait_window_gone(dialog)
 
 
+def autolaunched(session):
+    """The session buses the D-Bus library started for our programs, still running."""
+    found = []
+    for proc in Path("/proc").iterdir():
+        try:
+            command = (proc / "cmdline").read_bytes()
+            environment = (proc / "environ").read_bytes()
+        except OSError:
+            continue
+        if (b"--autolaunch" in command or b"--print-address" in command) and \
+                str(session.tmp).encode() in environment:
+            found.append(command.replace(b"\0", b" ").decode(errors="replace"))
+    return found
+
+
 def private_server(session, folders):
     said = next(line for line in session.app.stdout if "--loopback:" in line)
     folder = Path(re.search(r"unix:(/tmp/veltrano-loopback-\w+)/native;", said).group(1))
@@ -116,6 +133,9 @@ def test(session):
         run(session, [session.program, "--loopback"], dict(session.env(), XDG_RUNTIME_DIR=runtime),
             session.tmp, lambda: private_server(session, folders))
     check(len(folders) == 3 and not any(f.exists() for f in folders), "a folder stays")
+    if not shutil.which("dbus-launch"):
+        log("no dbus-launch here: nothing could start a session bus")
+    check(not autolaunched(session), "session buses outlive the program: %s" % autolaunched(session))
 
 
 if __name__ == "__main__":
