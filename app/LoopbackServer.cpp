@@ -42,14 +42,24 @@ bool IsPlainPath(const char* path) {
   return true;
 }
 
-// The user's runtime folder keeps the server private; /tmp when it is unset,
-// not an absolute path of plain characters, or would make the socket's path
-// too long. The folder made inside is the program's own, 0700 either way.
+// A folder only the user can change: theirs, and writable by no one else.
+// In any other, someone else could rename the program's folder and put
+// another in its place.
+bool IsPrivateFolder(const char* path) {
+  struct stat info {};
+  return lstat(path, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && access(path, W_OK | X_OK) == 0;
+}
+
+// The user's runtime folder keeps the server private; /tmp (whose sticky bit
+// keeps others from renaming what is ours) when it is unset, not an absolute
+// path of plain characters, not private, or would make the socket's path too
+// long. The folder made inside is the program's own, 0700 either way.
 std::string Base() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   const size_t room = MaxSocketPath - std::strlen(FolderPattern) - std::strlen(LoopbackSocketName);
   if (runtime != nullptr && IsPlainPath(runtime) && std::strlen(runtime) <= room &&
-      access(runtime, W_OK | X_OK) == 0)
+      IsPrivateFolder(runtime))
     return runtime;
   return "/tmp";
 }

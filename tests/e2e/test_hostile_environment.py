@@ -126,13 +126,25 @@ def test(session):
     check(said.count("settings will not be kept") == 1 and not any((session.tmp / "cwd").iterdir())
           and root_state.exists() == before, "without a home")
 
+    # A runtime folder that others can write into, or that is not the user's,
+    # is not used: someone else could swap the private folder made there.
+    open_to_all = session.tmp / "open"
+    open_to_all.mkdir()
+    open_to_all.chmod(0o777)
+    runtimes = [str(session.runtime / "a b"), "relative", str(open_to_all), str(session.runtime) +
+                "\nload-module module-native-protocol-tcp port=%d auth-anonymous=1\n" % PORT]
+    if os.getuid() == 0:
+        foreign = session.tmp / "foreign"
+        foreign.mkdir(mode=0o700)
+        os.chown(foreign, 65534, 65534)
+        runtimes.append(str(foreign))
     folders = []
-    for runtime in (str(session.runtime / "a b"), "relative", str(session.runtime) +
-                    "\nload-module module-native-protocol-tcp port=%d auth-anonymous=1\n" % PORT):
-        (session.tmp / runtime).mkdir()
+    for runtime in runtimes:
+        (session.tmp / runtime).mkdir(exist_ok=True)
         run(session, [session.program, "--loopback"], dict(session.env(), XDG_RUNTIME_DIR=runtime),
             session.tmp, lambda: private_server(session, folders))
-    check(len(folders) == 3 and not any(f.exists() for f in folders), "a folder stays")
+    check(len(folders) == len(runtimes) and not any(f.exists() for f in folders),
+          "a folder stays")
     if not shutil.which("dbus-launch"):
         log("no dbus-launch here: nothing could start a session bus")
     check(not autolaunched(session), "session buses outlive the program: %s" % autolaunched(session))
