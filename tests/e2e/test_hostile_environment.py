@@ -5,6 +5,7 @@ Qt's file dialog, whose state goes beside the settings or nowhere), and
 --loopback under an odd XDG_RUNTIME_DIR. No session bus is given: none may be
 started that outlives the program."""
 
+import json
 import math
 import os
 import re
@@ -145,6 +146,20 @@ def test(session):
             session.tmp, lambda: private_server(session, folders))
     check(len(folders) == len(runtimes) and not any(f.exists() for f in folders),
           "a folder stays")
+    # Under a file-size limit --loopback runs (the server's pool is no file),
+    # or says why it cannot.
+    limited = [session.program, "--loopback", "--measure", "0.5", "--tone", "1000", "--json"]
+    result = subprocess.run(["prlimit", "--fsize=1048576"] + limited, env=session.env(),
+                            capture_output=True, text=True, timeout=30)
+    log("under 1 MiB: %d %s" % (result.returncode, result.stderr))
+    check(result.returncode == 0 and json.loads(result.stdout)["left"]["valid"],
+          "--loopback under a 1 MiB limit: %s" % result.stderr)
+    result = subprocess.run(["prlimit", "--fsize=0"] + limited, env=session.env(),
+                            capture_output=True, text=True, timeout=30)
+    check(result.returncode == 1 and re.search(r"^veltrano: --loopback: the file-size limit "
+                                               r"\(ulimit -f\) of 0 bytes .*$", result.stderr),
+          "--loopback under a limit of 0: %s" % result.stderr)
+
     if not shutil.which("dbus-launch"):
         log("no dbus-launch here: nothing could start a session bus")
     check(not autolaunched(session), "session buses outlive the program: %s" % autolaunched(session))
