@@ -37,7 +37,8 @@ QLabel* FigureLabel(const QWidget& window, const QString& column, const QString&
 }
 
 // figures null: every figure of the column "—". A figure the library could
-// not give (no tone, silence, below the noise, no noise) is "—" too.
+// not give (no tone, silence, no noise) is "—" too, one below the noise "< "
+// and its bound.
 template <class FiguresOf>
 void ShowColumn(const QWidget& window, const QString& column,
                 std::span<const measure::Field<FiguresOf>> fields, const FiguresOf* figures) {
@@ -46,8 +47,15 @@ void ShowColumn(const QWidget& window, const QString& column,
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
   for (const auto& field : fields) {
     const double v = figures != nullptr ? figures->*field.Value : measure::None;
+    // A figure known only as a bound (THD below the noise) shows the bound.
+    const double bound = figures != nullptr && figures->Valid && field.Bound != nullptr
+                             ? field.Bound(*figures)
+                             : measure::None;
     FigureLabel(window, column, QString::fromLatin1(field.Key))
-        ->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals) : Nothing);
+        ->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals)
+                  : std::isfinite(bound)
+                      ? QStringLiteral("< ") + locale.toString(bound, 'f', field.Decimals)
+                      : Nothing);
   }
 }
 
