@@ -13,8 +13,8 @@ namespace measure {
 namespace {
 
 constexpr double FullScale = 32768.0;
-// Only the parabola through the top bins' logarithms floors a power.
-constexpr double TinyPower = 1e-300;
+// The parabola through the top bins' logarithms takes a power of 0 as this.
+constexpr double TinyPower = 1e-30;
 // A tone is found when it stands this far (power ratio, 20 dB) above the
 // noise that shares its bins.
 constexpr double ToneProminence = 100.0;
