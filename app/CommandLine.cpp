@@ -36,14 +36,14 @@ constexpr std::array Options{
                   "the figures (see below) and exit",
                   [](CommandLine& line, const std::string& value) { line.Measure = value; }},
     ProgramOption{"--tone", nullptr, "FREQ",
-                  "with --measure: meanwhile play a sine of FREQ Hz (1..23999) on the\n"
-                  "default sink, made by the generator's own synthesis",
+                  "with --measure: meanwhile play a sine of FREQ Hz (10..23990) on\n"
+                  "the default sink, made by the generator's own synthesis",
                   [](CommandLine& line, const std::string& value) { line.Tone = value; }},
     ProgramOption{"--level", nullptr, "DB",
-                  "the tone's peak level in dBFS (-40..0, default -6), in the\n"
+                  "with --tone: its peak level in dBFS (-40..0, default -6), in the\n"
                   "generator's whole-percent steps",
                   [](CommandLine& line, const std::string& value) { line.Level = value; }},
-    ProgramOption{"--to", nullptr, "L|R|LR", "the channels the tone goes to (default LR)",
+    ProgramOption{"--to", nullptr, "L|R|LR", "with --tone: the channels it goes to (default LR)",
                   [](CommandLine& line, const std::string& value) { line.To = value; }},
     ProgramOption{"--json", nullptr, nullptr,
                   "with --measure: print one JSON object instead of the table",
@@ -92,6 +92,28 @@ size_t QtTakes(const std::vector<std::string>& args, size_t i) {
   return 0;
 }
 
+// An option that means something only beside another: the first one given
+// without it, as the error; empty when there is none.
+std::string MissingCompanion(const CommandLine& line) {
+  const struct {
+    bool Given;
+    const char* Name;
+    bool CompanionGiven;
+    const char* Companion;
+  } pairs[] = {
+      {line.Tone.has_value(), "--tone", line.Measure.has_value(), "--measure"},
+      {line.Level.has_value(), "--level", line.Measure.has_value(), "--measure"},
+      {line.To.has_value(), "--to", line.Measure.has_value(), "--measure"},
+      {line.Json, "--json", line.Measure.has_value(), "--measure"},
+      {line.Level.has_value(), "--level", line.Tone.has_value(), "--tone"},
+      {line.To.has_value(), "--to", line.Tone.has_value(), "--tone"},
+  };
+  for (const auto& pair : pairs)
+    if (pair.Given && !pair.CompanionGiven)
+      return std::string("option '") + pair.Name + "' works only with " + pair.Companion;
+  return "";
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -113,6 +135,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
           (arg.starts_with("-") ? "unknown option '" : "unexpected argument '") + arg + "'";
     }
   }
+  if (line.Error.empty()) line.Error = MissingCompanion(line);
   return line;
 }
 

@@ -4,6 +4,7 @@
 // of the arguments later when the application object is made. Whatever
 // neither knows is an error, reported before a display or a server is needed.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,16 +13,17 @@ struct CommandLine {
   bool Version = false;
   bool Loopback = false;
   // A measurement from the terminal (see MeasureCommand.h): the values as
-  // given; Measure is empty when none is asked for.
-  std::string Measure, Tone, Level, To;
+  // given, empty ones too; none when the option is not given.
+  std::optional<std::string> Measure, Tone, Level, To;
   bool Json = false;
   // The sound server's source and sink to use, by its names; empty: the defaults.
   std::string Input, Output;
   // To add an option: a field here and a row in the table of options in
   // CommandLine.cpp.
 
-  // The first problem (an unknown option, a missing value), as one line
-  // without the program's name; empty when the line is good.
+  // The first problem (an unknown option, a missing value, an option without
+  // the one it belongs to), as one line without the program's name; empty
+  // when the line is good.
   std::string Error;
 };
 

@@ -12,6 +12,7 @@
 #include <ftw.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +26,9 @@ constexpr int StopTimeoutMs = 5000;
 constexpr size_t MaxSocketPath = 100;
 constexpr const char* FolderPattern = "/veltrano-loopback-XXXXXX";
 constexpr int ServerNotFound = 127;
+// What the server's files (start-up script, cookie, log) may come to; its
+// memory pool is private memory, not a file.
+constexpr rlim_t ServerFileBytes = 64 * 1024;
 
 volatile sig_atomic_t stopRequested = 0;
 
@@ -42,14 +46,24 @@ bool IsPlainPath(const char* path) {
   return true;
 }
 
-// The user's runtime folder keeps the server private; /tmp when it is unset,
-// not an absolute path of plain characters, or would make the socket's path
-// too long. The folder made inside is the program's own, 0700 either way.
+// A folder only the user can change: theirs, and writable by no one else.
+// In any other, someone else could rename the program's folder and put
+// another in its place.
+bool IsPrivateFolder(const char* path) {
+  struct stat info {};
+  return lstat(path, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && access(path, W_OK | X_OK) == 0;
+}
+
+// The user's runtime folder keeps the server private; /tmp (whose sticky bit
+// keeps others from renaming what is ours) when it is unset, not an absolute
+// path of plain characters, not private, or would make the socket's path too
+// long. The folder made inside is the program's own, 0700 either way.
 std::string Base() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   const size_t room = MaxSocketPath - std::strlen(FolderPattern) - std::strlen(LoopbackSocketName);
   if (runtime != nullptr && IsPlainPath(runtime) && std::strlen(runtime) <= room &&
-      access(runtime, W_OK | X_OK) == 0)
+      IsPrivateFolder(runtime))
     return runtime;
   return "/tmp";
 }
@@ -142,12 +156,21 @@ pid_t SpawnServer(const std::string& folder) {
   setenv("XDG_CONFIG_HOME", (folder + "/home/.config").c_str(), 1);
   setenv("PULSE_COOKIE", (folder + "/cookie").c_str(), 1);
   const std::string script = folder + "/server.pa";
-  const char* const argv[] = {"pulseaudio",          "-n",
-                              "--daemonize=no",      "--system=false",
-                              "--use-pid-file=no",   "--exit-idle-time=-1",
-                              "--realtime=no",       "--high-priority=no",
-                              "--log-target=stderr", "-F",
-                              script.c_str(),        nullptr};
+  // A pool in shared memory would be a file of 64 MiB, past a file-size
+  // limit; private memory is none.
+  const char* const argv[] = {"pulseaudio",
+                              "--disable-shm=yes",
+                              "-n",
+                              "--daemonize=no",
+                              "--system=false",
+                              "--use-pid-file=no",
+                              "--exit-idle-time=-1",
+                              "--realtime=no",
+                              "--high-priority=no",
+                              "--log-target=stderr",
+                              "-F",
+                              script.c_str(),
+                              nullptr};
   execvp(argv[0], const_cast<char* const*>(argv));
   _exit(ServerNotFound);
 }
@@ -250,6 +273,15 @@ std::string QuotedArgument(const std::string& value) {
 } // namespace
 
 std::unique_ptr<LoopbackServer> LoopbackServer::Start(std::string* error) {
+  // The server would be killed by the limit's signal at its first write past it.
+  struct rlimit limit {};
+  if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      limit.rlim_cur < ServerFileBytes) {
+    *error = "the file-size limit (ulimit -f) of " + std::to_string(limit.rlim_cur) +
+             " bytes is too small for the sound server's files (start-up script, cookie and "
+             "log), which need up to 64 KiB";
+    return nullptr;
+  }
   const std::string base = Base();
   std::string folder = base + FolderPattern;
   if (mkdtemp(folder.data()) == nullptr) {

@@ -205,20 +205,23 @@ std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::s
   o.Json = line.Json;
   o.Input = line.Input;
   o.Output = line.Output;
-  const auto bad = [&](const char* option, const std::string& value) {
-    *error = std::string(option) + ": '" + value + "' is not a valid value";
+  const auto bad = [&](const char* option, const std::string& value, const char* allowed) {
+    *error = std::string(option) + ": '" + value + "' is not " + allowed;
     return std::nullopt;
   };
-  if (!ReadNumber(line.Measure, 0.05, LongestSeconds, &o.Seconds))
-    return bad("--measure", line.Measure);
-  if (!line.Tone.empty() && !ReadNumber(line.Tone, 1, 23999, &o.ToneHz))
-    return bad("--tone", line.Tone);
-  if (!line.Level.empty() && !ReadNumber(line.Level, QuietestTone, LoudestTone, &o.LevelDb))
-    return bad("--level", line.Level);
-  if (!line.To.empty()) {
-    if (line.To != "L" && line.To != "R" && line.To != "LR") return bad("--to", line.To);
-    o.Left = line.To != "R";
-    o.Right = line.To != "L";
+  if (!ReadNumber(*line.Measure, 0.05, LongestSeconds, &o.Seconds))
+    return bad("--measure", *line.Measure, "a number of seconds from 0.05 to 3600");
+  // Outside the band the figures do not hold.
+  if (line.Tone &&
+      !ReadNumber(*line.Tone, measure::LowestToneHz, measure::HighestToneHz, &o.ToneHz))
+    return bad("--tone", *line.Tone, "a frequency from 10 to 23990 Hz");
+  if (line.Level && !ReadNumber(*line.Level, QuietestTone, LoudestTone, &o.LevelDb))
+    return bad("--level", *line.Level, "a level from -40 to 0 dBFS");
+  if (line.To) {
+    if (*line.To != "L" && *line.To != "R" && *line.To != "LR")
+      return bad("--to", *line.To, "L, R or LR");
+    o.Left = *line.To != "R";
+    o.Right = *line.To != "L";
   }
   return o;
 }
@@ -226,16 +229,25 @@ std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::s
 std::string MeasureHelpText() {
   return "--measure ends with status 0 when it measured, 1 when no input came (no server,\n"
          "no blocks), 2 for bad options. It needs no display and leaves the settings\n"
-         "file alone. Its figures, per channel (JSON \"left\", \"right\"; \"valid\": false\n"
-         "when no tone was found, and then only the two levels mean anything):\n"
+         "file alone. Tones are measured from 10 Hz to 23990 Hz (over 1 s or more; a\n"
+         "shorter capture narrows the band, JSON \"band_hz\"). A figure that does not\n"
+         "exist is JSON null, and in the table a word the notes under it explain.\n"
+         "Per channel (JSON \"left\", \"right\"; \"valid\": false and \"found\" why when no\n"
+         "tone was found in the band, and then only the two levels are given):\n"
          "  frequency_hz       the strongest tone's frequency, Hz (+-0.01 over 1 s)\n"
          "  rms_dbfs           RMS level, dBFS; a full-scale sine reads -3.01\n"
          "  peak_dbfs          largest sample, dBFS (0 = 32768)\n"
-         "  thd_db, thd_percent      harmonics 2..10 below 24 kHz against the tone\n"
+         "  thd_db, thd_percent      harmonics 2..10 below 24 kHz against the tone, each\n"
+         "                     against the noise around it; null with thd_below_noise_db\n"
+         "                     when the harmonics are below the noise (\"harmonics\": each\n"
+         "                     one's level_db, or its below_noise_db bound)\n"
          "  thdn_db, thdn_percent    everything but the tone and DC against the tone\n"
          "  snr_db             the tone against the noise (all but tone, harmonics, DC)\n"
          "  noise_floor_dbfs   that noise's RMS over 0..24 kHz, dBFS\n"
-         "Between the channels (JSON \"between\"):\n"
+         "  sfdr_db            the tone against the strongest tone that is no harmonic\n"
+         "  spur_hz, spur_dbfs that tone's frequency and RMS level; second_tone: true\n"
+         "                     when it lies within 30 dB of the tone\n"
+         "Between the channels (JSON \"between\"; valid when both carry the same tone):\n"
          "  level_difference_db  left RMS minus right RMS, dB\n"
          "  phase_degrees      phase of left against right at the tone, degrees\n"
          "  delay_samples      delay of left behind right, samples (of a pure tone only\n"

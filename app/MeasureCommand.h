@@ -20,7 +20,8 @@ struct MeasureOptions {
 };
 
 // The measurement's options from the command line's values; nullopt with
-// *error set for a bad one. Only called when line.Measure is given.
+// *error set for a bad one. Only called when line.Measure is given; the
+// command line has already refused options given without theirs.
 std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::string* error);
 
 // What --help says about it besides its options: the exit statuses, and the

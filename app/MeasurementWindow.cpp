@@ -16,8 +16,6 @@ constexpr int SecondFrames = 48000;
 // Blocks come every 43 ms; this long without one means the input stopped.
 constexpr int NoInputMs = 1500;
 const QString Nothing = QStringLiteral("\u2014");
-// What the measurement library reads from silence.
-constexpr double SilenceDbfs = -300;
 const char* const ChannelColumns[] = {"Left", "Right"};
 const QString Between = QStringLiteral("Between");
 
@@ -39,7 +37,8 @@ QLabel* FigureLabel(const QWidget& window, const QString& column, const QString&
 }
 
 // figures null: every figure of the column "—". A figure the library could
-// not give (no tone, silence, an infinite ratio) is "—" too.
+// not give (no tone, silence, no noise) is "—" too, one below the noise "< "
+// and its bound.
 template <class FiguresOf>
 void ShowColumn(const QWidget& window, const QString& column,
                 std::span<const measure::Field<FiguresOf>> fields, const FiguresOf* figures) {
@@ -47,13 +46,16 @@ void ShowColumn(const QWidget& window, const QString& column,
   QLocale locale;
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
   for (const auto& field : fields) {
-    // Without a tone only the levels are given, and not those of silence.
-    const bool given =
-        figures != nullptr &&
-        (figures->Valid || (!field.NeedsTone && figures->*field.Value > SilenceDbfs));
-    const double v = given ? figures->*field.Value : NAN;
+    const double v = figures != nullptr ? figures->*field.Value : measure::None;
+    // A figure known only as a bound (THD below the noise) shows the bound.
+    const double bound = figures != nullptr && figures->Valid && field.Bound != nullptr
+                             ? field.Bound(*figures)
+                             : measure::None;
     FigureLabel(window, column, QString::fromLatin1(field.Key))
-        ->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals) : Nothing);
+        ->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals)
+                  : std::isfinite(bound)
+                      ? QStringLiteral("< ") + locale.toString(bound, 'f', field.Decimals)
+                      : Nothing);
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The "Measurements" window: per channel the figures of the latest second of
 // received blocks, and between the channels their level difference, phase and
-// delay. A figure that cannot be computed shows "—", never an older number.
+// delay. A figure that cannot be computed shows "—", never an older number;
+// THD below the noise shows its bound ("< -104.3").
 // GUI thread only.
 
 #include <array>

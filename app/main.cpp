@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPointer>
+#include <QSettings>
 #include <QTimer>
 
 #include "app/CommandLine.h"
@@ -21,6 +22,7 @@
 #include "app/Version.h"
 #include "platform/SoundServerDevices.h"
 #include "platform/WindowStyle.h"
+#include "settings/SettingsFile.h"
 
 namespace {
 
@@ -44,6 +46,19 @@ private:
   const int* stopSignal_;
 };
 
+// Qt's file dialog keeps its state and folder history in QtProject.conf,
+// where QSettings' own rules put it: without an absolute home, under the root
+// or the current folder. It goes beside the program's own settings instead,
+// and where there are none, under a device, where no folder can be made and
+// so nothing is written.
+void KeepQtSettingsBesideOurs() {
+  const QString folder = ConfigFolder(qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME"));
+  const QString path =
+      folder.isEmpty() ? QStringLiteral("/dev/null") : folder + QStringLiteral("/Zenko");
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, path);
+}
+
 // Runs the window until it closes; the exit status, and in *stopSignal the
 // signal that closed it, if one did.
 int RunWindow(int argc, char** argv, const std::vector<std::string>& args,
@@ -55,6 +70,12 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args,
   // before: a round trip, and a wake-up of the server, every block. Plain
   // requests carry such small parts without a wait.
   if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+  // Without a session bus, the D-Bus library would start one for the display
+  // (dbus-launch and a dbus-daemon) as soon as Qt looks for the accessibility
+  // bus or the desktop's portal, and both outlive the program. An address no
+  // client connects to leaves Qt without the bus, as there is none.
+  if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
   {
     const PlatformStartGuard guard(args);
     application = std::make_unique<QApplication>(argc, argv);
@@ -63,6 +84,7 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& args,
   QApplication::setApplicationVersion(QStringLiteral(VELTRANO_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
   QGuiApplication::setDesktopFileName(QStringLiteral(VELTRANO_APP_ID));
+  KeepQtSettingsBesideOurs();
   InstallWindowStyle();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrano.png")));
 
@@ -115,7 +137,7 @@ int main(int argc, char** argv) {
   }
   // A measurement needs no display; its options are checked before anything starts.
   std::optional<MeasureOptions> measure;
-  if (!line.Measure.empty()) {
+  if (line.Measure) {
     std::string error;
     measure = ReadMeasureOptions(line, &error);
     if (!measure) {

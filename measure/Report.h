@@ -1,7 +1,8 @@
 #pragma once
 // The figures as text: one aligned table for people, one JSON object for
 // scripts. One table of fields (name, label, unit, decimals) serves both, and
-// any other view of the figures can walk it too.
+// any other view of the figures can walk it too. A figure that does not exist
+// is JSON null, and in the table a word that the notes below it explain.
 
 #include <span>
 #include <string>
@@ -15,8 +16,11 @@ template <typename Figures> struct Field {
   const char* Label; // the table's row label
   const char* Unit;
   int Decimals;
-  double Figures::*Value;
-  bool NeedsTone = true; // meaningless when the figures are not Valid
+  double Figures::*Value; // None when the figure does not exist
+  // The table's word for a missing figure of valid figures ("no noise").
+  const char* Missing = "-";
+  // For a figure that exists only as a bound: the bound, in the figure's unit.
+  double (*Bound)(const Figures&) = nullptr;
 };
 
 std::span<const Field<ChannelFigures>> ChannelFields();

@@ -70,11 +70,15 @@ ToneSpectrum Describe(const std::vector<double>& re, const std::vector<double>& 
   // Parseval: the power of a component is 2 / (points * sum w^2) times the
   // sum of |X|^2 over its bins of the one-sided spectrum.
   s.PowerScale = 2.0 / (double(points) * sumSquares);
-  s.Lobe = static_cast<std::size_t>(std::ceil(LobeSpanBins * double(points) / double(span)));
+  s.Lobe = LobeBins(span, points);
   return s;
 }
 
 } // namespace
+
+std::size_t LobeBins(std::size_t span, std::size_t points) {
+  return static_cast<std::size_t>(std::ceil(LobeSpanBins * double(points) / double(span)));
+}
 
 void TransformChannels(std::span<const std::int16_t> left, std::span<const std::int16_t> right,
                        double sampleRate, ToneSpectrum* leftOut, ToneSpectrum* rightOut) {

@@ -30,6 +30,10 @@ struct ToneSpectrum {
   std::size_t Lobe = 0;   // the window's main lobe reaches this many bins either side
 };
 
+// How many bins of a transform of `points` a tone's main lobe reaches either
+// side, for a span of `span` samples.
+std::size_t LobeBins(std::size_t span, std::size_t points);
+
 // Both channels through one complex transform (left real, right imaginary);
 // DC stays in: the window keeps it within the lowest bins, which no figure reads.
 // right may be empty, and then rightOut is left alone. The bins live in this

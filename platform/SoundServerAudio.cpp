@@ -16,6 +16,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/PrintableText.h"
 #include "platform/SoundServerCapture.h"
 #include "platform/SoundServerDevices.h"
 #include "platform/SoundServerFormat.h"
@@ -239,7 +240,7 @@ private:
     const MMRESULT code = stream->Open(sampleSpec, chosen_[capture], deadline, &fellBack);
     if (fellBack && !std::exchange(told_[capture], true))
       std::fprintf(stderr, "veltrano: the %s '%s' is not there; the server's default is used\n",
-                   capture ? "source" : "sink", chosen_[capture].c_str());
+                   capture ? "source" : "sink", TerminalText(chosen_[capture]).c_str());
     if (code != MMSYSERR_NOERROR) {
       stream.reset();
       return code;

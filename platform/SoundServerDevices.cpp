@@ -3,6 +3,8 @@
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
 
+#include "platform/PrintableText.h"
+
 namespace {
 
 constexpr pa_usec_t kTimeout = 2 * PA_USEC_PER_SEC;
@@ -96,16 +98,16 @@ int CheckSoundDevice(bool capture, const std::string& name, std::string* message
   std::vector<SoundDevice> devices;
   std::string error;
   if (!ListSoundDevices(capture, &devices, &error)) {
-    *message = error + ", so '" + name + "' cannot be looked up";
+    *message = error + ", so '" + TerminalText(name) + "' cannot be looked up";
     return 1;
   }
   std::string names;
   for (const SoundDevice& device : devices) {
     if (device.Name == name) return 0;
-    names += "\n  " + device.Name + "  (" + device.Description + ")";
+    names += "\n  " + TerminalText(device.Name) + "  (" + TerminalText(device.Description) + ")";
   }
   *message = std::string("the sound server has no ") + (capture ? "source" : "sink") + " named '" +
-             name + "'; its " + (capture ? "sources" : "sinks") +
+             TerminalText(name) + "'; its " + (capture ? "sources" : "sinks") +
              " are:" + (names.empty() ? "\n  (none)" : names);
   return 2;
 }

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include "platform/PrintableText.h"
 #include "platform/WaveAudio.h"
 
 namespace {
@@ -120,11 +121,12 @@ template <class Info> void SoundServerPathWatch::TakeDevice(const Info* info) {
     // the device went away. Said once.
     if (device_ != PA_INVALID_INDEX && info->index != device_) {
       const char* kind = capture_ ? "source" : "sink";
-      const std::string gone =
-          deviceRemoved_ ? "the " + std::string(kind) + " '" + deviceName_ + "' was removed; " : "";
+      const std::string gone = deviceRemoved_ ? "the " + std::string(kind) + " '" +
+                                                    TerminalText(deviceName_) + "' was removed; "
+                                              : "";
       std::fprintf(stderr, "veltrano: %sthe %s now %s the %s '%s'\n", gone.c_str(),
                    capture_ ? "input" : "output", capture_ ? "comes from" : "goes to", kind,
-                   info->name);
+                   TerminalText(info->name).c_str());
     }
     device_ = info->index;
     deviceName_ = info->name;

@@ -25,6 +25,8 @@ if [ "${1:-}" = "--tests" ]; then
     gdb
     # The card report's HTML checked as well-formed XML.
     libxml2-utils
+    # dbus-launch: what would start a session bus for a display without one.
+    dbus-x11
   )
 elif [ $# -gt 0 ]; then
   echo "usage: $0 [--tests]" >&2

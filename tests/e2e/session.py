@@ -345,6 +345,17 @@ class Session:
     def key(self, name):
         self.xdotool("key", name)
 
+    def menu_dialog(self, point, key, title_pattern):
+        """Right-clicks at a point of the main window, picks the menu's command
+        by its key and returns the dialog it opens, focused."""
+        self.xdotool("mousemove", "--sync", str(self.origin[0] + point[0]),
+                     str(self.origin[1] + point[1]), "click", "3")
+        time.sleep(0.3)
+        self.key(key)
+        dialog = self.wait_window(title_pattern)
+        self.focus(dialog)
+        return dialog
+
     def screenshot(self, name, window=None):
         """Saves a PNG of a window (the main window by default) into the test's
         folder and returns its pixels."""

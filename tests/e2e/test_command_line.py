@@ -4,7 +4,8 @@ says in one line what is missing and ends with status 1 instead of Qt's
 abort; an unknown option, with or without a display and before anything
 starts, or --loopback without the pulseaudio program, is one
 line and a failure status too, with nothing left behind; a device name the
-server does not have is refused with the names it has."""
+server does not have is refused with the names it has, their descriptions
+printed literally."""
 
 import re
 import subprocess
@@ -43,6 +44,12 @@ def test(session):
     for args in (["--bogus"], ["--loopback", "--bogus"], ["-platform", "offscreen", "x"]):
         one_line(run(session, args, env), 2, r"^veltrano: (unknown option|unexpected argument)")
 
+    # A measurement's options without it, --measure without a value worth one.
+    for args, pattern in ((["--tone", "1000"], "'--tone' works only with --measure"),
+                          (["--json"], "'--json' works only with --measure"),
+                          (["--measure", ""], "--measure: '' is not")):
+        one_line(run(session, args, env), 2, pattern)
+
     # No display at all, and one that does not answer.
     one_line(run(session, [], env), 1, r"^veltrano: .*DISPLAY is not set")
     silent = next(n for n in range(90, 200) if not Path("/tmp/.X11-unix/X%d" % n).exists())
@@ -61,8 +68,17 @@ def test(session):
     leftovers = list(session.runtime.glob("veltrano-loopback-*"))
     check(not leftovers, "--loopback left %s behind" % leftovers)
 
-    # A device name the server does not have: the names it has, status 2.
+    # A device name the server does not have: the names it has, status 2, a
+    # description that holds escape sequences printed as its characters.
     session.start_sound_server()
+    hostile = "\x1b[2J\x1b]0;owned\x07R&D"
+    subprocess.run(["pactl", "load-module", "module-null-sink", "sink_name=hostile",
+                    'sink_properties=device.description="%s"' % hostile], env=env, check=True,
+                   capture_output=True)
+    result = run(session, ["--output", "nope\x1b[5m"], env)
+    check("'nope\\x1b[5m'" in result.stderr and
+          "hostile  (\\x1b[2J\\x1b]0;owned\\x07R&D)" in result.stderr and
+          "\x1b" not in result.stderr, "printed as it came: %r" % result.stderr)
     for option, names in (("--input", "veltrano_test.monitor"), ("--output", "veltrano_drain")):
         result = run(session, [option, "nope"], env)
         check(result.returncode == 2 and "'nope'" in result.stderr and names in result.stderr,

@@ -44,13 +44,7 @@ def test(session):
     check(own >= 10, "%d windows of their own in the program's window" % own)
     path = session.out / "saved.png"  # kept for a look when the test fails
     # The display's menu, and its command by its key.
-    display = scaled(screen.centre(layout.DISPLAY_AREA))
-    session.xdotool("mousemove", "--sync", str(session.origin[0] + display[0]),
-                    str(session.origin[1] + display[1]), "click", "3")
-    time.sleep(0.3)
-    session.key("p")
-    dialog = session.wait_window("^Save Picture$")
-    session.focus(dialog)
+    dialog = session.menu_dialog(scaled(screen.centre(layout.DISPLAY_AREA)), "p", "^Save Picture$")
     session.xdotool("key", "ctrl+a")
     session.xdotool("type", "--delay", "5", str(path))
     session.xdotool("key", "Return")

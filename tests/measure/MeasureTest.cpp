@@ -22,13 +22,14 @@ struct Component {
 };
 
 // The components, delayed by `delay` samples, quantised to 16 bits with
-// triangular dither of +-1 LSB (seeded, so every run is the same).
-Samples Tones(std::vector<Component> parts, double delay = 0, std::size_t frames = Second) {
+// triangular dither of +-1 LSB (seeded, so every run is the same) or none.
+Samples Tones(std::vector<Component> parts, double delay = 0, std::size_t frames = Second,
+              bool dither = true) {
   std::mt19937 random(1);
   std::uniform_real_distribution<double> lsb(-0.5, 0.5);
   Samples out(frames);
   for (std::size_t n = 0; n < frames; ++n) {
-    double v = lsb(random) + lsb(random);
+    double v = dither ? lsb(random) + lsb(random) : 0.0;
     for (const Component& c : parts)
       v += 32768.0 * std::pow(10.0, c.Dbfs / 20.0) *
            std::sin(2 * std::numbers::pi * c.Hz * (double(n) - delay) / 48000.0 +
@@ -63,6 +64,11 @@ std::vector<KnownAnswer> Table() {
   // A 0 Hz component at 90 degrees is DC: 0.1 of full scale here.
   const Samples offset = Tones({{997, -6}, {1994, -46}, {0, -20, 90}});
   const Samples two = Tones({{1000, -20}, {3000, -6}});
+  // Tones that are no harmonics, 20 dB and 50 dB under the tone, and the
+  // 10th harmonic alone.
+  const Samples beside = Tones({{997, -6}, {1994, -66}, {5123, -26}});
+  const Samples hum = Tones({{997, -6}, {1994, -86}, {50, -56}});
+  const Samples tenth = Tones({{1000, -6}, {10000, -46}});
   using F = const measure::Figures&;
   return {
       {"THD % of a second harmonic 40 dB down", sine997, sine997,
@@ -76,8 +82,19 @@ std::vector<KnownAnswer> Table() {
       {"noise floor of 16-bit dither", sine1k, sine1k, [](F f) { return f.Left.NoiseFloorDbfs; },
        10 * std::log10(0.25 / 32768.0 / 32768.0), 0.2},
       {"THD of a 50 Hz tone", low, low, [](F f) { return f.Left.ThdPercent; }, 1.00, 0.02},
-      {"THD without what is no harmonic below 24 kHz", high, high, [](F f) { return f.Left.ThdDb; },
-       -300, 200},
+      {"THD beside a tone 20 dB down", beside, beside, [](F f) { return f.Left.ThdDb; }, -60.0,
+       0.05},
+      {"that tone's frequency", beside, beside, [](F f) { return f.Left.SpurHz; }, 5123.0, 0.01},
+      {"SFDR against it", beside, beside, [](F f) { return f.Left.SfdrDb; }, 20.0, 0.05},
+      {"THD of 0.01 % beside hum 50 dB down", hum, hum, [](F f) { return f.Left.ThdPercent; }, 0.01,
+       0.0003},
+      {"THD of the 10th harmonic", tenth, tenth, [](F f) { return f.Left.ThdDb; }, -40.0, 0.05},
+      {"a tone at the band's low edge", Tones({{10, -6}}), Tones({{10, -6}}),
+       [](F f) { return f.Left.FrequencyHz; }, 10.0, 0.01},
+      {"a tone at the band's high edge", Tones({{23990, -6}}), Tones({{23990, -6}}),
+       [](F f) { return f.Left.FrequencyHz; }, 23990.0, 0.01},
+      {"what is no harmonic below 24 kHz as spur", high, high, [](F f) { return f.Left.SfdrDb; },
+       40.0, 0.05},
       {"THD+N with it", high, high, [](F f) { return f.Left.ThdnDb; }, -40.0, 0.2},
       {"THD+N beside DC", offset, offset, [](F f) { return f.Left.ThdnDb; }, -40.0, 0.2},
       {"RMS with DC", offset, offset, [](F f) { return f.Left.RmsDbfs; }, -8.678, 0.01},
@@ -129,6 +146,32 @@ TEST(Measure, NoToneIsNotValid) {
   const Samples tone = Tones({{440, -20}});
   EXPECT_NEAR(measure::MeasureChannel(tone).ThdnDb,
               measure::MeasureStereo(tone, silence).Left.ThdnDb, 1e-6);
+}
+
+// A figure that does not exist is None, with the reason, never a number:
+// silence, a tone outside the band, harmonics and noise below what can be
+// measured, two channels with different tones.
+TEST(Measure, MissingFiguresAreNoneWithTheirReason) {
+  using measure::Finding;
+  const Samples silence(Second, 0);
+  const Samples clean = Tones({{1000, -6}});
+  // 0, A, 0, -A: exact in 16 bits, so no noise at all, and no harmonic below 24 kHz.
+  const Samples exact = Tones({{12000, -6}}, 0, Second, false);
+  const auto found = [](const Samples& s) { return measure::MeasureChannel(s).Found; };
+  EXPECT_EQ(found(silence), Finding::Silence);
+  EXPECT_TRUE(std::isnan(measure::MeasureChannel(silence).RmsDbfs));
+  for (const double hz : {5.0, 23999.0})
+    EXPECT_EQ(found(Tones({{hz, -6}})), Finding::OutsideBand) << hz;
+  const measure::ChannelFigures c = measure::MeasureChannel(clean);
+  EXPECT_TRUE(std::isnan(c.ThdDb) && std::isnan(c.SpurHz) && std::isnan(c.Harmonics[0].LevelDb));
+  EXPECT_NEAR(c.ThdBoundDb, -105, 5);
+  const measure::ChannelFigures e = measure::MeasureChannel(exact);
+  EXPECT_TRUE(e.Valid && std::isnan(e.SnrDb) && std::isnan(e.NoiseFloorDbfs) &&
+              std::isnan(e.ThdDb) && std::isnan(e.ThdBoundDb));
+  const measure::PairFigures pair = measure::MeasureStereo(clean, Tones({{3000, -6}})).Between;
+  EXPECT_TRUE(pair.Found == measure::PairFinding::DifferentTones && std::isnan(pair.PhaseDegrees));
+  EXPECT_TRUE(measure::MeasureChannel(Tones({{997, -6}, {5123, -26}})).SecondTone);
+  EXPECT_FALSE(measure::MeasureChannel(Tones({{997, -6}, {50, -56}})).SecondTone);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The figures as text: every field of the table in the JSON under its name,
-// and the table's dashes where a channel has no tone.
+// null and the table's words where a figure does not exist.
 #include "measure/Report.h"
 
 #include <string>
@@ -10,33 +10,52 @@ namespace {
 
 measure::Figures Sample() {
   measure::Figures f;
-  f.Left = {true, 997.25, -9.5, -6.5, -40.0, 1.0, -39.9, 1.01, 87.3, -96.3};
-  f.Right.RmsDbfs = -300; // silence: no tone, only its levels
-  f.Right.PeakDbfs = -300;
+  f.Left.Valid = true;
+  f.Left.Found = measure::Finding::Tone;
+  f.Left.FrequencyHz = 997.25;
+  f.Left.RmsDbfs = -9.5;
+  f.Left.PeakDbfs = -6.5;
+  f.Left.ThdBoundDb = -104.3; // below the noise
+  f.Left.ThdnDb = -39.9;
+  f.Left.ThdnPercent = 1.01;
+  f.Left.SnrDb = 87.3;
+  f.Left.NoiseFloorDbfs = -96.3;
+  f.Left.Harmonics[0] = {1994.5, measure::None, -110.25};
+  f.Right.Found = measure::Finding::Silence;
   return f;
 }
 
-TEST(Report, JsonNamesEveryField) {
+TEST(Report, JsonNamesEveryFieldAndNullsWhatIsMissing) {
   const std::string json = measure::ReportJson(Sample(), {1.0, 1000, -6.02, "L"});
   for (const auto& field : measure::ChannelFields())
     EXPECT_NE(json.find(std::string("\"") + field.Key + "\": "), std::string::npos) << field.Key;
   for (const auto& field : measure::PairFields())
     EXPECT_NE(json.find(std::string("\"") + field.Key + "\": "), std::string::npos) << field.Key;
-  for (const char* part : {"\"frequency_hz\": 997.2500", "\"thd_percent\": 1.000000",
-                           "\"tone\": {\"frequency_hz\": 1000.000, \"level_dbfs\": -6.020",
-                           "\"right\": {\"valid\": false", "-3.01 dBFS"})
+  for (const char* part :
+       {"\"frequency_hz\": 997.2500", "\"thd_percent\": null", "\"thd_below_noise_db\": -104.300",
+        "\"tone\": {\"frequency_hz\": 1000.000, \"level_dbfs\": -6.020", "\"band_hz\": [10.00, ",
+        "\"right\": {\"valid\": false, \"found\": \"silence\", \"frequency_hz\": null, "
+        "\"rms_dbfs\": null",
+        "{\"order\": 2, \"frequency_hz\": 1994.5000, \"level_db\": null, \"below_noise_db\": "
+        "-110.250}",
+        "\"between\": {\"valid\": false, \"found\": \"no tone\", \"level_difference_db\": null",
+        "-3.01 dBFS"})
     EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
   EXPECT_EQ(json.back(), '\n');
 }
 
-TEST(Report, TableShowsLevelsOfAChannelWithoutTone) {
+TEST(Report, TableSaysWhyAFigureIsMissing) {
   const std::string table = measure::ReportTable(Sample(), {1.0, 0, 0, ""});
-  for (const char* row : {"frequency              Hz             997.25            -",
-                          "RMS level              dBFS            -9.50      -300.00",
-                          "THD                    %              1.0000            -",
-                          "delay of L behind R    samples             -"})
+  for (const char* row : {"frequency              Hz             997.25      silence",
+                          "RMS level              dBFS            -9.50      silence",
+                          "THD                    dB           < -104.3      silence",
+                          "SFDR                   dB               none      silence",
+                          "delay of L behind R    samples       no tone", "silence: every sample",
+                          "< : below the noise", "none: no tone besides", "no tone: nothing stands",
+                          "from 10.00 Hz to 23990.00 Hz"})
     EXPECT_NE(table.find(row), std::string::npos) << row << " in\n" << table;
   EXPECT_EQ(table.find("; tone"), std::string::npos) << "no tone was played";
+  EXPECT_EQ(table.find("outside band"), std::string::npos) << "a note for a word not shown";
 }
 
 } // namespace

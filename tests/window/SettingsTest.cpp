@@ -513,6 +513,23 @@ TEST(Settings, AnythingButARegularFileIsReportedAndNeitherReadNorSavedOver) {
   ClearSettings();
 }
 
+TEST(Settings, ASaveThatWouldPassTheReadLimitWritesNothing) {
+  // A file of exactly the limit is read; the program's own section would take
+  // it past, and a file past the limit would be refused at the next start.
+  QByteArray full = "[Elsewhere]\n;";
+  full += QByteArray(MaxSettingsFileBytes - full.size() - 1, 'x') + "\n";
+  StoreRaw(full);
+  testing::internal::CaptureStderr();
+  {
+    Window w;
+    w.Close();
+  }
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find("larger than 1088 KiB"), std::string::npos) << errors;
+  EXPECT_EQ(ReadSettingsFile(), full);
+  ClearSettings();
+}
+
 TEST(Settings, OneLineThatCannotBeReadCostsOnlyThatLine) {
   // Every stored control away from its default (the four sources are saved
   // unticked, as they always start), the ruler and the sensitivities.
