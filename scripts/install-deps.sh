@@ -20,7 +20,7 @@ if [ "${1:-}" = "--tests" ]; then
     # The cross-build for 64-bit ARM and its test run.
     g++-aarch64-linux-gnu qemu-user
     # The Debian package, and the checks of its menu entry and metadata.
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream lintian
     # The stacks of a program that does not end when its window closes.
     gdb
   )
