@@ -7,8 +7,10 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <QShortcut>
 
 #include "measure/Report.h"
+#include "platform/Accessibility.h"
 
 namespace {
 
@@ -52,8 +54,9 @@ void ShowColumn(const QWidget& window, const QString& column,
         figures != nullptr &&
         (figures->Valid || (!field.NeedsTone && figures->*field.Value > SilenceDbfs));
     const double v = given ? figures->*field.Value : NAN;
-    FigureLabel(window, column, QString::fromLatin1(field.Key))
-        ->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals) : Nothing);
+    QLabel* label = FigureLabel(window, column, QString::fromLatin1(field.Key));
+    label->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals) : Nothing);
+    ReportValueChange(label);
   }
 }
 
@@ -63,6 +66,8 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   setWindowTitle(QStringLiteral("Measurements"));
   setAccessibleName(QStringLiteral("Measurements"));
   setAttribute(Qt::WA_QuitOnClose, false);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
   auto* grid = new QGridLayout(this);
   int row = 0;
   const auto addValue = [&](const QString& column, const char* key, const QString& caption, int at,
@@ -70,6 +75,7 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     auto* value = new QLabel(Nothing, this);
     value->setObjectName(Key(column, QString::fromLatin1(key)));
     value->setAccessibleName(column + QLatin1Char(' ') + caption);
+    PresentValue(value, QAccessible::StaticText, ShownText([value] { return value->text(); }));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-000.0000")));
     grid->addWidget(value, row, at, 1, span);
