@@ -75,6 +75,11 @@ def main(cmake, build, prefix):
     listed = {option for names in re.findall(r"^  (-[\w-]+(?:, -[\w-]+)*)", run(program, "--help"),
                                               re.M) for option in names.split(", ")}
     assert described == listed, "the manual page describes %s, --help lists %s" % (described, listed)
+    # And the same keys of the window.
+    keys = manual.split(".SH KEYS\n")[1].split(".SH ")[0]
+    help_keys = run(program, "--help").split("Keys in the window:\n")[1].split("\n\n")[0]
+    for key in re.findall(r"\b(?:Shift\+|Ctrl\+)*(?:F\d+|[A-Z]\b)", help_keys):
+        assert key in keys, "--help lists the key %s, the manual page does not" % key
     print("PASS", flush=True)
 
 
