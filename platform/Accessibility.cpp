@@ -53,26 +53,9 @@ const ValueHolder* HolderOf(const QObject* control) {
       control->findChild<QObject*>(QString::fromLatin1(HolderName), Qt::FindDirectChildrenOnly));
 }
 
-// The text a control shows, as read-only text: a readout or a level.
-class ShownValueAccessible : public QAccessibleWidget,
-                             public QAccessibleTextInterface,
-                             public QAccessibleValueInterface {
+// The text a control shows as read-only text: no selection, no cursor to move.
+class ReadOnlyText : public QAccessibleTextInterface {
 public:
-  ShownValueAccessible(QWidget* control, QAccessible::Role role, const ValueHolder* holder)
-      : QAccessibleWidget(control, role), holder_(holder) {}
-
-  void* interface_cast(QAccessible::InterfaceType type) override {
-    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
-    if (type == QAccessible::ValueInterface && holder_->Value.Number)
-      return static_cast<QAccessibleValueInterface*>(this);
-    return QAccessibleWidget::interface_cast(type);
-  }
-  QString text(QAccessible::Text type) const override {
-    if (type == QAccessible::Value) return Shown();
-    return QAccessibleWidget::text(type);
-  }
-
-  // Read-only text: no selection, no cursor to move.
   void selection(int, int* startOffset, int* endOffset) const override {
     *startOffset = *endOffset = 0;
   }
@@ -94,33 +77,62 @@ public:
     return {};
   }
 
+protected:
+  virtual QString Shown() const = 0;
+};
+
+// A readout or a level: its text, and for a level its number.
+class ShownValueAccessible : public QAccessibleWidget,
+                             public ReadOnlyText,
+                             public QAccessibleValueInterface {
+public:
+  ShownValueAccessible(QWidget* control, QAccessible::Role role, const ValueHolder* holder)
+      : QAccessibleWidget(control, role), holder_(holder) {}
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    if (type == QAccessible::ValueInterface && holder_->Value.Number)
+      return static_cast<QAccessibleValueInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QString text(QAccessible::Text type) const override {
+    if (type == QAccessible::Value) return Shown();
+    return QAccessibleWidget::text(type);
+  }
+  using ReadOnlyText::text;
+
   QVariant currentValue() const override { return holder_->Value.Number(); }
   void setCurrentValue(const QVariant&) override {}
   QVariant maximumValue() const override { return holder_->Value.Maximum; }
   QVariant minimumValue() const override { return holder_->Value.Minimum; }
   QVariant minimumStepSize() const override { return 0; }
 
+protected:
+  QString Shown() const override { return holder_->Value.Text(); }
+
 private:
-  QString Shown() const { return holder_->Value.Text(); }
   const ValueHolder* holder_;
 };
 
 // A spin box whose value is the position; a value set from outside is
 // reached by steps and a release, as clicks on the arrows reach it. Its text
 // is the caption the window shows for it, where it has one.
-class UpDownAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class UpDownAccessible : public QAccessibleWidget,
+                         public ReadOnlyText,
+                         public QAccessibleValueInterface {
 public:
   explicit UpDownAccessible(UpDown* upDown) : QAccessibleWidget(upDown, QAccessible::SpinBox) {}
 
   void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
     if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
     return QAccessibleWidget::interface_cast(type);
   }
   QString text(QAccessible::Text type) const override {
-    if (type != QAccessible::Value) return QAccessibleWidget::text(type);
-    const ValueHolder* shown = HolderOf(Control());
-    return shown != nullptr ? shown->Value.Text() : QString::number(Control()->Position());
+    if (type == QAccessible::Value) return Shown();
+    return QAccessibleWidget::text(type);
   }
+  using ReadOnlyText::text;
   QVariant currentValue() const override { return Control()->Position(); }
   QVariant maximumValue() const override { return std::max(Control()->Min, Control()->Max); }
   QVariant minimumValue() const override { return std::min(Control()->Min, Control()->Max); }
@@ -134,6 +146,12 @@ public:
       if (upDown->Position() == before) break; // the changing event kept it
     }
     ReportMouseRelease(upDown, upDown->rect().center());
+  }
+
+protected:
+  QString Shown() const override {
+    const ValueHolder* shown = HolderOf(Control());
+    return shown != nullptr ? shown->Value.Text() : QString::number(Control()->Position());
   }
 
 private:
@@ -207,6 +225,10 @@ QAccessibleInterface* CreateInterface(const QString& className, QObject* object)
   if (const ValueHolder* holder = HolderOf(widget))
     return new ShownValueAccessible(
         widget, static_cast<QAccessible::Role>(widget->property("ShownRole").toInt()), holder);
+  // The window's panels hold controls; its bevels only divide them.
+  if (className == QLatin1String("Panel")) return new QAccessibleWidget(widget, QAccessible::Pane);
+  if (className == QLatin1String("Bevel"))
+    return new QAccessibleWidget(widget, QAccessible::Separator);
   // Reached only by a window with no class of its own that Qt knows.
   if (className == QLatin1String("QWidget") && widget->isWindow())
     return new QAccessibleWidget(widget, QAccessible::Window);
