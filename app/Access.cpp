@@ -18,10 +18,9 @@ double MeterDbfs(int32_t peak) {
 } // namespace
 
 void TForm1::CreateAccess() {
-  for (const auto& [upDown, label] : {std::pair<UpDown*, Label*>{Sensitivity, LSensVal},
-                                      {Speed, LSpeed},
-                                      {ScopeXW, LabelX},
-                                      {ScopeYW, LabelY}})
+  // The X scale shows no figure of its own: it reads out its position.
+  for (const auto& [upDown, label] :
+       {std::pair<UpDown*, Label*>{Sensitivity, LSensVal}, {Speed, LSpeed}, {ScopeYW, LabelY}})
     PresentValue(upDown, QAccessible::SpinBox,
                  ShownText([label = label] { return label->Caption(); }));
   for (const auto& [meter, level] :

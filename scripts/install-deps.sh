@@ -23,6 +23,8 @@ if [ "${1:-}" = "--tests" ]; then
     dpkg-dev desktop-file-utils appstream lintian
     # The stacks of a program that does not end when its window closes.
     gdb
+    # What a screen reader finds, on a private accessibility bus.
+    at-spi2-core python3-pyatspi
   )
 elif [ $# -gt 0 ]; then
   echo "usage: $0 [--tests]" >&2
