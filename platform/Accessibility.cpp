@@ -267,8 +267,10 @@ void PresentValue(QWidget* control, QAccessible::Role role, ShownValue value) {
 }
 
 void ReportValueChange(QWidget* control) {
+  // Asked with every block: nothing more while no assistive technology listens.
+  if (!QAccessible::isActive()) return;
   auto* holder = const_cast<ValueHolder*>(HolderOf(control));
-  if (holder == nullptr || holder->Pending || !QAccessible::isActive()) return;
+  if (holder == nullptr || holder->Pending) return;
   const auto report = [control, holder] {
     holder->Pending = false;
     holder->SinceReport.start();

@@ -133,6 +133,12 @@ def test(session):
     time.sleep(0.5)
     check(not session.find_windows("^Measurements"), "Escape left the Measurements window open")
 
+    # A level that follows every block is told at most once a second.
+    told = walk(python, env, "--changes")
+    log("value changes told in 3 s: %s" % {name: told.count(name) for name in set(told)})
+    check(1 <= told.count("Left level") <= 4, "the left level was told %d times in 3 s"
+          % told.count("Left level"))
+
     # The display's menu from the keyboard: the screen reader hears its first item.
     session.focus(session.window)
     focused = [(n["role"], n["name"]) for n in walk(python, env, "--focus", "shift+F10")]
@@ -173,6 +179,12 @@ def walker(mode, keys=None):
         GLib.timeout_add(300, lambda: subprocess.run(["xdotool", "key", keys]) and False)
         GLib.timeout_add(2000, pyatspi.Registry.stop)
         pyatspi.Registry.start()
+    elif mode == "--changes":
+        # The value changes told in three seconds.
+        pyatspi.Registry.registerEventListener(
+            lambda e: found.append(e.source.name), "object:property-change:accessible-value")
+        GLib.timeout_add(3000, pyatspi.Registry.stop)
+        pyatspi.Registry.start()
     else:
         def add(obj, window, depth=0):
             found.append(described(obj, window))
@@ -189,7 +201,7 @@ def walker(mode, keys=None):
 
 
 if __name__ == "__main__":
-    if sys.argv[1] in ("--walk", "--focus"):
+    if sys.argv[1] in ("--walk", "--focus", "--changes"):
         walker(*sys.argv[1:])
     else:
         main(test)
