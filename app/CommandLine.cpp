@@ -165,6 +165,14 @@ std::string HelpText() {
   }
   return text + "\n" + MeasureHelpText() +
          "\n"
+         "Keys in the window:\n"
+         "  F2                    the Measurements window (Escape closes it)\n"
+         "  Ctrl+E, Ctrl+R        save the spectrum, the amplitude trace as CSV\n"
+         "  Ctrl+S, Ctrl+Shift+C  save the window as a PNG picture, copy it\n"
+         "  Ctrl+D                the Devices dialog: the input and output in use\n"
+         "  Shift+F10, Menu       the display's menu; on the LED meters, theirs\n"
+         "  Tab, Space, arrows    walk the controls, press STOP, step a value\n"
+         "\n"
          "Qt's own options work too, for example -platform <name> or -display <display>.\n"
          "Ctrl+C, SIGTERM and SIGHUP close the window as its close button does, so the\n"
          "settings are saved.\n";

@@ -1,8 +1,10 @@
-// The display's right-click menu: the "Measurements" window and the files the
-// user takes away (the spectrum and the amplitude trace as CSV, the window
-// as a picture).
+// The display's right-click menu: the "Measurements" window, the "Devices"
+// dialog and the files the user takes away (the spectrum and the amplitude
+// trace as CSV, the window as a picture). Shift+F10 and the Menu key open it,
+// or the LED meters' menu when they have the focus.
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QPainter>
 #include <QStandardPaths>
 
+#include "app/DevicesDialog.h"
 #include "app/Export.h"
 #include "app/Main.h"
 #include "app/MeasurementWindow.h"
@@ -50,16 +53,14 @@ void TForm1::CreateDisplayMenu() {
        &TForm1::MeasurementsClick},
       {"Save &Spectrum\u2026", Qt::CTRL | Qt::Key_E,
        "Saves the latest block's spectrum in dBFS as CSV", &TForm1::SaveSpectrumClick},
-      {"Save &Response\u2026",
-       {},
-       "Saves the spectral amplitude trace as drawn as CSV",
-       &TForm1::SaveResponseClick},
+      {"Save &Response\u2026", Qt::CTRL | Qt::Key_R,
+       "Saves the spectral amplitude trace as drawn as CSV", &TForm1::SaveResponseClick},
       {"Save &Picture\u2026", Qt::CTRL | Qt::Key_S, "Saves the window as a PNG picture",
        &TForm1::SavePictureClick},
-      {"&Copy Picture",
-       {},
-       "Copies the window's picture to the clipboard",
-       &TForm1::CopyPictureClick},
+      {"&Copy Picture", Qt::CTRL | Qt::SHIFT | Qt::Key_C,
+       "Copies the window's picture to the clipboard", &TForm1::CopyPictureClick},
+      {"&Devices\u2026", Qt::CTRL | Qt::Key_D,
+       "Shows the input and output devices in use and chooses others", &TForm1::DevicesClick},
   };
   for (const Command& c : commands) {
     QAction* action = DisplayMenu->addAction(QString::fromUtf8(c.Text));
@@ -70,8 +71,27 @@ void TForm1::CreateDisplayMenu() {
     action->setStatusTip(action->toolTip());
     addAction(action);
     connect(action, &QAction::triggered, this, [this, run = c.Run] { (this->*run)(); });
-    if (c.Run == &TForm1::MeasurementsClick) DisplayMenu->addSeparator();
+    if (c.Run == &TForm1::MeasurementsClick || c.Run == &TForm1::CopyPictureClick)
+      DisplayMenu->addSeparator();
+    if (c.Run == &TForm1::DevicesClick) DevicesAction = action;
   }
+  auto* menuKey = new QAction(this);
+  menuKey->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+  addAction(menuKey);
+  connect(menuKey, &QAction::triggered, this, &TForm1::OpenMenuByKey);
+}
+
+void TForm1::OpenMenuByKey() {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus != nullptr && (focus == LedPanel || LedPanel->isAncestorOf(focus))) {
+    ShowDeviceMenu(focus->mapToGlobal(focus->rect().center()));
+    return;
+  }
+  // Beside the control with the focus, else at the display's corner.
+  ShowDisplayMenu(focus != nullptr && isAncestorOf(focus)
+                      ? focus->mapTo(this, focus->rect().center())
+                      : QPoint(Geometry::Display.Left + 8, Geometry::Display.Top + 8));
+  DisplayMenu->setActiveAction(DisplayMenu->actions().value(0));
 }
 
 void TForm1::ShowDisplayMenu(QPoint At) {
@@ -81,6 +101,12 @@ void TForm1::ShowDisplayMenu(QPoint At) {
 void TForm1::MeasurementsClick() {
   Measurements->Open(*this);
   Measurements->activateWindow();
+}
+
+void TForm1::DevicesClick() {
+  if (Devices == nullptr) Devices = new DevicesDialog(*Audio, this);
+  Devices->Refresh();
+  Devices->open();
 }
 
 void TForm1::FeedMeasurements() {

@@ -125,6 +125,9 @@ void TForm1::CreateComponents() {
     if (entry.Kind == ComponentKind::Label || entry.Kind == ComponentKind::StaticText)
       control->setFixedSize(entry.Width, entry.Height);
     DescribeControl(control, Text(entry.Access.Name), Text(entry.Access.ToolTip));
+    // A Tab stop that takes no focus of its own (the LED meters) takes it by Tab.
+    if (entry.Access.TabOrder > 0 && control->focusPolicy() == Qt::NoFocus)
+      control->setFocusPolicy(Qt::TabFocus);
     components_.push_back(control);
   }
   // Tab walks the Tab stops in the table's order, whatever the creation order.

@@ -34,6 +34,7 @@ TForm1::TForm1(std::unique_ptr<WaveAudio> audio, QWidget* parent)
   ConnectHandlers();
   CreateDisplayMenu();
   CreateDeviceMenu();
+  CreateAccess();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   FormCreate(this);

@@ -31,7 +31,9 @@
 #include "views/SpectrumState.h"
 #include "widgets/Cmp_PeakLedDisplay.h"
 
+class DevicesDialog;
 class MeasurementWindow;
+class QAction;
 class QMenu;
 
 inline QRect ToQRect(const Geometry::Area& area) {
@@ -247,6 +249,13 @@ public:
   void SaveResponseClick();
   void SavePictureClick();
   void CopyPictureClick();
+  void DevicesClick();
+  // Shift+F10 or the Menu key: the LED meters' menu when they have the
+  // focus, else the display's menu.
+  void OpenMenuByKey();
+  // Names, roles and values for assistive technology beyond the component
+  // table's, and the meters' place in the Tab walk (app/Access.cpp).
+  void CreateAccess();
   // Each writes its file in one piece, or shows why it could not and leaves
   // the file as it was: false then.
   bool SaveSpectrum(const QString& FileName);
@@ -298,8 +307,10 @@ public:
   std::unique_ptr<Bitmap> ScopePrevious;
   QMenu* DisplayMenu = nullptr;
   MeasurementWindow* Measurements = nullptr;
-  QString LastFolder;        // where the next file dialog starts
-  bool FolderChosen = false; // a save this run chose LastFolder: it is stored
+  DevicesDialog* Devices = nullptr;
+  QAction* DevicesAction = nullptr; // in both menus, Ctrl+D
+  QString LastFolder;               // where the next file dialog starts
+  bool FolderChosen = false;        // a save this run chose LastFolder: it is stored
 
 protected:
   bool event(QEvent* e) override;

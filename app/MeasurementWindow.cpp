@@ -7,8 +7,10 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <QShortcut>
 
 #include "measure/Report.h"
+#include "platform/Accessibility.h"
 
 namespace {
 
@@ -51,11 +53,12 @@ void ShowColumn(const QWidget& window, const QString& column,
     const double bound = figures != nullptr && figures->Valid && field.Bound != nullptr
                              ? field.Bound(*figures)
                              : measure::None;
-    FigureLabel(window, column, QString::fromLatin1(field.Key))
-        ->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals)
-                  : std::isfinite(bound)
-                      ? QStringLiteral("< ") + locale.toString(bound, 'f', field.Decimals)
-                      : Nothing);
+    QLabel* label = FigureLabel(window, column, QString::fromLatin1(field.Key));
+    label->setText(std::isfinite(v) ? locale.toString(v, 'f', field.Decimals)
+                   : std::isfinite(bound)
+                       ? QStringLiteral("< ") + locale.toString(bound, 'f', field.Decimals)
+                       : Nothing);
+    ReportValueChange(label);
   }
 }
 
@@ -65,6 +68,8 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
   setWindowTitle(QStringLiteral("Measurements"));
   setAccessibleName(QStringLiteral("Measurements"));
   setAttribute(Qt::WA_QuitOnClose, false);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
   auto* grid = new QGridLayout(this);
   int row = 0;
   const auto addValue = [&](const QString& column, const char* key, const QString& caption, int at,
@@ -72,6 +77,7 @@ MeasurementWindow::MeasurementWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     auto* value = new QLabel(Nothing, this);
     value->setObjectName(Key(column, QString::fromLatin1(key)));
     value->setAccessibleName(column + QLatin1Char(' ') + caption);
+    PresentValue(value, QAccessible::StaticText, ShownText([value] { return value->text(); }));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     value->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-000.0000")));
     grid->addWidget(value, row, at, 1, span);

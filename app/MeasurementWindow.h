@@ -2,8 +2,9 @@
 // The "Measurements" window: per channel the figures of the latest second of
 // received blocks, and between the channels their level difference, phase and
 // delay. A figure that cannot be computed shows "—", never an older number;
-// THD below the noise shows its bound ("< -104.3").
-// GUI thread only.
+// THD below the noise shows its bound ("< -104.3"). A screen reader reads
+// each figure as shown, and hears a change at most once a second; Escape
+// closes the window. GUI thread only.
 
 #include <array>
 #include <cstdint>

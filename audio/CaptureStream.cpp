@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <string>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -27,6 +28,14 @@ void Warn(TForm1* form, const char* text, const char* caption) {
   ShowMessageBox(form, QString::fromLatin1(text), QString::fromLatin1(caption), MessageIcon::None);
 }
 
+// Why no input can be opened, in a user's words, from the audio layer's answer.
+std::string WhyNoInput(MMRESULT code) {
+  if (code == MMSYSERR_BADDEVICEID)
+    return "no sound server answered, or it has no source to record from";
+  if (code == WAVERR_BADFORMAT) return "the sound server cannot record 48 kHz 16-bit stereo";
+  return std::string("the sound server failed: ") + MMErrorText(code);
+}
+
 } // namespace
 
 void TForm1::OpenCapture() {
@@ -45,11 +54,11 @@ void TForm1::OpenCapture() {
   if (const MMRESULT code =
           Audio->WaveInOpen(nullptr, 0, &format, nullptr, 0, WAVE_FORMAT_QUERY | WAVE_MAPPED)) {
     // The warning's twin on the terminal, where a user without a sound server
-    // learns of the private one, and what the audio layer answered.
+    // learns why and of the private one.
     std::fprintf(stderr,
-                 "veltrano: no sound input can be opened (is a sound server running?); "
-                 "'veltrano --loopback' tries the bench on a private one (%s)\n",
-                 MMErrorText(code));
+                 "veltrano: no sound input can be opened: %s. "
+                 "'veltrano --loopback' tries the bench on a private sound server.\n",
+                 WhyNoInput(code).c_str());
     Warn(this, "Wrong Format. Try Again.", "Warning");
     BtnStop->SetDown(true);
     BtnStop->Click();

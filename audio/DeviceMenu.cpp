@@ -1,10 +1,11 @@
-// The right-click menu of the LED meters: the server's sources and sinks by
-// their descriptions, the ones in use checked; a choice moves the stream at
-// once and is remembered with the settings.
+// The right-click menu of the LED meters: the server's sources and sinks, the
+// ones the streams are on checked; a choice moves the stream at once and is
+// remembered with the settings. The "Devices" dialog offers the same choice.
 
 #include <QActionGroup>
 #include <QMenu>
 
+#include "app/DeviceLabels.h"
 #include "app/Main.h"
 
 void TForm1::CreateDeviceMenu() {
@@ -18,21 +19,24 @@ void TForm1::CreateDeviceMenu() {
 
 void TForm1::ShowDeviceMenu(const QPoint& At) {
   QMenu menu(this);
+  menu.setAccessibleName(QStringLiteral("Device menu"));
+  menu.setToolTipsVisible(true);
   for (const bool capture : {true, false}) {
     menu.addSection(capture ? QStringLiteral("Input") : QStringLiteral("Output"));
     auto* group = new QActionGroup(&menu);
-    const std::string chosen = Audio->ChosenDevice(capture);
-    const auto add = [&](const QString& text, const std::string& name) {
-      QAction* action = menu.addAction(text);
+    const std::string current = CurrentDevice(*Audio, capture);
+    for (const DeviceEntry& entry : DeviceEntries(Audio->Devices(capture))) {
+      // A '&' in a description is shown, not taken for a key.
+      QAction* action = menu.addAction(QString(entry.Label).replace('&', QStringLiteral("&&")));
+      action->setToolTip(entry.ToolTip);
       action->setCheckable(true);
-      action->setChecked(name == chosen);
+      action->setChecked(entry.Name == current);
       action->setActionGroup(group);
       connect(action, &QAction::triggered, this,
-              [this, capture, name] { Audio->ChooseDevice(capture, name); });
-    };
-    add(QStringLiteral("The server's default"), {});
-    for (const WaveAudio::Device& device : Audio->Devices(capture))
-      add(QString::fromStdString(device.Description), device.Name);
+              [this, capture, name = entry.Name] { Audio->ChooseDevice(capture, name); });
+    }
   }
+  menu.addSeparator();
+  menu.addAction(DevicesAction);
   menu.exec(At);
 }

@@ -4,6 +4,9 @@
 # `cmake --build build --target package` makes a Debian package of the same
 # files.
 include(GNUInstallDirs)
+set(VELTRANO_MAINTAINER "Zenko <veltrano@zenko.com>"
+    CACHE STRING "The package's maintainer, with an e-mail address")
+set(VELTRANO_HOMEPAGE "https://zenko.com/veltrano" CACHE STRING "The program's home page")
 
 # A plain install strips the program; build/veltrano keeps the debug information.
 install(CODE "set(CMAKE_INSTALL_DO_STRIP TRUE)")
@@ -27,14 +30,33 @@ endforeach()
 install(FILES resources/icons/veltrano.svg DESTINATION ${icons}/scalable/apps
         RENAME ${VELTRANO_APP_ID}.svg)
 
-install(FILES docs/veltrano.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Debian's policy wants the manual page and the changelog compressed, with no
+# time stamp in the gzip header so that the package builds the same each time.
+set(docdir ${CMAKE_INSTALL_DATADIR}/doc/veltrano)
+configure_file(resources/debian/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
+configure_file(resources/debian/copyright ${CMAKE_BINARY_DIR}/copyright @ONLY)
+find_program(GZIP gzip REQUIRED)
+foreach(source IN ITEMS ${CMAKE_SOURCE_DIR}/docs/veltrano.1 ${CMAKE_BINARY_DIR}/changelog)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}.gz
+                     COMMAND ${GZIP} -9 -n -c ${source} > ${CMAKE_BINARY_DIR}/${name}.gz
+                     DEPENDS ${source} VERBATIM)
+endforeach()
+add_custom_target(veltrano_compressed_docs ALL DEPENDS ${CMAKE_BINARY_DIR}/veltrano.1.gz
+                                                       ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/veltrano.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz ${CMAKE_BINARY_DIR}/copyright
+        DESTINATION ${docdir})
 
 # The Debian package. dpkg-shlibdeps finds the libraries the program links;
 # Qt's window-system plugin is loaded at run time, so it is named here.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veltrano)
 set(CPACK_PACKAGE_VENDOR Zenko)
-set(CPACK_PACKAGE_CONTACT Zenko)
+set(CPACK_PACKAGE_CONTACT ${VELTRANO_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VELTRANO_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VELTRANO_HOMEPAGE})
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test bench for a sound card: analyser and signal generator")
 set(CPACK_PACKAGE_DESCRIPTION
     "Veltrano records a sound card's stereo input and shows it as a spectrogram,\n\

@@ -159,6 +159,13 @@ public:
 
   std::string ChosenDevice(bool capture) const override { return chosen_[capture]; }
 
+  std::string DeviceInUse(bool capture) const override {
+    if (!link_.Running()) return {};
+    SoundServerLock lock(link_.Loop());
+    if (capture) return captures_.empty() ? std::string() : captures_.front()->DeviceName();
+    return playbacks_.empty() ? std::string() : playbacks_.front()->DeviceName();
+  }
+
   void AwaitServer(QObject* target) override {
     if (!link_.Running()) return;
     SoundServerLock lock(link_.Loop());

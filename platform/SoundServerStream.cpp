@@ -115,6 +115,12 @@ bool SoundServerStream::MakeTransparent(SoundServerDeadline deadline) {
   return link_.Await(context_, unmute, deadline) && volumeSet;
 }
 
+std::string SoundServerStream::DeviceName() const {
+  if (stream_ == nullptr || lost_ || pa_stream_get_state(stream_) != PA_STREAM_READY) return {};
+  const char* name = pa_stream_get_device_name(stream_);
+  return name != nullptr ? name : std::string();
+}
+
 void SoundServerStream::MoveTo(const std::string& chosen, SoundServerDeadline deadline) {
   std::string device = chosen;
   if (lost_ || (chosen.empty() &&

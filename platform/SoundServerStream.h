@@ -40,6 +40,10 @@ public:
   // default when the name is empty.
   void MoveTo(const std::string& device, SoundServerDeadline deadline);
 
+  // Lock held: the device the stream is on now (the server tells a move);
+  // empty before it is ready and once it is lost.
+  std::string DeviceName() const;
+
   // Lock held: the server went away or the stream failed after the open.
   bool Lost() const { return lost_; }
   // Lock held: no buffer is queued.

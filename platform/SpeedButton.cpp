@@ -2,7 +2,10 @@
 
 #include <QKeyEvent>
 
+#include "platform/Accessibility.h"
+
 SpeedButton::SpeedButton(QWidget* parent, int groupIndex) : QToolButton(parent) {
+  InstallControlAccessibility();
   setCheckable(groupIndex != 0);
   // A Tab stop, but a click leaves the focus where it was.
   setFocusPolicy(Qt::TabFocus);

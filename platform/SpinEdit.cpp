@@ -6,11 +6,13 @@
 #include <QRegularExpressionValidator>
 #include <QToolButton>
 
+#include "platform/Accessibility.h"
 #include "platform/IntParse.h"
 
 SpinEdit::SpinEdit(QWidget* parent)
     : QWidget(parent), edit_(new QLineEdit(this)), up_(new QToolButton(this)),
       down_(new QToolButton(this)) {
+  InstallControlAccessibility();
   // Only what can make up an integer can be typed; the program may set any text.
   edit_->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+0-9]*")), edit_));

@@ -154,6 +154,10 @@ public:
   // Chooses the device for the next opens and moves an open stream to it.
   virtual void ChooseDevice(bool /*capture*/, const std::string& /*name*/) {}
   virtual std::string ChosenDevice(bool /*capture*/) const { return {}; }
+  // The device an open stream is on now, as the server last told: it follows
+  // a move made elsewhere (the desktop's sound settings). Empty while no
+  // stream of that side is open.
+  virtual std::string DeviceInUse(bool /*capture*/) const { return {}; }
   // Posts one MM_SERVER_BACK to target once the server answers again, without
   // keeping the calling thread waiting; target must outlive the service.
   virtual void AwaitServer(QObject* /*target*/) {}

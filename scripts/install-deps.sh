@@ -20,13 +20,15 @@ if [ "${1:-}" = "--tests" ]; then
     # The cross-build for 64-bit ARM and its test run.
     g++-aarch64-linux-gnu qemu-user
     # The Debian package, and the checks of its menu entry and metadata.
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream lintian
     # The stacks of a program that does not end when its window closes.
     gdb
     # The card report's HTML checked as well-formed XML.
     libxml2-utils
     # dbus-launch: what would start a session bus for a display without one.
     dbus-x11
+    # What a screen reader finds, on a private accessibility bus.
+    at-spi2-core python3-pyatspi
   )
 elif [ $# -gt 0 ]; then
   echo "usage: $0 [--tests]" >&2

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Debian package from the release build in build/, installs it on
-# this machine with apt-get as a user would, checks the installed program, menu
-# entry and metadata, and removes the package again.
+# this machine with apt-get as a user would, checks it with lintian and the
+# installed program, menu entry and metadata, and removes the package again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SUDO=""
@@ -12,6 +12,8 @@ cmake --build build --target package
 deb=$(realpath build/veltrano_*.deb)
 echo "$(basename "$deb"): $(du -k "$deb" | cut -f1) kB"
 dpkg-deb --field "$deb" Installed-Size Depends Recommends Suggests
+# No errors; the warnings that remain are explained in CONTRIBUTING.md.
+lintian --fail-on error "$deb"
 # The installed names, from the package itself.
 desktop=$(dpkg-deb --contents "$deb" | grep -o '/usr/share/applications/.*\.desktop$')
 metainfo=$(dpkg-deb --contents "$deb" | grep -o '/usr/share/metainfo/.*\.xml$')

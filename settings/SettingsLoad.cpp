@@ -1,9 +1,6 @@
 // Restoring every stored value at start and saving them all at close: both
 // walk the same list.
 
-#include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -66,11 +63,15 @@ constexpr std::pair<const char*, bool> StoredDevices[] = {{"InDevice", true}, {"
 // Where the last file was saved, so that the next save dialog starts there.
 constexpr char LastFolderKey[] = "LastFolder";
 
-// A name the server could have given: nothing that could break the file's line.
-bool DeviceNameSavable(const std::string& name) {
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("._-:@+", c) != nullptr;
-  });
+// A device name as the file keeps it: any name the server gives (UTF-8, with
+// spaces or any other character), percent-encoded so that nothing in it can
+// break the file's line. The characters a name usually has stay as they are,
+// so names stored before read the same.
+QByteArray DeviceNameText(const std::string& name) {
+  return QByteArray::fromStdString(name).toPercentEncoding(":@+");
+}
+std::string DeviceNameOf(const QByteArray& text) {
+  return QByteArray::fromPercentEncoding(text).toStdString();
 }
 
 } // namespace
@@ -81,9 +82,8 @@ void TForm1::LoadSettings() {
       *this, [this](const StoredValue& v) { v.Set(Settings->ReadInteger(v.Name, v.Default)); });
   // A choice on the command line wins over the remembered one.
   for (const auto& [name, capture] : StoredDevices) {
-    const std::string stored = Settings->ReadText(QString::fromLatin1(name)).toStdString();
-    if (Audio->ChosenDevice(capture).empty() && DeviceNameSavable(stored))
-      Audio->ChooseDevice(capture, stored);
+    const std::string stored = DeviceNameOf(Settings->ReadText(QString::fromLatin1(name)));
+    if (Audio->ChosenDevice(capture).empty()) Audio->ChooseDevice(capture, stored);
   }
   // Percent-encoded, so that no character of a path can break the file's line.
   const QString folder = QString::fromUtf8(
@@ -100,8 +100,8 @@ void TForm1::SaveSettings() {
   for (const auto& [name, capture] : StoredDevices) {
     const QString key = QString::fromLatin1(name);
     const std::string device = Audio->ChosenDevice(capture);
-    if (DeviceNameSavable(device) && !(device.empty() && Settings->ReadText(key).isNull()))
-      Settings->WriteText(key, QByteArray::fromStdString(device));
+    if (!(device.empty() && Settings->ReadText(key).isNull()))
+      Settings->WriteText(key, DeviceNameText(device));
   }
   if (FolderChosen)
     Settings->WriteText(QString::fromLatin1(LastFolderKey),

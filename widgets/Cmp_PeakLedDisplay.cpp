@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPalette>
 
+#include "platform/Accessibility.h"
+
 namespace {
 
 QRect ToQRect(const LedRect& r) {
@@ -106,6 +108,7 @@ void TPeakLedDisplay::SetLevel(TLedLevel pair) {
   FLevel = pair.Level;
   FPeak = pair.Peak;
   PaintLEDs();
+  ReportValueChange(this); // to assistive technology, at most once a second
 }
 
 void TPeakLedDisplay::PaintLEDs() {

@@ -4,6 +4,7 @@ page where a desktop looks for them, and the installed program runs.
 Arguments: cmake, the build tree, the prefix."""
 
 import configparser
+import gzip
 import re
 import shutil
 import struct
@@ -46,7 +47,10 @@ def main(cmake, build, prefix):
     entry.optionxform = str
     entry.read(entries[0])
     fields = dict(entry["Desktop Entry"])
-    want = {"Type": "Application", "Name": "Veltrano", "Exec": "veltrano", "Icon": app_id}
+    # Docks match the window to its entry by the class Qt gives the window: the
+    # application's name.
+    want = {"Type": "Application", "Name": "Veltrano", "Exec": "veltrano", "Icon": app_id,
+            "StartupWMClass": "Veltrano"}
     assert want.items() <= fields.items(), "the desktop entry says %s" % fields
 
     icons = prefix / "share/icons/hicolor"
@@ -60,15 +64,22 @@ def main(cmake, build, prefix):
     metainfo = ElementTree.parse(prefix / ("share/metainfo/%s.metainfo.xml" % app_id)).getroot()
     assert (metainfo.findtext("id"), metainfo.findtext("launchable")) == \
         (app_id, app_id + ".desktop"), "the metainfo names another program"
+    assert metainfo.findtext("project_license") == "GPL-3.0-or-later", "the metainfo's licence"
+    assert "GPL-3.0-or-later" in (prefix / "share/doc/veltrano/copyright").read_text()
 
     # The manual page describes exactly the options --help lists.
-    manual = (prefix / "share/man/man1/veltrano.1").read_text()
+    manual = gzip.decompress((prefix / "share/man/man1/veltrano.1.gz").read_bytes()).decode()
     section = manual.split(".SH OPTIONS\n")[1].split(".SH ")[0]
     described = {option.replace("\\-", "-") for line in re.findall(r"^\.TP\n(.*)", section, re.M)
                  for option in re.findall(r"(?:\\-)+[\w-]+", line)}
     listed = {option for names in re.findall(r"^  (-[\w-]+(?:, -[\w-]+)*)", run(program, "--help"),
                                               re.M) for option in names.split(", ")}
     assert described == listed, "the manual page describes %s, --help lists %s" % (described, listed)
+    # And the same keys of the window.
+    keys = manual.split(".SH KEYS\n")[1].split(".SH ")[0]
+    help_keys = run(program, "--help").split("Keys in the window:\n")[1].split("\n\n")[0]
+    for key in re.findall(r"\b(?:Shift\+|Ctrl\+)*(?:F\d+|[A-Z]\b)", help_keys):
+        assert key in keys, "--help lists the key %s, the manual page does not" % key
     print("PASS", flush=True)
 
 

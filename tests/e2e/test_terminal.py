@@ -66,6 +66,8 @@ def test(session):
     log("without a server the terminal says: %r" % text)
     check(len([line for line in text.splitlines() if "--loopback" in line]) == 1,
           "no single line on the terminal names --loopback")
+    check("no sound server answered" in text and "out of range" not in text,
+          "the terminal does not say in words that no server answered")
     end(session, signal.SIGTERM)
 
     folder = start_loopback(session, "loopback")

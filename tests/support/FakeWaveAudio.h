@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "platform/WaveAudio.h"
@@ -50,6 +51,15 @@ public:
   // samples in Played, and posts MM_WOM_DONE. False when none is queued.
   bool PlayNext();
   std::vector<std::vector<int16_t>> Played;
+
+  // The server's devices, the chosen ones and the ones the streams are on,
+  // by side: [1] capture, [0] playback.
+  std::vector<Device> ServerDevices[2];
+  std::string Chosen[2], InUse[2];
+  std::vector<Device> Devices(bool capture) override { return ServerDevices[capture]; }
+  void ChooseDevice(bool capture, const std::string& name) override { Chosen[capture] = name; }
+  std::string ChosenDevice(bool capture) const override { return Chosen[capture]; }
+  std::string DeviceInUse(bool capture) const override { return InUse[capture]; }
 
   MMRESULT WaveInOpen(HWAVEIN* phwi, uint32_t deviceId, const WAVEFORMATEX* format, QObject* target,
                       uintptr_t instance, uint32_t flags) override;

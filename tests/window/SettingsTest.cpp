@@ -625,3 +625,22 @@ TEST(Settings, PositionsOutOfRangeShowAsTheNearestBoundAndAreKept) {
     }
   }
 }
+
+// Any device name the server gives is stored, escaped for the file's line,
+// and chosen again at the next start; a plain name stays as it was.
+TEST(Settings, DeviceNamesOfAnyCharactersAreStoredAndChosenAgain) {
+  const std::string input = "alsa_input.usb-Zo\xC3\xABtrope_\xE9\x9F\xB3 #1=\n[x]";
+  const std::string output = "alsa_output.pci-0000_00_1f.3.analog-stereo";
+  {
+    DeviceWindow w;
+    w.audio->Chosen[1] = input;
+    w.audio->Chosen[0] = output;
+    w.Close();
+  }
+  const auto values = StoredValues();
+  EXPECT_EQ(values.at("InDevice"), "alsa_input.usb-Zo%C3%ABtrope_%E9%9F%B3%20%231%3D%0A%5Bx%5D");
+  EXPECT_EQ(values.at("OutDevice"), output);
+  StoredWindow again;
+  EXPECT_EQ(again.audio->Chosen[1], input);
+  EXPECT_EQ(again.audio->Chosen[0], output);
+}

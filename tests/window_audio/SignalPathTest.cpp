@@ -197,10 +197,11 @@ TEST(SignalPath, DevicesChosenOnTheMetersMenuMoveTheStreamsAndAreRememberedOrFal
     PlayTone(w, 25);
     ASSERT_TRUE(WaitFor([&] { return ClientStreams("sink-inputs").size() == 1; }, 3000))
         << qPrintable(ServerReport());
+    // The devices the streams are on are checked.
     const QStringList before = DeviceMenu(w);
     EXPECT_EQ(before.filter(QRegularExpression("^(\\*.*|Input|Output|Other|Monitor of Other)$")),
-              QStringList({"Input", "*The server's default", "Monitor of Other", "Output",
-                           "*The server's default", "Other"}))
+              QStringList({"Input", "*Monitor of veltrano_test", "Monitor of Other", "Output",
+                           "*veltrano_test", "Other"}))
         << qPrintable(before.join('|'));
     const struct {
       const char *pick, *kind, *device, *told;
@@ -222,6 +223,14 @@ TEST(SignalPath, DevicesChosenOnTheMetersMenuMoveTheStreamsAndAreRememberedOrFal
     EXPECT_EQ(after.filter(QRegularExpression("^\\*")),
               QStringList({"*Monitor of Other", "*Other"}))
         << qPrintable(after.join('|'));
+    // Moved elsewhere by the desktop, the stream's device is checked: the
+    // menu tells where the sound goes, not what was chosen.
+    Pactl({"move-sink-input", ClientStreams("sink-inputs").value(0), "veltrano_test"});
+    ASSERT_TRUE(WaitFor([&] { return DeviceOf("sink-inputs") == "veltrano_test"; }, 3000));
+    const QStringList moved = DeviceMenu(w);
+    EXPECT_EQ(moved.filter(QRegularExpression("^\\*")),
+              QStringList({"*Monitor of Other", "*veltrano_test"}))
+        << qPrintable(moved.join('|'));
     ASSERT_TRUE(w.close());
   }
   QFile file(SettingsFile());
