@@ -7,6 +7,7 @@
 
 #include "app/DeviceLabels.h"
 #include "app/Main.h"
+#include "platform/PrintableText.h"
 
 void TForm1::CreateDeviceMenu() {
   for (QWidget* strip :
@@ -27,7 +28,7 @@ void TForm1::ShowDeviceMenu(const QPoint& At) {
     const std::string current = CurrentDevice(*Audio, capture);
     for (const DeviceEntry& entry : DeviceEntries(Audio->Devices(capture))) {
       // A '&' in a description is shown, not taken for a key.
-      QAction* action = menu.addAction(QString(entry.Label).replace('&', QStringLiteral("&&")));
+      QAction* action = menu.addAction(MenuText(entry.Label));
       action->setToolTip(entry.ToolTip);
       action->setCheckable(true);
       action->setChecked(entry.Name == current);
