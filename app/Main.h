@@ -21,6 +21,7 @@
 #include "platform/UpDown.h"
 #include "platform/WaveAudio.h"
 #include "platform/X11Display.h"
+#include "settings/SettingsLoad.h"
 #include "settings/SettingsStore.h"
 #include "views/AmpGraphDrawing.h"
 #include "views/DragState.h"
@@ -154,9 +155,11 @@ public:
   void LedClick(QObject* Sender);
   void UpdateStatus();
 
-  // Settings store (settings/).
+  // Settings store (app/WindowSettings.cpp, through settings/).
   void LoadSettings();
   void SaveSettings();
+  // Every value the window stores, in the order of loading and saving.
+  std::vector<StoredValue> StoredValues();
 
   // Capture stream (audio/CaptureStream.cpp).
   void OpenCapture();

@@ -204,7 +204,9 @@ std::unique_ptr<X11Display> X11Display::Create(QWidget* window, QRect area, cons
   x->source = &source;
   const QRect device(area.topLeft() * scale, area.size() * scale);
   const size_t whole = size_t(device.width()) * size_t(device.height());
-  x->unanswered = whole / 2;
+  // A small view, put whole with every block, asks for an answer only every
+  // few blocks too.
+  x->unanswered = std::max(whole / 2, size_t{1} << 20);
   // Twice the whole area besides what may wait for an answer: the larger of
   // the free ring's two ends holds the whole area.
   x->ring = 2 * whole + x->unanswered;
