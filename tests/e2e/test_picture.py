@@ -7,10 +7,11 @@ import os
 import time
 
 import layout
+import picture
 import screen
 import sound
 import x11
-from session import check, log, main
+from session import check, main
 
 SCALE = int(os.environ.get("PICTURE_SCALE", "1"))
 
@@ -41,32 +42,7 @@ def test(session):
         own = len(x.children(int(session.window)))
     check(own >= 1, "no window of its own in the program's window")
     path = session.out / "saved.png"  # kept for a look when the test fails
-    # The display's menu, and its command by its key.
-    display = scaled(screen.centre(layout.DISPLAY_AREA))
-    session.xdotool("mousemove", "--sync", str(session.origin[0] + display[0]),
-                    str(session.origin[1] + display[1]), "click", "3")
-    time.sleep(0.3)
-    session.key("p")
-    dialog = session.wait_window("^Save Picture$")
-    session.focus(dialog)
-    session.xdotool("key", "ctrl+a")
-    session.xdotool("type", "--delay", "5", str(path))
-    session.xdotool("key", "Return")
-    session.wait_window_gone(dialog)
-    time.sleep(0.5)
-    check(path.exists(), "no picture at %s" % path)
-    saved = screen.Image(path)
-    check((saved.width, saved.height) == (shot.width, shot.height),
-          "the picture is %dx%d" % (saved.width, saved.height))
-    different = [(i % shot.width, i // shot.width) for i in range(shot.width * shot.height)
-                 if saved.data[3 * i : 3 * i + 3] != shot.data[3 * i : 3 * i + 3]]
-    # Only the blinking text cursor of an edit may differ: one logical column inside it.
-    caret = len({x // SCALE for x, _ in different}) == 1 and any(
-        all(l * SCALE <= x < (l + w) * SCALE and t * SCALE <= y < (t + h) * SCALE
-            for x, y in different)
-        for l, t, w, h in layout.EDITS.values())
-    log("%d pixels differ from the screenshot%s" % (len(different), " (caret)" * caret))
-    check(caret or not different, "pixels differ: %s" % different[:10])
+    picture.check_same(shot, picture.save_picture(session, path, SCALE), SCALE)
 
 
 if __name__ == "__main__":
