@@ -159,8 +159,12 @@ std::string HelpText() {
   for (size_t i = 0; i < Options.size(); ++i) {
     const ProgramOption& option = Options[i];
     text += "  " + names[i] + std::string(width + 2 - names[i].size(), ' ');
-    for (const char* c = option.Help; *c != '\0'; ++c)
-      text += *c == '\n' ? "\n" + std::string(helpColumn, ' ') : std::string(1, *c);
+    // Appended in place: GCC 12 at -O3 warns falsely (-Wrestrict) about a
+    // literal prepended to a temporary string.
+    for (const char* c = option.Help; *c != '\0'; ++c) {
+      text += *c;
+      if (*c == '\n') text.append(helpColumn, ' ');
+    }
     text += '\n';
   }
   return text + "\n" + MeasureHelpText() +

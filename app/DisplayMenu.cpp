@@ -13,7 +13,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
-#include <QPainter>
 #include <QStandardPaths>
 
 #include "app/DevicesDialog.h"
@@ -145,14 +144,8 @@ bool TForm1::SaveResponse(const QString& FileName) {
 }
 
 QImage TForm1::Picture() {
-  // Painted afresh from the bitmaps the screen shows, at the screen's scale;
-  // the window's repaint leaves out the readouts shown in windows of their
-  // own, which paint themselves on top.
-  QImage picture = grab().toImage();
-  QPainter painter(&picture);
-  for (CaptionLabel* readout : BlockReadouts())
-    if (readout->InOwnWindow()) readout->render(&painter, readout->mapTo(this, QPoint(0, 0)));
-  return picture;
+  // Painted afresh from the bitmaps the screen shows, at the screen's scale.
+  return grab().toImage();
 }
 
 bool TForm1::SavePicture(const QString& FileName, const QImage& Shown) {

@@ -153,7 +153,6 @@ void TForm1::FormDestroy(QObject*) {
   destroyed_ = true;
   NativeDisplay.reset();
   NativeScope.reset();
-  ShowReadoutsInOwnWindows(nullptr);
   DisplayBitmap.reset();
   ScopeBitmap.reset();
   ScopePrevious.reset();
@@ -197,9 +196,9 @@ void TForm1::CopyToWindow(const Geometry::Area& area) {
     if (!band.isEmpty()) update(band);
 }
 
-void TForm1::ScrollWindow(const Geometry::Area& area, int dx, const Bitmap* edge) {
+void TForm1::ScrollWindow(const Geometry::Area& area, int dx) {
   if (NativeDisplay != nullptr && dx < 0 && ToQRect(area) == ToQRect(Geometry::Display)) {
-    NativeDisplay->ScrollLeft(-dx, edge);
+    NativeDisplay->ScrollLeft(-dx);
     return;
   }
   for (const QRect& band : BandsAroundRuler(area, RulerPanel))
@@ -287,16 +286,7 @@ void TForm1::ShowViewsInOwnWindows() {
   NativeDisplay = X11Display::Create(this, ToQRect(Geometry::Display), *DisplayBitmap, RulerPanel);
   if (NativeDisplay != nullptr)
     NativeScope = X11Display::Create(this, ToQRect(Geometry::Scope), *ScopeBitmap);
-  // The readouts and meters that change with every block go with the views.
-  ShowReadoutsInOwnWindows(NativeDisplay != nullptr ? this : nullptr);
   update();
-}
-
-void TForm1::ShowReadoutsInOwnWindows(QWidget* window) {
-  for (CaptionLabel* readout : BlockReadouts())
-    readout->ShowInOwnWindow(window);
-  PeakLedDisplay1->ShowInOwnWindow(window);
-  PeakLedDisplay2->ShowInOwnWindow(window);
 }
 
 void TForm1::changeEvent(QEvent* e) {

@@ -3,7 +3,6 @@
 // subsystem. Each method is defined in the folder of the subsystem that owns
 // it; everything runs on the GUI thread.
 
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "platform/UpDown.h"
 #include "platform/WaveAudio.h"
 #include "platform/X11Display.h"
+#include "settings/SettingsLoad.h"
 #include "settings/SettingsStore.h"
 #include "views/AmpGraphDrawing.h"
 #include "views/DragState.h"
@@ -157,9 +157,11 @@ public:
   void LedClick(QObject* Sender);
   void UpdateStatus();
 
-  // Settings store (settings/).
+  // Settings store (app/WindowSettings.cpp, through settings/).
   void LoadSettings();
   void SaveSettings();
+  // Every value the window stores, in the order of loading and saving.
+  std::vector<StoredValue> StoredValues();
 
   // Capture stream (audio/CaptureStream.cpp).
   void OpenCapture();
@@ -267,13 +269,9 @@ public:
   // Marks an area of the window for repaint from the bitmaps.
   void CopyToWindow(const Geometry::Area& area);
   void ShowViewsInOwnWindows();
-  // The readouts and meters that change with every block in windows of their
-  // own on `window`, or, with nullptr, back in Qt's repaint.
-  void ShowReadoutsInOwnWindows(QWidget* window);
   // Moves what the window shows of an area dx pixels sideways, as its bitmap
-  // moved, and marks only the uncovered columns for repaint from the bitmap;
-  // an edge is the column they each repeat, as Bitmap::ScrollLeft leaves them.
-  void ScrollWindow(const Geometry::Area& area, int dx, const Bitmap* edge = nullptr);
+  // moved, and marks only the uncovered columns for repaint from the bitmap.
+  void ScrollWindow(const Geometry::Area& area, int dx);
 
   // State.
   std::unique_ptr<WaveAudio> Audio;
@@ -297,11 +295,6 @@ public:
   // show DisplayBitmap and ScopeBitmap; none elsewhere, where the window's
   // repaint shows them.
   std::unique_ptr<X11Display> NativeDisplay, NativeScope;
-  // The readouts that change with the blocks, shown in windows of their own
-  // wherever the views are.
-  std::array<CaptionLabel*, 6> BlockReadouts() const {
-    return {Rlevel, Llevel, RFrq, LFrq, LabelY, LblNow};
-  }
   // The oscilloscope's drawing before ScopeBitmap's: each drawing goes to the
   // other bitmap, and only the rows that differ between them are repainted.
   std::unique_ptr<Bitmap> ScopePrevious;

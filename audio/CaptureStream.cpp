@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 
 #include <QCoreApplication>
@@ -102,8 +101,6 @@ void TForm1::OpenCapture() {
 
 void TForm1::WimData(WAVEHDR* Header) {
   if (!Capture.Recording) return;
-  // What the block changes on the screen leaves in one write when it is drawn.
-  std::optional<X11Display::Gather> gather(std::in_place);
   if (SweepWithNextBlock) ShowSweep();
 
   const ChannelPeaks peaks = SplitBlock(Header->lpData, Samples);
@@ -138,7 +135,6 @@ void TForm1::WimData(WAVEHDR* Header) {
       DrawAmpGraph();
     FeedMeasurements();
   }
-  gather.reset();
 
   // A message box above may have let the stream close meanwhile.
   if (Capture.WaveIn == nullptr) return;

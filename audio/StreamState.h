@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/WaveAudio.h"
-#include "widgets/Cmp_PeakLedDisplay.h"
+#include "widgets/LedLevel.h"
 
 // The input: four buffers of 2048 stereo frames circulate through the device.
 struct CaptureStream {

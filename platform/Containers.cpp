@@ -1,7 +1,5 @@
 #include "platform/Containers.h"
 
-#include <cstring>
-
 #include <QPainter>
 
 #include "platform/Appearance.h"
@@ -51,93 +49,6 @@ void GroupBox::paintEvent(QPaintEvent* event) {
 Bevel::Bevel(QWidget* parent) : QFrame(parent) {
   setFrameStyle(QFrame::Box | QFrame::Sunken);
   setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-void CaptionLabel::SetCaption(const QString& caption) {
-  if (caption == text()) return;
-  setText(caption);
-  ShowCaption();
-}
-
-void CaptionLabel::SetCaption(const CaptionText& caption) {
-  if (!looks_) looks_ = std::make_unique<TextLooks>();
-  if (::SetCaption(this, caption, captions_)) ShowCaption();
-}
-
-void CaptionLabel::ShowInOwnWindow(QWidget* window) {
-  own_.reset();
-  ownPixels_ = QImage();
-  setUpdatesEnabled(true);
-  // Without a background of its own the label's look is what lies behind it.
-  if (window == nullptr || !autoFillBackground() || !isVisible()) return;
-  const qreal scale = devicePixelRatioF();
-  ownPixels_ = QImage((QSizeF(size()) * scale).toSize(), QImage::Format_RGB32);
-  ownPixels_.setDevicePixelRatio(scale);
-  PaintOwnPixels();
-  own_ = X11Display::Create(window, QRect(mapTo(window, QPoint(0, 0)), size()), ownPixels_);
-  if (own_ == nullptr)
-    ownPixels_ = QImage();
-  else
-    setUpdatesEnabled(false);
-}
-
-void CaptionLabel::PaintOwnPixels() {
-  // The label's own paint, whose look of the caption is kept from it.
-  render(&ownPixels_);
-}
-
-void CaptionLabel::ShowCaption() {
-  if (own_ == nullptr) return;
-  const QRect contents = contentsRect();
-  const QPoint at = contents.topLeft() * ownPixels_.devicePixelRatio();
-  const QRect changed(at, contents.size() * ownPixels_.devicePixelRatio());
-  const QImage* const look = looks_ ? looks_->KeptLook(*this) : nullptr;
-  if (look != nullptr) {
-    for (int y = 0; y < look->height(); ++y)
-      std::memcpy(ownPixels_.scanLine(at.y() + y) + at.x() * sizeof(QRgb), look->constScanLine(y),
-                  static_cast<size_t>(look->width()) * sizeof(QRgb));
-  } else if (PaintsCaption(*this)) {
-    PaintCaption(*this, ownPixels_);
-    if (looks_) looks_->Keep(*this, ownPixels_);
-  } else {
-    PaintOwnPixels();
-    own_->Put(ownPixels_.rect());
-    return;
-  }
-  own_->Put(changed);
-}
-
-void CaptionLabel::paintEvent(QPaintEvent* event) {
-  if (looks_)
-    looks_->PaintLabel(*this, event, [&] { QLabel::paintEvent(event); });
-  else
-    QLabel::paintEvent(event);
-}
-
-void CaptionLabel::changeEvent(QEvent* event) {
-  if (looks_) looks_->Forget();
-  QLabel::changeEvent(event);
-  // A new font, colour or state shows at once.
-  if (own_ != nullptr) {
-    PaintOwnPixels();
-    own_->Put(ownPixels_.rect());
-  }
-}
-
-void CaptionLabel::resizeEvent(QResizeEvent* event) {
-  if (looks_) looks_->Forget();
-  if (own_ != nullptr) ShowInOwnWindow(nullptr);
-  QLabel::resizeEvent(event);
-}
-
-void CaptionLabel::moveEvent(QMoveEvent* event) {
-  if (own_ != nullptr) ShowInOwnWindow(nullptr);
-  QLabel::moveEvent(event);
-}
-
-void CaptionLabel::hideEvent(QHideEvent* event) {
-  if (own_ != nullptr) ShowInOwnWindow(nullptr);
-  QLabel::hideEvent(event);
 }
 
 StaticText::StaticText(QWidget* parent) : CaptionLabel(parent) {

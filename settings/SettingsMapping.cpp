@@ -39,18 +39,18 @@ void SetEditValue(QWidget& control, int32_t value) {
   static_cast<SpinEdit&>(control).SetValue(value);
 }
 
-const StoredKind Kinds[] = {
-    {ComponentKind::CheckBox, "CB", 0, Ticked<CheckBox>, Tick<CheckBox>},
-    {ComponentKind::RadioButton, "RB", 0, Ticked<RadioButton>, Tick<RadioButton>},
-    {ComponentKind::UpDown, "UD", DefaultPosition, PositionOf, SetPosition},
-    {ComponentKind::SpinEdit, "SE", DefaultEditValue, EditValueOf, SetEditValue},
-};
+const StoredKind CheckBoxKind{"CB", 0, Ticked<CheckBox>, Tick<CheckBox>};
+const StoredKind RadioButtonKind{"RB", 0, Ticked<RadioButton>, Tick<RadioButton>};
+const StoredKind UpDownKind{"UD", DefaultPosition, PositionOf, SetPosition};
+const StoredKind SpinEditKind{"SE", DefaultEditValue, EditValueOf, SetEditValue};
 
 } // namespace
 
-const StoredKind* StoredKindOf(ComponentKind kind) {
-  for (const StoredKind& k : Kinds)
-    if (k.Kind == kind) return &k;
+const StoredKind* StoredKindOf(const QWidget& control) {
+  if (qobject_cast<const CheckBox*>(&control) != nullptr) return &CheckBoxKind;
+  if (qobject_cast<const RadioButton*>(&control) != nullptr) return &RadioButtonKind;
+  if (qobject_cast<const UpDown*>(&control) != nullptr) return &UpDownKind;
+  if (qobject_cast<const SpinEdit*>(&control) != nullptr) return &SpinEditKind;
   return nullptr;
 }
 

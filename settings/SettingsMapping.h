@@ -7,14 +7,11 @@
 
 #include <QString>
 
-#include "app/Components.h"
-
 class QWidget;
 
 // How one kind of control is stored: the prefix of its value names, the
 // value it gets when nothing is stored, and its accessors.
 struct StoredKind {
-  ComponentKind Kind;
   const char* Prefix;
   int32_t Default;
   int32_t (*Get)(const QWidget& control);
@@ -23,8 +20,8 @@ struct StoredKind {
   void (*Set)(QWidget& control, int32_t value);
 };
 
-// The kind's entry, or nullptr for kinds that are not stored.
-const StoredKind* StoredKindOf(ComponentKind kind);
+// The control's kind, or nullptr for kinds that are not stored.
+const StoredKind* StoredKindOf(const QWidget& control);
 
 // "CB6", "RB7", "UD16", "SE64": the kind's prefix and the component's index.
 QString ValueName(const StoredKind& kind, int index);

@@ -17,7 +17,7 @@ void TForm1::DrawSpectrogram() {
   // the new one; the window's picture moves as the bitmap did, and only the
   // new columns are painted.
   DisplayBitmap->ScrollLeft(SpeedPos, *ColumnBitmap);
-  ScrollWindow(Geometry::Display, -SpeedPos, ColumnBitmap.get());
+  ScrollWindow(Geometry::Display, -SpeedPos);
 }
 
 // Copies the position the step leads to, so every click moves the picture

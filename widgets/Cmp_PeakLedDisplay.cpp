@@ -1,7 +1,5 @@
 #include "widgets/Cmp_PeakLedDisplay.h"
 
-#include <utility>
-
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -141,21 +139,7 @@ void TPeakLedDisplay::PaintLEDs() {
   }
   FDrawn = true;
   FDrawnCounts = counts;
-  if (!changed.isEmpty()) Show(changed);
-}
-
-void TPeakLedDisplay::Show(QRect changed) {
-  if (FOwnWindow != nullptr)
-    FOwnWindow->Put(changed);
-  else
-    update(changed);
-}
-
-void TPeakLedDisplay::ShowInOwnWindow(QWidget* window) {
-  FOwnWindow.reset();
-  if (window == nullptr || !isVisible()) return;
-  if (FitCanvas()) Paint();
-  FOwnWindow = X11Display::Create(window, QRect(mapTo(window, QPoint(0, 0)), size()), FCanvas);
+  if (!changed.isEmpty()) update(changed);
 }
 
 void TPeakLedDisplay::Paint() {
@@ -176,7 +160,7 @@ void TPeakLedDisplay::Paint() {
     }
   }
   PaintLEDs();
-  Show(rect());
+  update();
 }
 
 bool TPeakLedDisplay::FitCanvas() {
@@ -198,20 +182,8 @@ void TPeakLedDisplay::paintEvent(QPaintEvent* event) {
 }
 
 void TPeakLedDisplay::resizeEvent(QResizeEvent* event) {
-  FOwnWindow.reset();
   QWidget::resizeEvent(event);
   Paint();
-}
-
-void TPeakLedDisplay::moveEvent(QMoveEvent* event) {
-  // Qt's picture of the control missed the blocks the own window showed.
-  if (std::exchange(FOwnWindow, nullptr) != nullptr) update();
-  QWidget::moveEvent(event);
-}
-
-void TPeakLedDisplay::hideEvent(QHideEvent* event) {
-  FOwnWindow.reset();
-  QWidget::hideEvent(event);
 }
 
 void TPeakLedDisplay::changeEvent(QEvent* event) {

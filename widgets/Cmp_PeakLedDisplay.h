@@ -11,20 +11,13 @@
 // redraws the background, in the parent's colour, and the 3D frames.
 
 #include <cstdint>
-#include <memory>
 
 #include <QWidget>
 
 #include "platform/Bitmap.h"
 #include "platform/Colors.h"
-#include "platform/X11Display.h"
+#include "widgets/LedLevel.h"
 #include "widgets/PeakLedGeometry.h"
-
-// The (level, peak) pair handed to SetLevel, in that order.
-struct TLedLevel {
-  int32_t Level = 0;
-  int32_t Peak = 0;
-};
 
 class TPeakLedDisplay : public QWidget {
   Q_OBJECT
@@ -82,24 +75,12 @@ public:
   // The control's current picture, the size of the control.
   const Bitmap& Canvas() const { return FCanvas; }
 
-  // Shows the control in a window of its own over it, on the X server of
-  // `window` (the top-level window it lies in), where changed blocks go at
-  // once, outside Qt's repaint of the window. Where there can be no such
-  // window, and with nullptr, Qt's repaint shows them as before. Made for the
-  // control's present place and scale: a move, resize or hide hands it back
-  // to Qt.
-  void ShowInOwnWindow(QWidget* window);
-
 protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
   void changeEvent(QEvent* event) override;
 
 private:
-  // Shows the part of the backing bitmap that changed.
-  void Show(QRect changed);
   // The full repaint: background, frames when Ctl3D, then the blocks.
   void Paint();
   // Gives the backing bitmap the control's size; true if it had to.
@@ -128,7 +109,6 @@ private:
   bool FOnePeakColor = true;
 
   Bitmap FCanvas;
-  std::unique_ptr<X11Display> FOwnWindow;
   // What the blocks in FCanvas show; FDrawn is false after the background
   // was redrawn or a colour changed, when every block needs drawing.
   bool FDrawn = false;

@@ -6,10 +6,9 @@ unmapped and mapped again, when everything is drawn afresh from the
 program's pictures. A stale or misplaced column from a scroll shows as a
 difference."""
 
-import ctypes
-import ctypes.util
 import time
 
+import cover
 import layout
 from session import check, log, main
 
@@ -22,30 +21,6 @@ SETTINGS = {"CB31": 1, "CB32": 1, "CB6": 1, "RB12": 1, "RB13": 0, "RB14": 0, "SL
             "SE83": 20000, "SE72": 1000}
 
 
-def covered(display, rect, seconds):
-    """Maps a plain window over `rect` of the screen for `seconds`."""
-    xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
-    xlib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
-        [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
-    xlib.XCreateSimpleWindow.restype = ctypes.c_ulong
-    for name in ("XMapRaised", "XDestroyWindow"):
-        getattr(xlib, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    connection = xlib.XOpenDisplay(display.encode())
-    check(connection, "cannot open display %s" % display)
-    window = xlib.XCreateSimpleWindow(connection, xlib.XDefaultRootWindow(connection), *rect, 0,
-                                      0, 0x808080)
-    xlib.XMapRaised(connection, window)
-    xlib.XSync(connection, 0)
-    time.sleep(seconds)
-    xlib.XDestroyWindow(connection, window)
-    xlib.XCloseDisplay(connection)
-
-
 def check_scale(session, scale):
     session.start_program(env={"QT_SCALE_FACTOR": str(scale)})
     session.attach_main_window()
@@ -56,7 +31,7 @@ def check_scale(session, scale):
     # The sweep's steps reach the covered part, between x 300 and 500.
     time.sleep(3.5)
     left, top, width, height = (v * scale for v in layout.DISPLAY_AREA)
-    covered(session.display, (session.origin[0] + left + 300 * scale, session.origin[1] + top +
+    cover.covered(session.display, (session.origin[0] + left + 300 * scale, session.origin[1] + top +
                               200 * scale, 200 * scale, 300 * scale), 1)
     # Uncovered, a few hundred columns come in by scrolling alone before STOP.
     time.sleep(1.5)
