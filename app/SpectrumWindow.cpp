@@ -99,6 +99,7 @@ public:
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(QStringLiteral("Spectrum plot"));
+    setObjectName(QStringLiteral("plot"));
     setMinimumSize(320, 200);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   }
@@ -106,7 +107,11 @@ public:
 protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    DrawSpectrumPlot(painter, size(), owner_.Input());
+    DrawSpectrumPlot(painter, size(), owner_.shown_);
+  }
+  void resizeEvent(QResizeEvent* e) override {
+    QWidget::resizeEvent(e);
+    owner_.Redraw(true);
   }
   void mouseMoveEvent(QMouseEvent* e) override {
     const QRect area = PlotArea(size());
@@ -246,6 +251,8 @@ void SpectrumWindow::BuildControls() {
     // Reachable with Tab, readable by a screen reader and selectable.
     (*readout)->setFocusPolicy(Qt::TabFocus);
     (*readout)->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    // A new text never lays the window out again.
+    (*readout)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(*readout);
   }
   pointerReadout_->setAccessibleName(QStringLiteral("Pointer readout"));
@@ -322,7 +329,7 @@ void SpectrumWindow::SetChoices(const SpectrumChoices& choices) {
       before.TimeConstantTenths != choices_.TimeConstantTenths || before.Count != choices_.Count)
     Configure();
   UpdateReadouts();
-  plot_->update();
+  Redraw(true);
 }
 
 void SpectrumWindow::Configure() {
@@ -345,7 +352,7 @@ void SpectrumWindow::AddBlock(std::span<const int16_t> left, std::span<const int
         Transformed(l, r);
       }) > 0) {
     UpdateReadouts();
-    plot_->update();
+    Redraw(false);
   }
 }
 
@@ -398,12 +405,13 @@ PlotInput SpectrumWindow::Input() const {
                              TraceColors[c][k],
                              powers[k],
                              analysis_.BinHz(),
+                             {},
                              {}});
   }
   for (int r = 0; r < 2; ++r) {
     const Reference& ref = references_[std::size_t(r)];
     if (!ref.Power.empty())
-      in.Traces.push_back({ref.Name, ReferenceColors[r], ref.Power, 0, ref.Frequencies});
+      in.Traces.push_back({ref.Name, ReferenceColors[r], ref.Power, 0, ref.Frequencies, {}});
   }
   in.Pointer = pointer_;
   for (int c = 0; c < 2; ++c)
@@ -462,10 +470,41 @@ void SpectrumWindow::UpdateReadouts() {
   plot_->setAccessibleDescription(pointerReadout_->text());
 }
 
+void SpectrumWindow::Redraw(bool whole) {
+  PlotInput next = Input();
+  const QRect area = PlotArea(plot_->size());
+  const std::vector<double> edges = ColumnEdges(next.Axes, area);
+  for (PlotTrace& trace : next.Traces) {
+    trace.Points = PlotPoints(trace, next.Axes, area, next.UnitOffsetDb, edges);
+    // The picture keeps only the points: the traces change under it.
+    trace.Power = {};
+    trace.Frequencies = {};
+  }
+  // With the same traces only their lines and the peak's mark change: the
+  // rest of the picture is not painted again, nor sent to the screen.
+  bool same =
+      !whole && next.Traces.size() == shown_.Traces.size() && next.Pointer == shown_.Pointer;
+  for (std::size_t i = 0; same && i < next.Traces.size(); ++i)
+    same = next.Traces[i].Name == shown_.Traces[i].Name;
+  if (!same) {
+    plot_->update();
+  } else {
+    QRegion region = TraceChange(shown_.Traces, next.Traces, area);
+    for (const PlotInput* in : {&shown_, &next})
+      if (in->Peak)
+        region += QRect(
+            int(FrequencyX(in->Axes, area, in->Peak->first)) - 8,
+            int(LevelY(in->Axes, area, 10 * std::log10(in->Peak->second) + in->UnitOffsetDb)) - 8,
+            17, 17);
+    plot_->update(region);
+  }
+  shown_ = std::move(next);
+}
+
 void SpectrumWindow::SetPointer(double hz) {
   pointer_ = hz;
   UpdateReadouts();
-  plot_->update();
+  Redraw(true);
 }
 
 void SpectrumWindow::ResetHolds() {
@@ -473,7 +512,7 @@ void SpectrumWindow::ResetHolds() {
     t.Peak.Reset();
     t.Min.Reset();
   }
-  plot_->update();
+  Redraw(true);
 }
 
 void SpectrumWindow::TakeReference(int index, bool average) {
@@ -492,13 +531,13 @@ void SpectrumWindow::TakeReference(int index, bool average) {
     break;
   }
   UpdateReadouts();
-  plot_->update();
+  Redraw(true);
 }
 
 void SpectrumWindow::ClearReference(int index) {
   references_[std::size_t(index)] = {};
   UpdateReadouts();
-  plot_->update();
+  Redraw(true);
 }
 
 bool SpectrumWindow::Problem(const QString& fileName, const QString& problem, const char* what) {
@@ -553,7 +592,7 @@ bool SpectrumWindow::LoadReference(int index, const QString& fileName, const QSt
   }
   references_[std::size_t(index)] = std::move(ref);
   UpdateReadouts();
-  plot_->update();
+  Redraw(true);
   return true;
 }
 

@@ -109,6 +109,8 @@ private:
   void Configure();
   void Transformed(std::span<const double> left, std::span<const double> right);
   PlotInput Input() const;
+  // Works out the picture and paints again what changed of it, or all of it.
+  void Redraw(bool whole);
   void UpdateReadouts();
   void SaveTraceClick();
   void SavePictureClick();
@@ -126,6 +128,7 @@ private:
   measure::Calibrations calibrations_;
   std::string device_;
   std::optional<double> pointer_;
+  PlotInput shown_; // the picture the plot paints
   bool held_ = false;
   bool opened_ = false; // this run: the settings file gets the window's values
   QString folder_;

@@ -87,8 +87,16 @@ QRect PlotArea(const QSize& size) {
   return QRect(QPoint(56, 22), QPoint(size.width() - 12, size.height() - 26));
 }
 
+std::vector<double> ColumnEdges(const PlotAxes& axes, const QRect& area) {
+  std::vector<double> edges(std::size_t(std::max(area.width(), 0)));
+  for (std::size_t i = 0; i < edges.size(); ++i)
+    edges[i] = i + 1 == edges.size() ? std::nextafter(axes.MaxHz, INFINITY)
+                                     : XFrequency(axes, area, area.left() + double(i) + 1);
+  return edges;
+}
+
 std::vector<QPointF> PlotPoints(const PlotTrace& trace, const PlotAxes& axes, const QRect& area,
-                                double unitOffsetDb) {
+                                double unitOffsetDb, std::span<const double> edges) {
   std::vector<QPointF> points;
   const std::size_t count = trace.Power.size();
   const bool uniform = trace.Frequencies.empty();
@@ -111,8 +119,7 @@ std::vector<QPointF> PlotPoints(const PlotTrace& trace, const PlotAxes& axes, co
   std::size_t k = firstFrom(axes.MinHz);
   if (k > 0) points.push_back(point(FrequencyX(axes, area, hzOf(k - 1)), trace.Power[k - 1]));
   for (int column = area.left(); column <= area.right() && k < count; ++column) {
-    const std::size_t end = column == area.right() ? firstFrom(std::nextafter(axes.MaxHz, INFINITY))
-                                                   : firstFrom(XFrequency(axes, area, column + 1));
+    const std::size_t end = firstFrom(edges[std::size_t(column - area.left())]);
     if (end <= k) continue;
     if (end == k + 1) {
       points.push_back(point(FrequencyX(axes, area, hzOf(k)), trace.Power[k]));
@@ -207,12 +214,14 @@ void DrawSpectrumPlot(QPainter& painter, const QSize& size, const PlotInput& inp
   painter.drawText(QPointF(4, metrics.ascent() + 2), input.Unit);
   painter.setPen(MajorGridColor);
   painter.drawRect(area.adjusted(0, 0, -1, -1));
-
   // Traces, clipped to the area.
   painter.save();
   painter.setClipRect(area);
+  const std::vector<double> edges = ColumnEdges(axes, area);
   for (const PlotTrace& trace : input.Traces) {
-    const std::vector<QPointF> points = PlotPoints(trace, axes, area, input.UnitOffsetDb);
+    const std::vector<QPointF> points =
+        trace.Points.empty() ? PlotPoints(trace, axes, area, input.UnitOffsetDb, edges)
+                             : trace.Points;
     painter.setPen(QPen(trace.Color, 1));
     painter.drawPolyline(points.data(), int(points.size()));
   }
@@ -251,4 +260,36 @@ void DrawSpectrumPlot(QPainter& painter, const QSize& size, const PlotInput& inp
     painter.drawText(QPointF(legend.left() + 26, y + metrics.ascent()), trace.Name);
     y += line;
   }
+}
+
+QRegion TraceChange(std::span<const PlotTrace> before, std::span<const PlotTrace> now,
+                    const QRect& area) {
+  // Strips of this many columns: few rectangles to put, little beyond the lines.
+  constexpr int Strip = 64;
+  const int strips = area.width() / Strip + 1;
+  std::vector<double> top(std::size_t(strips), INFINITY), bottom(std::size_t(strips), -INFINITY);
+  const auto cover = [&](QPointF a, QPointF b) {
+    const int first =
+        std::clamp(int(std::floor(std::min(a.x(), b.x()))) - area.left(), 0, area.width() - 1) /
+        Strip;
+    const int last =
+        std::clamp(int(std::ceil(std::max(a.x(), b.x()))) - area.left(), 0, area.width() - 1) /
+        Strip;
+    for (int s = first; s <= last; ++s) {
+      top[std::size_t(s)] = std::min({top[std::size_t(s)], a.y(), b.y()});
+      bottom[std::size_t(s)] = std::max({bottom[std::size_t(s)], a.y(), b.y()});
+    }
+  };
+  for (const auto traces : {before, now})
+    for (const PlotTrace& trace : traces)
+      for (std::size_t i = 0; i < trace.Points.size(); ++i)
+        cover(trace.Points[i], trace.Points[std::min(i + 1, trace.Points.size() - 1)]);
+  QRegion region;
+  for (int s = 0; s < strips; ++s) {
+    if (top[std::size_t(s)] > bottom[std::size_t(s)]) continue;
+    const QRect rows(area.left() + s * Strip, int(std::floor(top[std::size_t(s)])) - 1, Strip,
+                     int(std::ceil(bottom[std::size_t(s)]) - std::floor(top[std::size_t(s)])) + 3);
+    region += rows & area;
+  }
+  return region;
 }

@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 
 class QPainter;
@@ -43,6 +44,9 @@ struct PlotTrace {
   std::span<const double> Power;
   double BinHz = 0;
   std::span<const double> Frequencies;
+  // The points PlotPoints gives, when worked out already; else worked out
+  // when drawn.
+  std::vector<QPointF> Points;
 };
 
 struct PlotInput {
@@ -67,8 +71,16 @@ void DrawSpectrumPlot(QPainter& painter, const QSize& size, const PlotInput& inp
 // The trace's level (decibels of the unit) at a frequency, between its
 // points; NaN outside them or when empty.
 double TraceLevelAt(const PlotTrace& trace, double hz, double unitOffsetDb);
+// The frequency at the right edge of each pixel column of the area, the
+// last one MaxHz; the same for every trace of a picture.
+std::vector<double> ColumnEdges(const PlotAxes& axes, const QRect& area);
 // The trace as drawn: one point per pixel column that holds a bin (the
 // largest power among them), points of the bins just outside the area to
-// carry the line to its edges.
+// carry the line to its edges. edges: ColumnEdges of the axes and area.
 std::vector<QPointF> PlotPoints(const PlotTrace& trace, const PlotAxes& axes, const QRect& area,
-                                double unitOffsetDb);
+                                double unitOffsetDb, std::span<const double> edges);
+// What a change from the traces drawn before to those drawn now touches in
+// the area: per strip of columns the rows between the highest and lowest
+// point of a line of either, so that only those are painted again.
+QRegion TraceChange(std::span<const PlotTrace> before, std::span<const PlotTrace> now,
+                    const QRect& area);

@@ -43,9 +43,10 @@ TEST(SpectrumPlot, ToneTraceGridAndLegendPixels) {
   power[1365] = 0.01;         // 999.76 Hz at -20 dBFS
   const QSize size(900, 527); // 4 pixels a decibel: the levels fall on whole rows
   PlotInput in;
-  in.Traces.push_back({QStringLiteral("Left current"), QColor(0, 224, 224), power, binHz, {}});
+  in.Traces.push_back({QStringLiteral("Left current"), QColor(0, 224, 224), power, binHz, {}, {}});
   const QRect area = PlotArea(size);
-  const std::vector<QPointF> points = PlotPoints(in.Traces[0], in.Axes, area, 0);
+  const std::vector<QPointF> points =
+      PlotPoints(in.Traces[0], in.Axes, area, 0, ColumnEdges(in.Axes, area));
   EXPECT_LE(points.size(), std::size_t(area.width() + 2));
   const auto peak = std::min_element(points.begin(), points.end(),
                                      [](QPointF a, QPointF b) { return a.y() < b.y(); });
@@ -82,11 +83,27 @@ TEST(SpectrumPlot, ToneTraceGridAndLegendPixels) {
 // The level at a frequency, between the points of a reference.
 TEST(SpectrumPlot, TraceLevelBetweenPoints) {
   const std::vector<double> f{100, 200}, p{1e-2, 1e-4};
-  const PlotTrace reference{QStringLiteral("Reference 1"), Qt::white, p, 0, f};
+  const PlotTrace reference{QStringLiteral("Reference 1"), Qt::white, p, 0, f, {}};
   EXPECT_NEAR(TraceLevelAt(reference, 100, 0), -20, 1e-9);
   EXPECT_NEAR(TraceLevelAt(reference, 150, 4), 10 * std::log10(0.00505) + 4, 1e-9);
   EXPECT_TRUE(std::isnan(TraceLevelAt(reference, 99, 0)));
   EXPECT_TRUE(std::isnan(TraceLevelAt(reference, 201, 0)));
+}
+
+// A line that moves only near 1 kHz: what is painted again holds its old and
+// new rows there, and nothing far from them.
+TEST(SpectrumPlot, ChangeCoversOnlyTheMovedLines) {
+  const QRect area(50, 10, 1000, 600);
+  PlotTrace before, now;
+  for (int x = 50; x < 1050; x += 4) {
+    before.Points.emplace_back(x, 300);
+    now.Points.emplace_back(x, x >= 500 && x < 510 ? 100 : 300);
+  }
+  const QRegion change = TraceChange({&before, 1}, {&now, 1}, area);
+  for (const QPoint p : {QPoint(504, 100), QPoint(504, 300), QPoint(504, 200), QPoint(900, 300)})
+    EXPECT_TRUE(change.contains(p)) << p.x() << "," << p.y();
+  for (const QPoint p : {QPoint(900, 200), QPoint(504, 50), QPoint(504, 400), QPoint(40, 300)})
+    EXPECT_FALSE(change.contains(p)) << p.x() << "," << p.y();
 }
 
 } // namespace
