@@ -217,8 +217,9 @@ void DrawSpectrumPlot(QPainter& painter, const QSize& size, const PlotInput& inp
   // Traces, clipped to the area.
   painter.save();
   painter.setClipRect(area);
-  const std::vector<double> edges = ColumnEdges(axes, area);
+  std::vector<double> edges;
   for (const PlotTrace& trace : input.Traces) {
+    if (trace.Points.empty() && edges.empty()) edges = ColumnEdges(axes, area);
     const std::vector<QPointF> points =
         trace.Points.empty() ? PlotPoints(trace, axes, area, input.UnitOffsetDb, edges)
                              : trace.Points;
