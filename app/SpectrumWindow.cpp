@@ -255,8 +255,9 @@ void SpectrumWindow::BuildControls() {
     (*readout)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(*readout);
   }
-  pointerReadout_->setAccessibleName(QStringLiteral("Pointer readout"));
-  peakReadout_->setAccessibleName(QStringLiteral("Peak readout"));
+  // No name of their own: a screen reader reads their text, which names itself.
+  pointerReadout_->setAccessibleDescription(QStringLiteral("Pointer readout"));
+  peakReadout_->setAccessibleDescription(QStringLiteral("Peak readout"));
 
   for (QComboBox* box : {size_, window_, overlap_, average_, axis_, range_, unit_})
     connect(box, &QComboBox::activated, this, &SpectrumWindow::ReadChoices);

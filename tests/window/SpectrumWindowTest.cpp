@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -101,10 +102,19 @@ TEST(SpectrumWindow, PeakHoldKeepsTheToneThatTheCurrentTraceLost) {
   s.SetPointer(LeftHz);
   EXPECT_TRUE(s.PointerText().contains(QStringLiteral("Left current -20.0")))
       << s.PointerText().toStdString();
+  // The arrow keys move the pointer up the frequencies.
+  QTest::keyClick(s.findChild<QWidget*>(QStringLiteral("plot")), Qt::Key_Right);
+  EXPECT_FALSE(s.PointerText().contains(QStringLiteral("Pointer 1001.95 Hz")));
+  EXPECT_TRUE(s.PointerText().startsWith(QStringLiteral("Pointer 10")))
+      << s.PointerText().toStdString();
+  s.TakeReference(0, true);
   FeedTones(w, 8, 0);
   const measure::TraceTable table = Saved(s, folder.filePath("trace.csv"));
-  ASSERT_EQ(table.Columns.size(), 8u);
+  ASSERT_EQ(table.Columns.size(), 9u);
   EXPECT_EQ(table.Columns[0].Name, "left_current_dBFS");
+  EXPECT_NEAR(At(table, "reference1_dBFS", LeftHz), -20, 0.1); // the left average
+  EXPECT_TRUE(s.SavePicture(folder.filePath("spectrum.png")));
+  EXPECT_EQ(QImage(folder.filePath("spectrum.png")).size(), s.size());
   EXPECT_NEAR(At(table, "left_peak_dBFS", LeftHz), -20, 0.1);
   EXPECT_NEAR(At(table, "right_peak_dBFS", RightHz), -40, 0.1);
   EXPECT_LT(At(table, "left_current_dBFS", LeftHz), -200);
@@ -118,6 +128,7 @@ TEST(SpectrumWindow, PeakHoldKeepsTheToneThatTheCurrentTraceLost) {
   f.BtnStop->click();
   f.RCnl->SetChecked(false);
   FeedTones(w, 8, 3276.8);
+  s.ClearReference(0);
   const measure::TraceTable left = Saved(s, folder.filePath("left.csv"));
   EXPECT_EQ(left.Columns.size(), 4u);
   EXPECT_NEAR(At(left, "left_current_dBFS", LeftHz), -20, 0.1);
