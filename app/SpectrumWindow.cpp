@@ -1,21 +1,17 @@
+// The Spectrum window's controls, the blocks into the analysis, the plot and
+// the readouts.
+
 #include "app/SpectrumWindow.h"
 
 #include <cmath>
 
-#include <QAccessible>
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QDoubleSpinBox>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
@@ -27,10 +23,6 @@
 #include <QVBoxLayout>
 
 #include "app/CalibrationDialog.h"
-#include "measure/TraceCsv.h"
-#include "platform/AtomicFile.h"
-#include "platform/MessageBox.h"
-#include "settings/SettingsStore.h"
 
 namespace {
 
@@ -39,44 +31,12 @@ constexpr double LowestHz = 10;
 // DC and the window's spread of it: no peak is looked for below this bin.
 constexpr std::size_t PeakFromBin = 6;
 const QString Nothing = QStringLiteral("\u2014");
-const char* const Channels[] = {"Left", "Right"};
-const char* const Kinds[] = {"current", "average", "peak", "min"};
-constexpr int Hops[] = {1, 2, 4, 8, 16, 32};
 const char* const Overlaps[] = {"0 %", "50 %", "75 %", "87.5 %", "93.8 %", "96.9 %"};
-constexpr int Ranges[] = {20, 40, 60, 80, 100, 120, 140, 160, 200};
 // Per channel: current, average, peak, min; then the two references.
 const QColor TraceColors[2][4] = {
     {QColor(0, 224, 224), QColor(48, 128, 255), QColor(160, 255, 160), QColor(0, 112, 112)},
     {QColor(255, 64, 255), QColor(255, 128, 64), QColor(255, 255, 96), QColor(128, 48, 128)}};
 const QColor ReferenceColors[2] = {QColor(255, 255, 255), QColor(255, 80, 80)};
-
-// The whole numbers the settings file keeps, with the range each may take; a
-// value outside it gives the default.
-struct StoredChoice {
-  const char* Name;
-  int SpectrumChoices::*Member;
-  int Min, Max;
-};
-constexpr StoredChoice StoredChoices[] = {
-    {"SWN", &SpectrumChoices::SizeLog2, 11, 16},
-    {"SWF", &SpectrumChoices::Window, 0, 5},
-    {"SWV", &SpectrumChoices::Hops, 1, 32},
-    {"SWA", &SpectrumChoices::Average, 0, 2},
-    {"SWT", &SpectrumChoices::TimeConstantTenths, 1, 600},
-    {"SWC", &SpectrumChoices::Count, 2, 1000},
-    {"SWP", &SpectrumChoices::Peak, 0, 1},
-    {"SWM", &SpectrumChoices::Min, 0, 1},
-    {"SWL", &SpectrumChoices::LogAxis, 0, 1},
-    {"SWG", &SpectrumChoices::TopDb, -200, 200},
-    {"SWR", &SpectrumChoices::RangeDb, 20, 200},
-    {"SWD", &SpectrumChoices::Grid, 0, 1},
-    {"SWU", &SpectrumChoices::Unit, 0, 4},
-};
-// The window's place and size (not placed: beside the main window), whether
-// it was maximised and open, and the calibrations.
-constexpr int NotPlaced = -32768;
-const char* const PlaceNames[] = {"SWX", "SWY", "SWW", "SWH"};
-constexpr char MaximisedName[] = "SWZ", OpenName[] = "SWO", CalibrationsName[] = "SWCal";
 
 QString UnitText(measure::LevelUnit unit) {
   return unit == measure::LevelUnit::DbSpl ? QStringLiteral("dB SPL")
@@ -208,7 +168,7 @@ void SpectrumWindow::BuildControls() {
   QStringList overlaps, ranges;
   for (const char* o : Overlaps)
     overlaps << QString::fromLatin1(o);
-  for (const int r : Ranges)
+  for (const int r : SpectrumRanges)
     ranges << QStringLiteral("%1 dB").arg(r);
   add(0, QStringLiteral("&FFT size"), size_ = combo(sizes));
   add(0, QStringLiteral("&Window"), window_ = combo(windows));
@@ -275,7 +235,7 @@ void SpectrumWindow::ShowChoices() {
                                    QSignalBlocker(grid_)};
   size_->setCurrentIndex(c.SizeLog2 - 11);
   window_->setCurrentIndex(c.Window);
-  overlap_->setCurrentIndex(IndexOf(Hops, c.Hops));
+  overlap_->setCurrentIndex(IndexOf(SpectrumHops, c.Hops));
   average_->setCurrentIndex(c.Average);
   timeConstant_->setValue(c.TimeConstantTenths / 10.0);
   count_->setValue(c.Count);
@@ -283,7 +243,7 @@ void SpectrumWindow::ShowChoices() {
   min_->setChecked(c.Min != 0);
   axis_->setCurrentIndex(c.LogAxis != 0 ? 0 : 1);
   top_->setValue(c.TopDb);
-  range_->setCurrentIndex(IndexOf(Ranges, c.RangeDb));
+  range_->setCurrentIndex(IndexOf(SpectrumRanges, c.RangeDb));
   unit_->setCurrentIndex(c.Unit);
   grid_->setChecked(c.Grid != 0);
   timeConstant_->setEnabled(c.Average == int(measure::AverageMode::Exponential));
@@ -298,7 +258,7 @@ void SpectrumWindow::ReadChoices() {
   SpectrumChoices c;
   c.SizeLog2 = size_->currentIndex() + 11;
   c.Window = window_->currentIndex();
-  c.Hops = Hops[overlap_->currentIndex()];
+  c.Hops = SpectrumHops[overlap_->currentIndex()];
   c.Average = average_->currentIndex();
   c.TimeConstantTenths = int(std::lround(timeConstant_->value() * 10));
   c.Count = count_->value();
@@ -306,7 +266,7 @@ void SpectrumWindow::ReadChoices() {
   c.Min = min_->isChecked();
   c.LogAxis = axis_->currentIndex() == 0;
   c.TopDb = top_->value();
-  c.RangeDb = Ranges[range_->currentIndex()];
+  c.RangeDb = SpectrumRanges[range_->currentIndex()];
   c.Grid = grid_->isChecked();
   c.Unit = unit_->currentIndex();
   SetChoices(c);
@@ -314,14 +274,7 @@ void SpectrumWindow::ReadChoices() {
 
 void SpectrumWindow::SetChoices(const SpectrumChoices& choices) {
   const SpectrumChoices before = choices_;
-  choices_ = choices;
-  // A value the window cannot show falls back to its default.
-  const SpectrumChoices defaults;
-  for (const StoredChoice& s : StoredChoices)
-    if (choices_.*s.Member < s.Min || choices_.*s.Member > s.Max)
-      choices_.*s.Member = defaults.*s.Member;
-  if (IndexOf(Hops, choices_.Hops) < 0) choices_.Hops = defaults.Hops;
-  if (IndexOf(Ranges, choices_.RangeDb) < 0) choices_.RangeDb = defaults.RangeDb;
+  choices_ = CheckedChoices(choices);
   if (!InputCalibration().Gives(measure::LevelUnits[choices_.Unit]))
     choices_.Unit = int(measure::LevelUnit::Dbfs);
   ShowChoices();
@@ -401,8 +354,8 @@ PlotInput SpectrumWindow::Input() const {
                                               t.Min.Held()};
     for (int k = 0; k < 4; ++k)
       if (shown[k] && !powers[k].empty())
-        in.Traces.push_back({QStringLiteral("%1 %2").arg(QString::fromLatin1(Channels[c]),
-                                                         QString::fromLatin1(Kinds[k])),
+        in.Traces.push_back({QStringLiteral("%1 %2").arg(QString::fromLatin1(SpectrumChannels[c]),
+                                                         QString::fromLatin1(SpectrumKinds[k])),
                              TraceColors[c][k],
                              powers[k],
                              analysis_.BinHz(),
@@ -462,9 +415,9 @@ void SpectrumWindow::UpdateReadouts() {
                           analysis_.BinHz(), PeakFromBin);
     peaks << (peak.Power > 0
                   ? QStringLiteral("%1 %2 %3")
-                        .arg(QString::fromLatin1(Channels[c]), HzText(peak.FrequencyHz),
+                        .arg(QString::fromLatin1(SpectrumChannels[c]), HzText(peak.FrequencyHz),
                              LevelText(10 * std::log10(peak.Power), unit, InputCalibration()))
-                  : QStringLiteral("%1 %2").arg(QString::fromLatin1(Channels[c]), Nothing));
+                  : QStringLiteral("%1 %2").arg(QString::fromLatin1(SpectrumChannels[c]), Nothing));
   }
   peakReadout_->setText(QStringLiteral("Peak ") +
                         (peaks.isEmpty() ? Nothing : peaks.join(QStringLiteral(", "))));
@@ -516,138 +469,12 @@ void SpectrumWindow::ResetHolds() {
   Redraw(true);
 }
 
-void SpectrumWindow::TakeReference(int index, bool average) {
-  for (int c = 0; c < 2; ++c) {
-    const measure::ChannelTraces& t = traces_[std::size_t(c)];
-    const std::span<const double> trace = average ? t.Average.Average() : t.Current;
-    if (!on_[std::size_t(c)] || trace.empty()) continue;
-    Reference& ref = references_[std::size_t(index)];
-    ref.Name = QStringLiteral("Reference %1 (%2 %3)")
-                   .arg(index + 1)
-                   .arg(QString::fromLatin1(Channels[c]), QString::fromLatin1(Kinds[average]));
-    ref.Power.assign(trace.begin(), trace.end());
-    ref.Frequencies.resize(trace.size());
-    for (std::size_t k = 0; k < trace.size(); ++k)
-      ref.Frequencies[k] = double(k) * analysis_.BinHz();
-    break;
-  }
-  UpdateReadouts();
-  Redraw(true);
-}
-
-void SpectrumWindow::ClearReference(int index) {
-  references_[std::size_t(index)] = {};
-  UpdateReadouts();
-  Redraw(true);
-}
-
-bool SpectrumWindow::Problem(const QString& fileName, const QString& problem, const char* what) {
-  if (problem.isEmpty()) return false;
-  ShowMessageBox(this,
-                 QStringLiteral("%1 could not be %2: %3.")
-                     .arg(QDir::toNativeSeparators(fileName), QString::fromLatin1(what), problem),
-                 QStringLiteral("Error"), MessageIcon::Warning);
-  return true;
-}
-
-bool SpectrumWindow::LoadReference(int index, const QString& fileName, const QString& column) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024)
-    return !Problem(fileName, QStringLiteral("it cannot be read"), "loaded");
-  const QByteArray text = file.readAll();
-  const measure::TraceTable table = measure::ReadTraceCsv({text.constData(), size_t(text.size())});
-  if (Problem(fileName, QString::fromStdString(table.Problem), "loaded")) return false;
-  QStringList names;
-  for (const measure::TraceColumn& c : table.Columns)
-    names << QString::fromStdString(c.Name);
-  QString chosen = column;
-  if (chosen.isEmpty() && names.size() == 1) chosen = names[0];
-  if (chosen.isEmpty() && names.size() > 1) {
-    bool ok = false;
-    chosen = QInputDialog::getItem(this, QStringLiteral("Load Reference"),
-                                   QStringLiteral("Column:"), names, 0, false, &ok);
-    if (!ok) return false;
-  }
-  const int at = int(names.indexOf(chosen));
-  if (at < 0)
-    return !Problem(fileName, QStringLiteral("it has no column %1").arg(chosen), "loaded");
-  measure::LevelUnit unit;
-  const std::string name = chosen.toStdString();
-  if (!measure::UnitNamed(measure::ColumnUnit(name), &unit) || !InputCalibration().Gives(unit))
-    return !Problem(
-        fileName, QStringLiteral("the unit of %1 is none this input is calibrated for").arg(chosen),
-        "loaded");
-  Reference ref;
-  ref.Name = QStringLiteral("Reference %1 (%2: %3)")
-                 .arg(index + 1)
-                 .arg(QFileInfo(fileName).fileName(), chosen);
-  const std::vector<double>& values = table.Columns[std::size_t(at)].Values;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const double dbfs = measure::ToDbfs(values[i], unit, InputCalibration());
-    // Rising frequencies only: the drawing and the readouts look points up.
-    if (std::isnan(dbfs) ||
-        (!ref.Frequencies.empty() && table.Frequencies[i] <= ref.Frequencies.back()))
-      continue;
-    ref.Frequencies.push_back(table.Frequencies[i]);
-    ref.Power.push_back(std::pow(10.0, dbfs / 10));
-  }
-  references_[std::size_t(index)] = std::move(ref);
-  UpdateReadouts();
-  Redraw(true);
-  return true;
-}
-
-bool SpectrumWindow::SaveTrace(const QString& fileName) {
-  const auto unit = measure::LevelUnit(choices_.Unit);
-  const std::string suffix = std::string("_") + UnitName(unit);
-  measure::TraceTable table;
-  for (std::size_t k = 0; k < analysis_.Bins(); ++k)
-    table.Frequencies.push_back(double(k) * analysis_.BinHz());
-  const auto inUnit = [&](std::span<const double> power) {
-    std::vector<double> v(table.Frequencies.size(), NAN);
-    for (std::size_t k = 0; k < std::min(power.size(), v.size()); ++k)
-      v[k] = measure::FromDbfs(10 * std::log10(power[k]), unit, InputCalibration());
-    return v;
-  };
-  for (int c = 0; c < 2; ++c) {
-    const measure::ChannelTraces& t = traces_[std::size_t(c)];
-    if (!on_[std::size_t(c)] || t.Current.empty()) continue;
-    const std::span<const double> powers[] = {t.Current, t.Average.Average(), t.Peak.Held(),
-                                              t.Min.Held()};
-    for (int k = 0; k < 4; ++k)
-      table.Columns.push_back(
-          {QString::fromLatin1(Channels[c]).toLower().toStdString() + "_" + Kinds[k] + suffix,
-           inUnit(powers[k])});
-  }
-  if (table.Columns.empty())
-    return !Problem(fileName, QStringLiteral("no ticked channel has a spectrum yet"), "saved");
-  for (int r = 0; r < 2; ++r) {
-    const Reference& ref = references_[std::size_t(r)];
-    if (ref.Power.empty()) continue;
-    table.Columns.push_back(
-        {"reference" + std::to_string(r + 1) + suffix,
-         inUnit(measure::TraceAt(ref.Frequencies, ref.Power, table.Frequencies))});
-  }
-  const std::string text = measure::TraceCsvText(table);
-  return !Problem(fileName, WriteFileAtomically(fileName, QByteArray::fromStdString(text)),
-                  "saved");
-}
-
 QImage SpectrumWindow::PlotPicture() const {
   QImage image(plot_->size(), QImage::Format_RGB32);
   QPainter painter(&image);
   painter.setFont(plot_->font());
   DrawSpectrumPlot(painter, image.size(), Input());
   return image;
-}
-
-bool SpectrumWindow::SavePicture(const QString& fileName) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  if (!grab().toImage().save(&buffer, "PNG"))
-    return !Problem(fileName, QStringLiteral("the picture could not be made"), "saved");
-  return !Problem(fileName, WriteFileAtomically(fileName, png), "saved");
 }
 
 void SpectrumWindow::Calibrate(measure::LevelUnit unit, double value, bool fromTone) {
@@ -669,33 +496,6 @@ void SpectrumWindow::Calibrate(measure::LevelUnit unit, double value, bool fromT
   SetChoices(choices_);
 }
 
-QString SpectrumWindow::AskFileName(const QString& caption, const QString& name,
-                                    const QString& filter, bool save) {
-  const QString start = QDir(folder_).filePath(name);
-  const QString fileName = save ? QFileDialog::getSaveFileName(this, caption, start, filter)
-                                : QFileDialog::getOpenFileName(this, caption, start, filter);
-  if (!fileName.isEmpty()) folder_ = QFileInfo(fileName).absolutePath();
-  return fileName;
-}
-
-void SpectrumWindow::SaveTraceClick() {
-  const QString name = AskFileName(QStringLiteral("Save Trace"), QStringLiteral("trace.csv"),
-                                   QStringLiteral("CSV files (*.csv)"), true);
-  if (!name.isEmpty()) SaveTrace(name);
-}
-
-void SpectrumWindow::SavePictureClick() {
-  const QString name = AskFileName(QStringLiteral("Save Picture"), QStringLiteral("spectrum.png"),
-                                   QStringLiteral("PNG pictures (*.png)"), true);
-  if (!name.isEmpty()) SavePicture(name);
-}
-
-void SpectrumWindow::LoadReferenceClick(int index) {
-  const QString name = AskFileName(QStringLiteral("Load Reference"), QString(),
-                                   QStringLiteral("CSV files (*.csv)"), false);
-  if (!name.isEmpty()) LoadReference(index, name);
-}
-
 void SpectrumWindow::CalibrateClick() {
   QString tone;
   for (int c = 0; c < 2 && tone.isEmpty(); ++c) {
@@ -706,7 +506,7 @@ void SpectrumWindow::CalibrateClick() {
     if (peak.Power > 0)
       tone = QStringLiteral("%1 dBFS at %2 (%3)")
                  .arg(10 * std::log10(peak.Power), 0, 'f', 2)
-                 .arg(HzText(peak.FrequencyHz), QString::fromLatin1(Channels[c]));
+                 .arg(HzText(peak.FrequencyHz), QString::fromLatin1(SpectrumChannels[c]));
   }
   CalibrationAnswer answer;
   const QString input =
@@ -751,43 +551,4 @@ bool SpectrumWindow::eventFilter(QObject* watched, QEvent* e) {
   e->accept();
   if (e->type() == QEvent::KeyPress) saveTrace_->trigger();
   return true;
-}
-
-void SpectrumWindow::LoadSettings(const SettingsStore& store, const std::string& inputDevice) {
-  device_ = inputDevice;
-  SpectrumChoices c;
-  for (const StoredChoice& s : StoredChoices)
-    c.*s.Member = store.ReadInteger(QString::fromLatin1(s.Name), c.*s.Member);
-  calibrations_ = measure::ParseCalibrations(
-      QByteArray::fromPercentEncoding(store.ReadText(QString::fromLatin1(CalibrationsName)))
-          .toStdString());
-  SetChoices(c);
-  int place[4];
-  for (int i = 0; i < 4; ++i)
-    place[i] = store.ReadInteger(QString::fromLatin1(PlaceNames[i]), NotPlaced);
-  if (place[0] != NotPlaced && place[1] != NotPlaced && place[2] > 100 && place[3] > 100 &&
-      place[2] <= 16384 && place[3] <= 16384)
-    place_ = QRect(place[0], place[1], place[2], place[3]);
-  OpenAtStart = store.ReadInteger(QString::fromLatin1(OpenName), 0) != 0;
-  if (store.ReadInteger(QString::fromLatin1(MaximisedName), 0) != 0)
-    setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-void SpectrumWindow::SaveSettings(SettingsStore& store) const {
-  // A file that never had the window open gets none of its values.
-  if (!opened_ && store.ReadText(QString::fromLatin1(OpenName)).isNull()) return;
-  for (const StoredChoice& s : StoredChoices)
-    store.WriteInteger(QString::fromLatin1(s.Name), choices_.*s.Member);
-  const QRect place = isVisible() ? normalGeometry() : place_;
-  if (!place.isNull()) {
-    const int values[] = {place.x(), place.y(), place.width(), place.height()};
-    for (int i = 0; i < 4; ++i)
-      store.WriteInteger(QString::fromLatin1(PlaceNames[i]), values[i]);
-  }
-  store.WriteInteger(QString::fromLatin1(OpenName), isVisible() ? 1 : 0);
-  store.WriteInteger(QString::fromLatin1(MaximisedName), isMaximized() ? 1 : 0);
-  if (!calibrations_.empty() || !store.ReadText(QString::fromLatin1(CalibrationsName)).isNull())
-    store.WriteText(
-        QString::fromLatin1(CalibrationsName),
-        QByteArray::fromStdString(measure::CalibrationsText(calibrations_)).toPercentEncoding());
 }

@@ -40,6 +40,17 @@ struct SpectrumChoices {
   int Unit = int(measure::LevelUnit::Dbfs);
 };
 
+// What the window's lists offer: overlaps as transforms begun within one
+// transform's length, and level ranges in decibels.
+inline constexpr int SpectrumHops[] = {1, 2, 4, 8, 16, 32};
+inline constexpr int SpectrumRanges[] = {20, 40, 60, 80, 100, 120, 140, 160, 200};
+// The channels and traces as legends and column names call them.
+inline constexpr const char* SpectrumChannels[] = {"Left", "Right"};
+inline constexpr const char* SpectrumKinds[] = {"current", "average", "peak", "min"};
+// The choices with each one the window cannot show replaced by its default
+// (app/SpectrumSettings.cpp).
+SpectrumChoices CheckedChoices(SpectrumChoices choices);
+
 class SpectrumWindow : public QWidget {
 public:
   explicit SpectrumWindow(QWidget* parent);
@@ -60,12 +71,13 @@ public:
   void Open(const QWidget& beside);
   bool OpenAtStart = false;
 
-  // The settings hook: every choice, the place, size and open state, and the
-  // calibrations by input device, read from and written into the store.
+  // The settings hook (app/SpectrumSettings.cpp): every choice, the place, size and open state, and
+  // the calibrations by input device, read from and written into the store.
   void LoadSettings(const SettingsStore& store, const std::string& inputDevice);
   void SaveSettings(SettingsStore& store) const;
 
-  // The files; false after showing why nothing was written or loaded.
+  // The files (app/SpectrumFiles.cpp); false after showing why nothing was
+  // written or loaded.
   bool SaveTrace(const QString& fileName);
   bool SavePicture(const QString& fileName);
   // Reference 0 or 1 from a trace CSV's column (asked for when empty and
