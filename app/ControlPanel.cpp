@@ -3,6 +3,7 @@
 
 #include "app/Main.h"
 #include "app/MeasurementWindow.h"
+#include "app/SpectrumWindow.h"
 #include "generator/SourceTable.h"
 #include "platform/Appearance.h"
 #include "platform/Cursors.h"
@@ -19,6 +20,7 @@ void TForm1::BtnStopClick(QObject*) {
     Capture.Recording = true;
     Stopped = false;
     Measurements->Hold(false);
+    SpectrumWin->Hold(false);
     return;
   }
 
@@ -45,6 +47,7 @@ void TForm1::BtnStopClick(QObject*) {
   Capture.Recording = false;
   Stopped = true;
   Measurements->Hold(true);
+  SpectrumWin->Hold(true);
 }
 
 // The switch is read by the capture handler on every block.

@@ -1,7 +1,7 @@
-// The display's right-click menu: the "Measurements" window, the "Devices"
-// dialog and the files the user takes away (the spectrum and the amplitude
-// trace as CSV, the window as a picture). Shift+F10 and the Menu key open it,
-// or the LED meters' menu when they have the focus.
+// The display's right-click menu: the "Measurements" and "Spectrum" windows,
+// the "Devices" dialog and the files the user takes away (the spectrum and the
+// amplitude trace as CSV, the window as a picture). Shift+F10 and the Menu key
+// open it, or the LED meters' menu when they have the focus.
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +19,7 @@
 #include "app/Export.h"
 #include "app/Main.h"
 #include "app/MeasurementWindow.h"
+#include "app/SpectrumWindow.h"
 #include "platform/AtomicFile.h"
 #include "platform/MessageBox.h"
 
@@ -38,6 +39,7 @@ bool Written(TForm1* form, const QString& fileName, const QString& problem) {
 
 void TForm1::CreateDisplayMenu() {
   Measurements = new MeasurementWindow(this);
+  SpectrumWin = new SpectrumWindow(this);
   DisplayMenu = new QMenu(this);
   DisplayMenu->setAccessibleName(QStringLiteral("Display menu"));
   LastFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -50,6 +52,8 @@ void TForm1::CreateDisplayMenu() {
   const Command commands[] = {
       {"&Measurements", Qt::Key_F2, "Opens the window of measured figures",
        &TForm1::MeasurementsClick},
+      {"Spec&trum", Qt::Key_F3, "Opens the window of long spectra, averages and holds",
+       &TForm1::SpectrumClick},
       {"Save &Spectrum\u2026", Qt::CTRL | Qt::Key_E,
        "Saves the latest block's spectrum in dBFS as CSV", &TForm1::SaveSpectrumClick},
       {"Save &Response\u2026", Qt::CTRL | Qt::Key_R,
@@ -64,13 +68,13 @@ void TForm1::CreateDisplayMenu() {
   for (const Command& c : commands) {
     QAction* action = DisplayMenu->addAction(QString::fromUtf8(c.Text));
     action->setShortcut(c.Keys);
-    // The keys work in the "Measurements" window too.
+    // The keys work in the "Measurements" and "Spectrum" windows too.
     action->setShortcutContext(Qt::ApplicationShortcut);
     action->setToolTip(QString::fromLatin1(c.Tip));
     action->setStatusTip(action->toolTip());
     addAction(action);
     connect(action, &QAction::triggered, this, [this, run = c.Run] { (this->*run)(); });
-    if (c.Run == &TForm1::MeasurementsClick || c.Run == &TForm1::CopyPictureClick)
+    if (c.Run == &TForm1::SpectrumClick || c.Run == &TForm1::CopyPictureClick)
       DisplayMenu->addSeparator();
     if (c.Run == &TForm1::DevicesClick) DevicesAction = action;
   }
@@ -108,9 +112,16 @@ void TForm1::DevicesClick() {
   Devices->open();
 }
 
+void TForm1::SpectrumClick() {
+  SpectrumWin->Open(*this);
+}
+
 void TForm1::FeedMeasurements() {
   Measurements->AddBlock({Samples.Left(), SampleBlock::Frames},
                          {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked());
+  SpectrumWin->SetInputDevice(Audio->ChosenDevice(true));
+  SpectrumWin->AddBlock({Samples.Left(), SampleBlock::Frames},
+                        {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked());
 }
 
 QString TForm1::AskFileName(const QString& Caption, const QString& Name, const QString& Filter) {

@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "app/MeasurementWindow.h"
+#include "app/SpectrumWindow.h"
 #include "generator/Random.h"
 #include "generator/SourceTable.h"
 #include "platform/Appearance.h"
@@ -87,6 +88,7 @@ void TForm1::FormCreate(QObject*) {
   ScopePrevious = std::make_unique<Bitmap>(Geometry::Scope.Width, Geometry::Scope.Height);
 
   LoadSettings();
+  SpectrumWin->LoadSettings(*Settings, Audio->ChosenDevice(true));
 
   // The generator never starts by itself, whatever was stored.
   for (const GenSourceRow& row : GenSourceRows)
@@ -131,6 +133,9 @@ void TForm1::FormShow(QObject*) {
   if (Measurements->OpenAtStart)
     QMetaObject::invokeMethod(
         this, [this] { Measurements->Open(*this); }, Qt::QueuedConnection);
+  if (SpectrumWin->OpenAtStart)
+    QMetaObject::invokeMethod(
+        this, [this] { SpectrumWin->Open(*this); }, Qt::QueuedConnection);
 }
 
 void TForm1::FormActivate(QObject*) {
@@ -141,6 +146,8 @@ void TForm1::FormActivate(QObject*) {
 }
 
 void TForm1::FormCloseQuery(QObject*, bool& CanClose) {
+  // Kept in the store until SaveSettings writes the file.
+  if (Settings) SpectrumWin->SaveSettings(*Settings);
   SaveSettings();
   ShutDownCapture();
   CanClose = Capture.InClosed;

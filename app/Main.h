@@ -34,6 +34,7 @@
 class DevicesDialog;
 class MeasurementWindow;
 class QAction;
+class SpectrumWindow;
 class QMenu;
 
 inline QRect ToQRect(const Geometry::Area& area) {
@@ -240,12 +241,13 @@ public:
   void PaintBoxMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                        int Y);
 
-  // The display's right-click menu, the "Measurements" window and the files
-  // the user saves (app/DisplayMenu.cpp).
+  // The display's right-click menu, the "Measurements" and "Spectrum" windows
+  // and the files the user saves (app/DisplayMenu.cpp).
   void CreateDisplayMenu();
   void ShowDisplayMenu(QPoint At); // At in window pixels
   void MeasurementsClick();
-  // Hands the latest block to the "Measurements" window.
+  void SpectrumClick();
+  // Hands the latest block to the "Measurements" and "Spectrum" windows.
   void FeedMeasurements();
   void SaveSpectrumClick();
   void SaveResponseClick();
@@ -300,6 +302,7 @@ public:
   std::unique_ptr<Bitmap> ScopePrevious;
   QMenu* DisplayMenu = nullptr;
   MeasurementWindow* Measurements = nullptr;
+  SpectrumWindow* SpectrumWin = nullptr;
   DevicesDialog* Devices = nullptr;
   QAction* DevicesAction = nullptr; // in both menus, Ctrl+D
   QString LastFolder;               // where the next file dialog starts

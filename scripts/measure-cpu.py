@@ -7,6 +7,7 @@ each of the program's threads, and their voluntary wake-ups per second.
     scripts/measure-cpu.py [--program build/veltrano] [--seconds 60]
                            [--generator on|off] [--loopback-msec 200] [--perf DIR]
                            [--floor build/bench/floor/floor_scroll] [--scale 1|2]
+                           [--spectrum]
 
 First, on the same X server, the floor program (bench/floor) scrolls a display
 of the program's size by the same 9 columns per block, with one copy of the
@@ -27,6 +28,11 @@ every block. With the generator off nothing plays and the input is the silent
 monitor of the private server's sink; the views draw all the same. --perf records a
 call-graph profile of the program and of the X server into DIR, in a run of
 its own (the profiler's cost would spoil the figures).
+
+With --spectrum the screen is 1920 x 1080 and, once the program is
+measured, F3 opens the Spectrum window over the whole screen and the program
+is measured again: the ratio of the two is what the window adds to the
+program's load.
 
 Nothing of the user's desktop, sound server or settings is touched.
 """
@@ -158,6 +164,8 @@ def main():
     options_parser.add_argument("--floor", default=str(ROOT / "build/bench/floor/floor_scroll"))
     options_parser.add_argument("--scale", type=int, choices=(1, 2), default=1,
                                 help="QT_SCALE_FACTOR of the program, and the floor's scale")
+    options_parser.add_argument("--spectrum", action="store_true",
+                                help="measure again with the Spectrum window over a 1920x1080 screen")
     options = options_parser.parse_args()
     os.environ["VELTRANO_LOOPBACK_MSEC"] = str(options.loopback_msec)
     print(machine())
@@ -168,7 +176,12 @@ def main():
             floor.append(measure_floor(s, options.floor, options.seconds, options.scale))
 
     scaled = options.scale != 1
-    with program(options, EVERY_VIEW, options.out, run_floor, (2560, 1600) if scaled else None,
+    settings, screen_size = EVERY_VIEW, (2560, 1600) if scaled else None
+    if options.spectrum:
+        # Placed over the whole screen: Xvfb has no window manager that would maximise it.
+        settings = {**EVERY_VIEW, "SWX": 0, "SWY": 0, "SWW": 1920, "SWH": 1080}
+        screen_size = screen_size or (1920, 1080)
+    with program(options, settings, options.out, run_floor, screen_size,
                  {"QT_SCALE_FACTOR": str(options.scale)} if scaled else None) as s:
         if options.generator == "on":
             for box in ("Frq1", "AutoG"):
@@ -184,6 +197,14 @@ def main():
             together = measure("veltrano", s.app.pid, s.xvfb.pid, options.seconds)
             print("\nprogram + X server / floor + X server: %.2f / %.2f = %.2f x" %
                   (together, floor[0], together / floor[0]))
+            if options.spectrum:
+                s.key("F3")
+                s.wait_window("^Spectrum$")
+                time.sleep(3)  # the first long transforms are in
+                spectrum = measure("veltrano with Spectrum", s.app.pid, s.xvfb.pid,
+                                   options.seconds)
+                print("\nwith Spectrum / without: %.2f / %.2f = %.2f x" %
+                      (spectrum, together, spectrum / together))
             print("load average at the end: %s" % machine().rsplit("load average ", 1)[1])
         s.close_window(timeout=20)
     return 0
