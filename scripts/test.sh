@@ -39,7 +39,7 @@ cmake --build build-release -j "$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRANO_BENCH=OFF -DVELTRANO_WERROR=ON
 # Only what runs under the sanitizers below.
-cmake --build build-asan -j "$jobs" --target generator_tests measure_tests mmerr_tests narrow_screen_tests platform_tests settings_tests \
+cmake --build build-asan -j "$jobs" --target card_sample card_tests generator_tests measure_tests mmerr_tests narrow_screen_tests platform_tests settings_tests \
   spectrum_tests views_tests widgets_tests window_tests veltrano e2e_layout
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -L 'unit|window'
