@@ -158,19 +158,18 @@ def walker(mode, keys=None):
     import pyatspi
     from gi.repository import GLib
     found = []
+
+    def listen(handler, event, milliseconds):
+        pyatspi.Registry.registerEventListener(handler, event)
+        GLib.timeout_add(milliseconds, pyatspi.Registry.stop)
+        pyatspi.Registry.start()
     if mode == "--focus":
-        pyatspi.Registry.registerEventListener(
-            lambda e: e.detail1 and found.append(described(e.source, "")),
-            "object:state-changed:focused")
         GLib.timeout_add(300, lambda: subprocess.run(["xdotool", "key", keys]) and False)
-        GLib.timeout_add(2000, pyatspi.Registry.stop)
-        pyatspi.Registry.start()
-    elif mode == "--changes":
-        # The value changes told in three seconds.
-        pyatspi.Registry.registerEventListener(
-            lambda e: found.append(e.source.name), "object:property-change:accessible-value")
-        GLib.timeout_add(3000, pyatspi.Registry.stop)
-        pyatspi.Registry.start()
+        listen(lambda e: e.detail1 and found.append(described(e.source, "")),
+               "object:state-changed:focused", 2000)
+    elif mode == "--changes":  # the value changes told in three seconds
+        listen(lambda e: found.append(e.source.name), "object:property-change:accessible-value",
+               3000)
     else:
         def add(obj, window, depth=0):
             found.append(described(obj, window))
