@@ -16,15 +16,19 @@ def save_picture(session, path, scale=1):
                     "click", "3")
     time.sleep(0.3)
     session.key("p")
-    dialog = session.wait_window("^Save Picture$")
+    save_as(session, session.wait_window("^Save Picture$"), path)
+    return screen.Image(path)
+
+
+def save_as(session, dialog, path):
+    """Types `path` into a save dialog and waits for the file."""
     session.focus(dialog)
     session.xdotool("key", "ctrl+a")
     session.xdotool("type", "--delay", "5", str(path))
     session.xdotool("key", "Return")
     session.wait_window_gone(dialog)
     time.sleep(0.5)
-    check(path.exists(), "no picture at %s" % path)
-    return screen.Image(path)
+    check(path.exists(), "nothing saved at %s" % path)
 
 
 def check_same(shot, saved, scale=1):

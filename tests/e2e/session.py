@@ -396,6 +396,11 @@ class Session:
         self.processes.append(helper)
         return helper
 
+    def spawn(self, args, env=None, stdout=subprocess.DEVNULL):
+        """Starts a helper program in a process group of its own, which
+        close() stops with its children."""
+        return self.keep(Helper(args, env or self.env(), stdout))
+
     # --- the end -------------------------------------------------------------
 
     def close(self):
@@ -422,6 +427,17 @@ class Session:
         if self.xvfb_log is not None:
             self.xvfb_log.close()
         shutil.rmtree(self.tmp, ignore_errors=True)
+
+
+class Helper:
+    def __init__(self, args, env, stdout):
+        self.process = subprocess.Popen(args, env=env, stdout=stdout, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
+
+    def stop(self):
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGTERM)
+            self.process.wait(timeout=5)
 
 
 def main(test):

@@ -8,7 +8,6 @@ import json
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import time
@@ -27,19 +26,6 @@ def python_with_pyatspi():
                 [candidate, "-c", "import pyatspi"], capture_output=True).returncode == 0:
             return candidate
     return None
-
-
-class Process:
-    """A helper in a process group of its own, stopped with its children."""
-
-    def __init__(self, args, env):
-        self.process = subprocess.Popen(args, env=env, stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, start_new_session=True)
-
-    def stop(self):
-        if self.process.poll() is None:
-            os.killpg(self.process.pid, signal.SIGTERM)
-            self.process.wait(timeout=5)
 
 
 def walk(python, env, *args):
@@ -70,12 +56,12 @@ def test(session):
     session.start_display()
     session.start_sound_server()
     # A private session bus with the accessibility bus launcher on it.
-    bus = session.keep(Process(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                               session.env()))
+    bus = session.spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                        stdout=subprocess.PIPE)
     address = bus.process.stdout.readline().decode().strip()
     reach = {"DBUS_SESSION_BUS_ADDRESS": address, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
     env = {**session.env(), **reach}
-    session.keep(Process([LAUNCHER, "--launch-immediately"], env))
+    session.spawn([LAUNCHER, "--launch-immediately"], env)
     session.start_program(env=reach)
     session.attach_main_window()
     time.sleep(0.5)
@@ -172,19 +158,18 @@ def walker(mode, keys=None):
     import pyatspi
     from gi.repository import GLib
     found = []
+
+    def listen(handler, event, milliseconds):
+        pyatspi.Registry.registerEventListener(handler, event)
+        GLib.timeout_add(milliseconds, pyatspi.Registry.stop)
+        pyatspi.Registry.start()
     if mode == "--focus":
-        pyatspi.Registry.registerEventListener(
-            lambda e: e.detail1 and found.append(described(e.source, "")),
-            "object:state-changed:focused")
         GLib.timeout_add(300, lambda: subprocess.run(["xdotool", "key", keys]) and False)
-        GLib.timeout_add(2000, pyatspi.Registry.stop)
-        pyatspi.Registry.start()
-    elif mode == "--changes":
-        # The value changes told in three seconds.
-        pyatspi.Registry.registerEventListener(
-            lambda e: found.append(e.source.name), "object:property-change:accessible-value")
-        GLib.timeout_add(3000, pyatspi.Registry.stop)
-        pyatspi.Registry.start()
+        listen(lambda e: e.detail1 and found.append(described(e.source, "")),
+               "object:state-changed:focused", 2000)
+    elif mode == "--changes":  # the value changes told in three seconds
+        listen(lambda e: found.append(e.source.name), "object:property-change:accessible-value",
+               3000)
     else:
         def add(obj, window, depth=0):
             found.append(described(obj, window))

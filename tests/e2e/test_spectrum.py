@@ -7,8 +7,9 @@ import csv
 import math
 import time
 
-from session import check, log, main
+import picture
 import sound
+from session import check, log, main
 
 LEFT_DBFS = 20 * math.log10(16384 / 32768)  # -6.02
 RIGHT_DBFS = 20 * math.log10(3277 / 32768)  # -20.00
@@ -38,15 +39,8 @@ def test(session):
     time.sleep(1.5)
     session.focus(spectrum)
     session.key("ctrl+e")
-    dialog = session.wait_window("^Save Trace$")
     path = session.out / "trace.csv"  # kept for a look when the test fails
-    session.focus(dialog)
-    session.xdotool("key", "ctrl+a")
-    session.xdotool("type", "--delay", "5", str(path))
-    session.xdotool("key", "Return")
-    session.wait_window_gone(dialog)
-    time.sleep(0.5)
-    check(path.exists(), "no trace at %s" % path)
+    picture.save_as(session, session.wait_window("^Save Trace$"), path)
     with open(path, newline="") as f:
         rows = list(csv.DictReader(f))
     header = list(rows[0].keys())

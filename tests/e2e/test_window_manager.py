@@ -5,7 +5,6 @@ views still the screen equals the picture Save Picture… paints afresh from the
 program's own pictures. A view whose own window keeps a record of what it put
 across an unmap, or misses an exposure, leaves pixels that differ."""
 
-import subprocess
 import time
 
 import cover
@@ -21,23 +20,11 @@ SETTINGS = {"CB31": 1, "CB32": 1, "CB6": 1, "CB20": 1, "CB33": 1, "CB43": 1, "CB
             "UD28": 9}
 
 
-class WindowManager:
-    """openbox on the session's X server, until stopped."""
-
-    def __init__(self, session):
-        self.process = subprocess.Popen(["openbox", "--sm-disable"], env=session.env(),
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(1)  # managing the screen
-        check(self.process.poll() is None, "openbox ended at once")
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
-
-
 def test(session):
     session.start_display()
-    session.keep(WindowManager(session))
+    openbox = session.spawn(["openbox", "--sm-disable"])
+    time.sleep(1)  # managing the screen
+    check(openbox.process.poll() is None, "openbox ended at once")
     session.write_settings(SETTINGS)
     session.start_sound_server()
     tone = session.tmp / "tone.raw"

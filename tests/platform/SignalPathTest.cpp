@@ -1,84 +1,47 @@
 // The path findings: each way the server's path changes the signal, in the
-// words the title bar shows, and nothing for a transparent path.
+// words the title bar shows, and nothing for a transparent path: a stream of
+// 16 bits at 48 kHz into a device of 32-bit float (24 bits kept) at 48 kHz.
 
 #include <gtest/gtest.h>
 
 #include "platform/SignalPath.h"
 
-namespace {
-
-using Findings = std::vector<std::string>;
-
-PathReading Transparent(bool input) {
-  PathReading r;
-  r.Input = input;
-  r.StreamRate = r.DeviceRate = 48000;
-  r.StreamBits = 16;
-  r.DeviceBits = 24; // 32-bit float holds every 16-bit sample
-  return r;
-}
-
 TEST(SignalPath, FindingsNameEachChangeOfTheSignal) {
   const struct {
-    const char* What;
-    bool Input;
-    void (*Change)(PathReading&);
-    Findings Expected;
+    bool Input, StreamAtFull;
+    double StreamPercent;
+    bool StreamMuted, DeviceAtFull;
+    double DevicePercent;
+    bool DeviceMuted;
+    uint32_t DeviceRate;
+    int DeviceBits;
+    const char* Expected; // the findings joined by "; "
   } cases[] = {
-      {"transparent", true, [](PathReading&) {}, {}},
-      {"stream volume",
-       true,
-       [](PathReading& r) {
-         r.StreamAtFull = false;
-         r.StreamPercent = 50;
-       },
-       {"input at 50 %"}},
+      // In, stream at full, %, muted; device at full, %, muted, rate, bits.
+      {1, 1, 100, 0, 1, 100, 0, 48000, 24, ""},
+      {1, 0, 50, 0, 1, 100, 0, 48000, 24, "input at 50 %"},
       // Just off unity keeps two decimals, so it never reads 100 %.
-      {"near unity",
-       false,
-       [](PathReading& r) {
-         r.StreamAtFull = false;
-         r.StreamPercent = 99.996;
-       },
-       {"output at 100.00 %"}},
+      {0, 0, 99.996, 0, 1, 100, 0, 48000, 24, "output at 100.00 %"},
       // Muted wins over the volume.
-      {"muted",
-       false,
-       [](PathReading& r) {
-         r.StreamMuted = true;
-         r.StreamAtFull = false;
-         r.StreamPercent = 20;
-       },
-       {"output muted"}},
-      {"device volume and mute",
-       true,
-       [](PathReading& r) {
-         r.DeviceAtFull = false;
-         r.DevicePercent = 151.4;
-       },
-       {"input device at 151 %"}},
-      {"device muted", true, [](PathReading& r) { r.DeviceMuted = true; }, {"input device muted"}},
-      {"rate and bits",
-       false,
-       [](PathReading& r) {
-         r.DeviceRate = 44100;
-         r.DeviceBits = 8;
-       },
-       {"output device at 44100 Hz", "output device at 8 bits"}},
-      {"everything",
-       true,
-       [](PathReading& r) {
-         r.StreamMuted = true;
-         r.DeviceMuted = true;
-         r.DeviceRate = 96000;
-       },
-       {"input muted", "input device muted", "input device at 96000 Hz"}},
+      {0, 0, 20, 1, 1, 100, 0, 48000, 24, "output muted"},
+      {1, 1, 100, 0, 0, 151.4, 0, 48000, 24, "input device at 151 %"},
+      {1, 1, 100, 0, 1, 100, 1, 48000, 24, "input device muted"},
+      // A device at another rate is marked whether slower or faster; a format
+      // as wide as the stream's is not.
+      {1, 1, 100, 0, 1, 100, 0, 96000, 24, "input device at 96000 Hz"},
+      {1, 1, 100, 0, 1, 100, 0, 44100, 16, "input device at 44100 Hz"},
+      {0, 1, 100, 0, 1, 100, 0, 44100, 8, "output device at 44100 Hz; output device at 8 bits"},
+      {1, 1, 100, 1, 1, 100, 1, 96000, 24,
+       "input muted; input device muted; input device at 96000 Hz"},
   };
   for (const auto& c : cases) {
-    PathReading reading = Transparent(c.Input);
-    c.Change(reading);
-    EXPECT_EQ(PathFindings(reading), c.Expected) << c.What;
+    const PathReading reading{
+        c.Input,         c.StreamAtFull, c.StreamPercent, c.StreamMuted, c.DeviceAtFull,
+        c.DevicePercent, c.DeviceMuted,  48000,           c.DeviceRate,  16,
+        c.DeviceBits};
+    std::string found;
+    for (const std::string& finding : PathFindings(reading))
+      found += (found.empty() ? "" : "; ") + finding;
+    EXPECT_EQ(found, c.Expected);
   }
 }
-
-} // namespace

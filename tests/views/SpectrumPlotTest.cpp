@@ -54,9 +54,11 @@ TEST(SpectrumPlot, ToneTraceGridAndLegendPixels) {
   EXPECT_NEAR(peak->y(), LevelY(in.Axes, area, -20), 1e-9);
 
   QImage image(size, QImage::Format_RGB32);
-  QPainter painter(&image);
-  DrawSpectrumPlot(painter, size, in);
-  painter.end();
+  const auto draw = [&] {
+    QPainter painter(&image);
+    DrawSpectrumPlot(painter, size, in);
+  };
+  draw();
   const auto colourAt = [&](double x, double db) {
     return image.pixelColor(int(std::floor(x)), int(std::lround(LevelY(in.Axes, area, db))));
   };
@@ -68,9 +70,7 @@ TEST(SpectrumPlot, ToneTraceGridAndLegendPixels) {
   EXPECT_EQ(colourAt(FrequencyX(in.Axes, area, 100), -45), QColor(96, 96, 96));
   // Without the grid the decade's line is gone.
   in.Grid = false;
-  painter.begin(&image);
-  DrawSpectrumPlot(painter, size, in);
-  painter.end();
+  draw();
   EXPECT_EQ(colourAt(FrequencyX(in.Axes, area, 100), -45), QColor(0, 0, 0));
   // The legend's swatch in the trace's colour at the top right.
   const int line = QFontMetrics(QFont()).height();

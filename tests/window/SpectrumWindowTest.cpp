@@ -62,6 +62,21 @@ double At(const measure::TraceTable& table, const std::string& column, double hz
   return NAN;
 }
 
+// Every choice, to compare all at once.
+auto Fields(const SpectrumChoices& c) {
+  return std::tuple(c.SizeLog2, c.Window, c.Hops, c.Average, c.TimeConstantTenths, c.Count, c.Peak,
+                    c.Min, c.LogAxis, c.TopDb, c.RangeDb, c.Grid, c.Unit);
+}
+
+// A shown window with both channels on.
+struct BothChannels : DeviceWindow {
+  BothChannels() {
+    for (CheckBox* box : {form->RCnl, form->LCnl})
+      box->SetChecked(true);
+    ShowAndActivate();
+  }
+};
+
 // The title of the dialog a key opens in the focused window, closed at once.
 QString DialogOfKey(QWidget* window, QKeyCombination key) {
   QString title;
@@ -80,11 +95,8 @@ QString DialogOfKey(QWidget* window, QKeyCombination key) {
 
 TEST(SpectrumWindow, PeakHoldKeepsTheToneThatTheCurrentTraceLost) {
   QTemporaryDir folder;
-  DeviceWindow w;
+  BothChannels w;
   TForm1& f = *w.form;
-  for (CheckBox* box : {f.RCnl, f.LCnl})
-    box->SetChecked(true);
-  w.ShowAndActivate();
   QTest::keyClick(&f, Qt::Key_F3);
   SpectrumWindow& s = *f.SpectrumWin;
   ASSERT_TRUE(s.isVisible());
@@ -148,39 +160,27 @@ TEST(SpectrumWindow, PeakHoldKeepsTheToneThatTheCurrentTraceLost) {
 }
 
 TEST(SpectrumWindow, CalibratedUnitsAndEveryChoiceAreKept) {
+  using enum measure::LevelUnit;
+  using enum measure::WindowKind;
+  using enum measure::AverageMode;
+  const SpectrumChoices chosen{16, int(FlatTop), 4,  int(Linear), 25,        40, 0, 1,
+                               0,  20,           80, 0,           int(DbSpl)};
   QTemporaryDir folder;
   QRect place;
   {
-    DeviceWindow w;
-    TForm1& f = *w.form;
-    for (CheckBox* box : {f.RCnl, f.LCnl})
-      box->SetChecked(true);
-    w.ShowAndActivate();
-    f.SpectrumClick();
-    SpectrumWindow& s = *f.SpectrumWin;
+    BothChannels w;
+    w.form->SpectrumClick();
+    SpectrumWindow& s = *w.form->SpectrumWin;
     FeedTones(w, 12, 3276.8);
     // No calibration: no unit but dBFS.
     SpectrumChoices c = s.Choices();
-    c.Unit = int(measure::LevelUnit::Dbu);
+    c.Unit = int(Dbu);
     s.SetChoices(c);
-    EXPECT_EQ(s.Choices().Unit, int(measure::LevelUnit::Dbfs));
+    EXPECT_EQ(s.Choices().Unit, int(Dbfs));
     // The tone playing in (-20 dBFS) is 94 dB SPL; 0 dBFS is +4 dBu.
-    s.Calibrate(measure::LevelUnit::DbSpl, 94, true);
-    s.Calibrate(measure::LevelUnit::Dbu, 4, false);
-    c = SpectrumChoices{5 + 11,
-                        int(measure::WindowKind::FlatTop),
-                        4,
-                        int(measure::AverageMode::Linear),
-                        25,
-                        40,
-                        0,
-                        1,
-                        0,
-                        20,
-                        80,
-                        0,
-                        int(measure::LevelUnit::DbSpl)};
-    s.SetChoices(c);
+    s.Calibrate(DbSpl, 94, true);
+    s.Calibrate(Dbu, 4, false);
+    s.SetChoices(chosen);
     FeedTones(w, 40, 3276.8);
     EXPECT_TRUE(s.PeakText().contains(QStringLiteral("94.00 dB SPL")))
         << s.PeakText().toStdString();
@@ -196,12 +196,8 @@ TEST(SpectrumWindow, CalibratedUnitsAndEveryChoiceAreKept) {
   SpectrumWindow& s = *f.SpectrumWin;
   ASSERT_TRUE(s.isVisible()) << "the window was open at the close";
   EXPECT_EQ(s.geometry(), place);
-  const SpectrumChoices& c = s.Choices();
-  EXPECT_EQ(std::tuple(c.SizeLog2, c.Window, c.Hops, c.Average, c.TimeConstantTenths, c.Count,
-                       c.Peak, c.Min, c.LogAxis, c.TopDb, c.RangeDb, c.Grid, c.Unit),
-            std::tuple(16, int(measure::WindowKind::FlatTop), 4, int(measure::AverageMode::Linear),
-                       25, 40, 0, 1, 0, 20, 80, 0, int(measure::LevelUnit::DbSpl)));
+  EXPECT_EQ(Fields(s.Choices()), Fields(chosen));
   EXPECT_NEAR(s.InputCalibration().SplAtFullScale, 114, 0.01);
-  EXPECT_NEAR(measure::FromDbfs(0, measure::LevelUnit::Dbu, s.InputCalibration()), 4, 1e-9);
+  EXPECT_NEAR(measure::FromDbfs(0, Dbu, s.InputCalibration()), 4, 1e-9);
   w.Close();
 }
