@@ -85,7 +85,8 @@ void TForm1::MeasurementsClick() {
 
 void TForm1::FeedMeasurements() {
   Measurements->AddBlock({Samples.Left(), SampleBlock::Frames},
-                         {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked());
+                         {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked(),
+                         Capture.BlockGap);
 }
 
 QString TForm1::AskFileName(const QString& Caption, const QString& Name, const QString& Filter) {

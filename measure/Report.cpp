@@ -40,7 +40,28 @@ std::string Heading(const ReportContext& c) {
   std::string text = Format("%.2f s of input at 48000 Hz, 16 bit", c.Seconds);
   if (c.ToneHz > 0)
     text += Format("; tone %.2f Hz at %.2f dBFS on %s", c.ToneHz, c.ToneDbfs, c.ToneTo);
+  std::string path;
+  for (const std::string& finding : c.Path)
+    path += (path.empty() ? "" : ", ") + finding;
+  text += "\nsignal path: " + (path.empty() ? std::string("transparent") : path);
+  if (c.LostFrames != 0)
+    text += Format("\n%llu input frames were lost; those captures were made again",
+                   static_cast<unsigned long long>(c.LostFrames));
   return text + "\n" + RmsConvention + "\n";
+}
+
+// A JSON string of plain text: quotes, backslashes and control characters escaped.
+std::string JsonString(const std::string& value) {
+  std::string text = "\"";
+  for (const char c : value) {
+    if (c == '"' || c == '\\')
+      text += std::string("\\") + c;
+    else if (static_cast<unsigned char>(c) < 0x20)
+      text += Format("\\u%04x", static_cast<unsigned>(c));
+    else
+      text += c;
+  }
+  return text + "\"";
 }
 
 template <typename Figures>
@@ -82,6 +103,11 @@ std::string ReportJson(const Figures& f, const ReportContext& c) {
   std::string text =
       Format("{\"seconds\": %s, \"sample_rate_hz\": 48000, ", Number(c.Seconds, 3).c_str());
   text += Format("\"rms_convention\": \"%s\", ", RmsConvention);
+  text +=
+      Format("\"lost_frames\": %llu, \"path\": [", static_cast<unsigned long long>(c.LostFrames));
+  for (size_t i = 0; i < c.Path.size(); ++i)
+    text += (i == 0 ? "" : ", ") + JsonString(c.Path[i]);
+  text += "], ";
   text += c.ToneHz > 0
               ? Format("\"tone\": {\"frequency_hz\": %s, \"level_dbfs\": %s, \"to\": \"%s\"}, ",
                        Number(c.ToneHz, 3).c_str(), Number(c.ToneDbfs, 3).c_str(), c.ToneTo)

@@ -99,6 +99,10 @@ public:
   void* Device;    // the HWAVEIN or HWAVEOUT that sent it
   WAVEHDR* Header; // the buffer it refers to (data and done), else null
   MMRESULT Code;   // the failure behind a LOST notification
+  // MM_WIM_DATA: input frames lost just before this buffer (0: none), and
+  // whether the buffer's span holds such a gap (it may be split over two).
+  uint32_t LostFrames = 0;
+  bool Gap = false;
 };
 
 // The QEvent type that carries the given message number.
@@ -154,6 +158,10 @@ public:
   // Chooses the device for the next opens and moves an open stream to it.
   virtual void ChooseDevice(bool /*capture*/, const std::string& /*name*/) {}
   virtual std::string ChosenDevice(bool /*capture*/) const { return {}; }
+  // How much output the later opens keep waiting ahead of the speaker, in ms;
+  // 0 is the default of about a quarter second, which a change is heard
+  // within. More lets a program that is stopped for a while not run dry.
+  virtual void HoldOutput(uint32_t /*ms*/) {}
   // Posts one MM_SERVER_BACK to target once the server answers again, without
   // keeping the calling thread waiting; target must outlive the service.
   virtual void AwaitServer(QObject* /*target*/) {}

@@ -8,8 +8,9 @@ bool AudioWindow::event(QEvent* e) {
   const auto* device = dynamic_cast<DeviceEvent*>(e);
   // Only a block of the current device while recording reaches WimData's work.
   const bool block = device != nullptr && device->Message == MM_WIM_DATA && Capture.Recording &&
-                     Capture.WaveIn != nullptr && device->Device == *Capture.WaveIn;
+                     Streams.Input() != nullptr && device->Device == Streams.Input();
   if (device != nullptr && device->Message == MM_WIM_DATA) ++dataEvents;
+  if (block) lostFrames += device->LostFrames;
   int header = -1;
   if (block) {
     for (size_t i = 0; i < Capture.InHeaders.size(); ++i)

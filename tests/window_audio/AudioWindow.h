@@ -32,6 +32,8 @@ public:
   bool keepSamples = false;
   // Every MM_WIM_DATA that reached the window, handled or not.
   size_t dataEvents = 0;
+  // Input frames the blocks handled said were lost before them.
+  uint64_t lostFrames = 0;
 
 protected:
   bool event(QEvent* e) override;
