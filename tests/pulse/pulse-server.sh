@@ -8,16 +8,13 @@
 #        short blocks, so that capture starts at once. Clients reach it
 #        through PULSE_SERVER=unix:<dir>/native. Returns once it answers; the
 #        server's pid is in <dir>/pid and its log in <dir>/log.
-#        VELTRANO_LOOPBACK_MSEC sets the loopback's latency (default 20 ms, on
-#        PipeWire 100 ms); the sink renders in blocks of about a third of it,
-#        or of what a client asks for, whichever is shorter.
+#        VELTRANO_LOOPBACK_MSEC sets the loopback's latency (default 20 ms); the
+#        sink renders in blocks of about a third of it, or of what a client
+#        asks for, whichever is shorter.
 #        VELTRANO_TEST_SERVER=pipewire runs PipeWire instead: pipewire,
 #        wireplumber and pipewire-pulse with a session bus of their own, the
 #        same sinks made through the same socket; <dir>/pid is then the
 #        PulseAudio server's (pipewire-pulse), and <dir>/pids every process.
-#        Its graph runs in cycles of at least 1024 frames (21 ms): without
-#        real-time priority, on a busy machine, shorter cycles are now and then
-#        missed, and a stretch of silence reaches the recordings.
 # stop:  ends the server of <dir> by its pids and removes <dir>.
 set -eu
 
@@ -76,10 +73,6 @@ start() {
     exit 1
   fi
   stop
-  server=${VELTRANO_TEST_SERVER:-pulseaudio}
-  default_msec=20
-  [ "$server" != pipewire ] || default_msec=100
-  loopback_msec=${VELTRANO_LOOPBACK_MSEC:-$default_msec}
   mkdir -p "$dir/runtime" "$dir/home" "$dir/state"
   chmod 700 "$dir" "$dir/runtime" "$dir/home" "$dir/state"
 
@@ -89,13 +82,13 @@ load-module module-stream-restore restore_device=false
 load-module module-null-sink sink_name=veltrano_test rate=48000 channels=2 format=s16le sink_properties=device.description=veltrano_test
 suspend-sink veltrano_test 1
 load-module module-null-sink sink_name=veltrano_drain rate=48000 channels=2 format=s16le sink_properties=device.description=veltrano_drain
-load-module module-loopback source=veltrano_test.monitor sink=veltrano_drain latency_msec=$loopback_msec source_dont_move=true sink_dont_move=true
+load-module module-loopback source=veltrano_test.monitor sink=veltrano_drain latency_msec=${VELTRANO_LOOPBACK_MSEC:-20} source_dont_move=true sink_dont_move=true
 suspend-sink veltrano_test 0
 set-default-sink veltrano_test
 set-default-source veltrano_test.monitor
 PA
 
-  case $server in
+  case ${VELTRANO_TEST_SERVER:-pulseaudio} in
   pulseaudio) start_pulseaudio ;;
   pipewire) start_pipewire ;;
   *)
@@ -152,9 +145,6 @@ start_pipewire() {
   conf=$dir/home/.config/pipewire/pipewire-pulse.conf.d
   mkdir -p "$conf"
   echo "pulse.properties = { server.address = [ \"unix:$socket\" ] }" >"$conf/veltrano.conf"
-  mkdir -p "$dir/home/.config/pipewire/pipewire.conf.d"
-  echo "context.properties = { default.clock.quantum = 1024 default.clock.min-quantum = 1024 }" \
-    >"$dir/home/.config/pipewire/pipewire.conf.d/veltrano.conf"
   spawn dbus dbus-daemon --session --nofork --nopidfile --address="unix:path=$dir/bus"
   spawn pipewire pipewire
   # The session manager and the PulseAudio server give up if the graph is not there yet.
