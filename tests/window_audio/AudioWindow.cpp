@@ -18,9 +18,15 @@ bool AudioWindow::event(QEvent* e) {
   }
   const bool result = TForm1::event(e);
   if (block) {
-    HandledBlock handled{
-        Elapsed(), header, Levels.PeakL, Levels.PeakR, Llevel->Caption(), Rlevel->Caption(),
-        {},        {}};
+    HandledBlock handled{Elapsed(),
+                         header,
+                         Levels.PeakL,
+                         Levels.PeakR,
+                         Llevel->Caption(),
+                         Rlevel->Caption(),
+                         Capture.BlockGap,
+                         {},
+                         {}};
     if (keepSamples) {
       // Row 1 is the left channel, row 0 the right.
       handled.left.assign(Samples.Rows[1].begin(), Samples.Rows[1].end());

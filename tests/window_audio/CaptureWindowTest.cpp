@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -40,6 +41,16 @@ QString Readout(const char* prefix, const char* whole, const char* hundredths) {
          QString::fromLatin1(hundredths) + QStringLiteral(" dB");
 }
 
+// The longest run of frames silent in both rows.
+size_t SilentStretch(const std::vector<int16_t>& left, const std::vector<int16_t>& right) {
+  size_t longest = 0, run = 0;
+  for (size_t i = 0; i < 2048; ++i) {
+    run = left[i] == 0 && right[i] == 0 ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return longest;
+}
+
 TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
   QFile::remove(SettingsFile());
   ClearMessages();
@@ -66,9 +77,18 @@ TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
   EXPECT_EQ(tone.back() - tone.front() + 1, tone.size()) << "the tone's blocks are consecutive";
 
   // Away from the tone's first and last blocks every block carries it whole.
+  // A test server without real-time priority may miss a cycle of its graph on
+  // a busy machine: the sink then plays a stretch of silence. That block is
+  // told apart from one of ours, which the window hears of as lost input.
   int lowL = 32767, highL = 0, lowR = 32767, highR = 0;
+  int missedCycles = 0;
   for (size_t k = 2; k + 2 < tone.size(); ++k) {
     const HandledBlock& block = w.blocks[tone[k]];
+    EXPECT_FALSE(block.gap) << "block " << k;
+    if (!block.gap && SilentStretch(block.left, block.right) >= 64) {
+      ++missedCycles;
+      continue;
+    }
     lowL = std::min(lowL, block.peakL);
     highL = std::max(highL, block.peakL);
     lowR = std::min(lowR, block.peakR);
@@ -85,8 +105,11 @@ TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
     EXPECT_EQ(block.llevel, Readout("L : ", "-6", "02")) << "block " << k;
     EXPECT_EQ(block.rlevel, Readout("R : ", "-18", "06")) << "block " << k;
   }
-  std::printf("[ figures  ] %zu tone blocks; peak L %d..%d (played %d), R %d..%d (played %d)\n",
-              tone.size(), lowL, highL, kLeft, lowR, highR, kRight);
+  std::printf("[ figures  ] %zu tone blocks; peak L %d..%d (played %d), R %d..%d (played %d); "
+              "%d cycles the test server missed\n",
+              tone.size(), lowL, highL, kLeft, lowR, highR, kRight, missedCycles);
+  EXPECT_LE(missedCycles, 1);
+  EXPECT_EQ(w.lostFrames, 0u);
 
   const HandledBlock& after = w.blocks.back();
   EXPECT_EQ(after.peakL, 0);
