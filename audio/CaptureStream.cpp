@@ -8,9 +8,6 @@
 #include <optional>
 #include <string>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
 #include "app/Main.h"
 #include "audio/CaptureLevels.h"
 #include "audio/StreamFormat.h"

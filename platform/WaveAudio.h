@@ -124,7 +124,10 @@ public:
                               QObject* target, uintptr_t instance, uint32_t flags) = 0;
   virtual MMRESULT WaveInPrepareHeader(HWAVEIN hwi, WAVEHDR* header, uint32_t size) = 0;
   // Queues a prepared buffer behind the others; it comes back as MM_WIM_DATA
-  // once it is full (dwBufferLength bytes of whole frames).
+  // once it is full (dwBufferLength bytes of whole frames). While no buffer is
+  // queued the input waits in the device for a few seconds and fills the
+  // next buffers at once; what is lost beyond that is told on the buffer
+  // after the gap (DeviceEvent::LostFrames, Gap).
   virtual MMRESULT WaveInAddBuffer(HWAVEIN hwi, WAVEHDR* header, uint32_t size) = 0;
   virtual MMRESULT WaveInStart(HWAVEIN hwi) = 0;
   // Stops recording and returns every queued buffer, each as its own
