@@ -118,7 +118,8 @@ void TForm1::SpectrumClick() {
 
 void TForm1::FeedMeasurements() {
   Measurements->AddBlock({Samples.Left(), SampleBlock::Frames},
-                         {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked());
+                         {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked(),
+                         Capture.BlockGap);
   SpectrumWin->SetInputDevice(Audio->ChosenDevice(true));
   SpectrumWin->AddBlock({Samples.Left(), SampleBlock::Frames},
                         {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked());

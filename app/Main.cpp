@@ -50,7 +50,6 @@ TForm1::~TForm1() {
     delete[] buffer;
   for (WAVEHDR* header : Capture.InHeaders)
     delete header;
-  delete Capture.WaveIn;
 }
 
 void TForm1::FormCreate(QObject*) {
@@ -73,7 +72,6 @@ void TForm1::FormCreate(QObject*) {
 
   ScopeS = ScopeState{};
   Levels.PeakL = Levels.PeakR = 0;
-  Playback.WaveOut = nullptr;
   Playback.OutIdle = false;
   Gen.SweepUp = true;
   Amp = AmpTrace{};
@@ -221,34 +219,33 @@ bool TForm1::event(QEvent* e) {
   if (e->type() > QEvent::User && e->type() < QEvent::MaxUser) {
     const auto* device = dynamic_cast<DeviceEvent*>(e);
     if (device != nullptr) {
-      const bool currentIn = Capture.WaveIn != nullptr && device->Device == *Capture.WaveIn;
-      const bool currentOut = Playback.WaveOut != nullptr && device->Device == Playback.WaveOut;
-      switch (device->Message) {
-      case MM_WIM_DATA:
-        if (currentIn) WimData(device->Header);
+      switch (Streams.Take(*device)) {
+      case StreamSession::Event::InputData:
+        Capture.BlockGap = device->Gap;
+        WimData(device->Header);
         break;
-      case MM_WIM_CLOSE:
-        if (currentIn) WimClose();
+      case StreamSession::Event::InputClosed:
+        WimClose();
         break;
-      case MM_WIM_LOST:
-        if (currentIn) WimLost(device->Code);
+      case StreamSession::Event::InputLost:
+        WimLost(device->Code);
         break;
-      case MM_WOM_OPEN:
-        if (currentOut) WomOpen();
+      case StreamSession::Event::OutputOpen:
+        WomOpen();
         break;
-      case MM_WOM_DONE:
+      case StreamSession::Event::OutputDone:
         WomDone(device->Header);
         break;
-      case MM_WOM_CLOSE:
+      case StreamSession::Event::OutputClosed:
         WomClose();
         break;
-      case MM_WOM_LOST:
-        if (currentOut) WomLost(device->Code);
+      case StreamSession::Event::OutputLost:
+        WomLost(device->Code);
         break;
-      case MM_SERVER_BACK:
+      case StreamSession::Event::ServerBack:
         ServerBack();
         break;
-      default:
+      case StreamSession::Event::Stale:
         break;
       }
       return true;

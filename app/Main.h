@@ -11,6 +11,7 @@
 
 #include "app/Components.h"
 #include "audio/SampleBlock.h"
+#include "audio/StreamSession.h"
 #include "audio/StreamState.h"
 #include "generator/Synthesis.h"
 #include "platform/Bitmap.h"
@@ -172,6 +173,8 @@ public:
   // Stores the pairs the meters are given and gives them.
   void ShowMeters(TLedLevel left, TLedLevel right);
   void ShutDownCapture();
+  // START once the server is back, tried again while it has no input yet.
+  void ReopenInput();
 
   // Playback stream (audio/PlaybackStream.cpp).
   void OpenOutput();
@@ -182,9 +185,12 @@ public:
   void FillAndWrite(WAVEHDR* Header);
   // One warning for the streams one failure took down (audio/StreamLoss.cpp).
   void ReportLoss(bool Input);
+  // Shows the warning of the losses reported, unless a shutdown is under way.
+  void ShowLoss();
   // The signal path marked in the title bar, and the streams reopened when
   // the server is back (audio/SignalPathMarks.cpp).
-  void PathChanged(bool Input, const std::vector<std::string>& Findings);
+  // Tell: said on the terminal too, when it differs from what was said last.
+  void PathChanged(bool Input, const std::vector<std::string>& Findings, bool Tell = true);
   void ServerBack();
   // The LED meters' menu of sources and sinks (audio/DeviceMenu.cpp).
   void CreateDeviceMenu();
@@ -278,6 +284,8 @@ public:
   // State.
   std::unique_ptr<WaveAudio> Audio;
   std::unique_ptr<SettingsStore> Settings;
+  // The input and the output, opened in the blocks' format.
+  StreamSession Streams{*Audio, this};
   CaptureStream Capture;
   PlaybackStream Playback;
   SignalPathState Path;
@@ -330,4 +338,6 @@ private:
   bool shown_ = false;
   bool destroyed_ = false;
   unsigned lostToReport_ = 0; // streams lost since the last warning, not yet shown
+  int shuttingDown_ = 0;      // a stream's shutdown is under way: no box now
+  bool lossShown_ = false;    // the loss warning is open
 };

@@ -7,12 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include "app/SignalHandling.h"
-#include "audio/StreamFormat.h"
+#include "app/Version.h"
+#include "audio/StreamSession.h"
 #include "audio/StreamState.h"
 #include "audio/mmErrMsg.h"
 #include "generator/Synthesis.h"
@@ -27,8 +30,9 @@ constexpr double QuietestTone = -40, LoudestTone = 0;
 // Input thrown away before measuring: the first blocks of a stream, and with a
 // tone, the blocks until it has surely arrived.
 constexpr int SettleBlocks = 2, ToneSettleBlocks = 10;
-// How long past the expected end a measurement waits for its blocks.
-constexpr int SpareMs = 5000;
+// How long a measurement waits for a block before it gives up, and the moment
+// it gives blocks that may wait behind its timer.
+constexpr int SpareMs = 5000, GraceMs = 1000;
 
 // The generator's level (percent) nearest to a level in dBFS.
 int32_t TonePercent(double dbfs) {
@@ -47,14 +51,29 @@ bool ReadNumber(const std::string& text, double low, double high, double* value)
   return !text.empty() && *end == '\0' && std::isfinite(*value) && *value >= low && *value <= high;
 }
 
+// How often a capture with lost input in it is made again before giving up.
+constexpr int Tries = 3;
+// The tone waits this long ahead of the speaker, so that a program stopped
+// for a while (a busy machine) does not let it run dry; the capture starts
+// once the tone has come through.
+constexpr uint32_t ToneHoldMs = 1000;
+constexpr int ToneHoldBlocks = int(ToneHoldMs * 48 / 2048) + 1;
+
 // The two devices and the samples, driven by the device notifications.
 class Measurement : public QObject {
 public:
   Measurement(WaveAudio& audio, const MeasureOptions& options)
-      : audio_(audio), options_(options), frames_(std::size_t(options.Seconds * 48000)) {
-    FillStreamFormat(format_);
+      : session_(audio, this, SessionFormat{.OutputHoldMs = ToneHoldMs}), options_(options),
+        frames_(std::size_t(options.Seconds * 48000)) {
     left_.reserve(frames_);
     right_.reserve(frames_);
+    timeout_.setSingleShot(true);
+    // A program that was stopped finds its timer run out and the blocks of
+    // the meantime waiting behind it: they get a moment to come first.
+    connect(&timeout_, &QTimer::timeout, this, [this] {
+      if (std::exchange(graced_, true)) return (void)Fail("no input arrived in time");
+      timeout_.start(GraceMs);
+    });
   }
   ~Measurement() override {
     if (gen_.GenTable[0] != nullptr) FreeGenTables(gen_);
@@ -62,38 +81,46 @@ public:
 
   // Opens the input, and the output for a tone; false when the input cannot be opened.
   bool Start() {
-    if (const MMRESULT code = audio_.WaveInOpen(&in_, 0, &format_, this, 0, CALLBACK_WINDOW)) {
+    timeout_.start(SpareMs);
+    if (const MMRESULT code = session_.OpenInput()) {
       return Fail(std::string("no input can be opened (is a sound server running?): ") +
                   MMErrorText(code));
     }
+    std::array<WAVEHDR*, CaptureStream::BufferCount> headers{};
     for (std::size_t i = 0; i < inHeaders_.size(); ++i) {
       inHeaders_[i] = WAVEHDR{};
       inHeaders_[i].lpData = inBuffers_[i].data();
       inHeaders_[i].dwBufferLength = CaptureStream::BufferBytes;
-      if (audio_.WaveInPrepareHeader(in_, &inHeaders_[i], sizeof(WAVEHDR)) != 0 ||
-          audio_.WaveInAddBuffer(in_, &inHeaders_[i], sizeof(WAVEHDR)) != 0)
-        return Fail("the input refused a buffer");
+      headers[i] = &inHeaders_[i];
     }
-    if (audio_.WaveInStart(in_) != 0) return Fail("the input does not start");
+    const char* step = "";
+    if (session_.StartInput(headers, &step) != 0)
+      return Fail(std::string("the input refused the call ") + step);
     skip_ = SettleBlocks;
     if (options_.ToneHz > 0) {
-      skip_ = ToneSettleBlocks;
+      skip_ = ToneSettleBlocks + ToneHoldBlocks;
       waitingForTone_ = true;
       AllocateGenTables(gen_);
       BuildTables(gen_, ToneSources(options_));
       gen_.GenFreq[0] = options_.ToneHz;
-      if (const MMRESULT code = audio_.WaveOutOpen(&out_, 0, &format_, this, 0, CALLBACK_WINDOW)) {
-        out_ = nullptr;
+      if (const MMRESULT code = session_.OpenOutput())
         return Fail(std::string("the tone's output cannot be opened: ") + MMErrorText(code));
-      }
     }
     return true;
   }
 
   // Both devices have closed (or never opened).
-  bool Closed() const { return in_ == nullptr && out_ == nullptr; }
+  bool Closed() const { return session_.Idle(); }
   const std::vector<int16_t>& Left() const { return left_; }
   const std::vector<int16_t>& Right() const { return right_; }
+  // Input frames lost in the captures made again.
+  uint64_t LostFrames() const { return lostFrames_; }
+  // What the desktop does to the input's and the output's signal.
+  std::vector<std::string> Path() const {
+    std::vector<std::string> path = inPath_;
+    path.insert(path.end(), outPath_.begin(), outPath_.end());
+    return path;
+  }
 
   // Ends early: the loop stops once both devices have closed.
   bool Fail(const std::string& why) {
@@ -103,41 +130,39 @@ public:
   }
 
   bool event(QEvent* e) override {
+    if (e->type() == PathEvent::Type()) {
+      const auto* path = static_cast<PathEvent*>(e);
+      (path->Input ? inPath_ : outPath_) = path->Findings;
+      return true;
+    }
     const auto* d = dynamic_cast<DeviceEvent*>(e);
     if (d == nullptr) return QObject::event(e);
-    switch (d->Message) {
-    case MM_WIM_DATA:
-      Captured(*d->Header);
+    switch (session_.Take(*d)) {
+    case StreamSession::Event::InputData:
+      Captured(*d);
       break;
-    case MM_WOM_OPEN:
+    case StreamSession::Event::OutputOpen:
       for (WAVEHDR& h : outHeaders_) {
         h = WAVEHDR{};
         h.lpData =
             reinterpret_cast<char*>(outBuffers_[std::size_t(&h - outHeaders_.data())].data());
         h.dwBufferLength = PlaybackStream::BufferBytes;
         h.dwLoops = 1;
-        audio_.WaveOutPrepareHeader(out_, &h, sizeof(WAVEHDR));
         Play(&h);
       }
       break;
-    case MM_WOM_DONE:
+    case StreamSession::Event::OutputDone:
       waitingForTone_ = false;
       Play(d->Header);
       break;
-    case MM_WIM_CLOSE:
-      in_ = nullptr;
-      break;
-    case MM_WOM_CLOSE:
-      out_ = nullptr;
-      break;
-    case MM_WIM_LOST:
-    case MM_WOM_LOST:
+    case StreamSession::Event::InputLost:
+    case StreamSession::Event::OutputLost:
       Fail(std::string("the sound server went away: ") + MMErrorText(d->Code));
       break;
     default:
       break;
     }
-    if (status_ >= 0 && in_ == nullptr && out_ == nullptr) QCoreApplication::exit(status_);
+    if (status_ >= 0 && session_.Idle()) QCoreApplication::exit(status_);
     return true;
   }
 
@@ -146,20 +171,32 @@ public:
     if (status_ < 0) status_ = status;
     if (finishing_) return;
     finishing_ = true;
-    if (in_ != nullptr) {
-      audio_.WaveInReset(in_);
-      if (audio_.WaveInClose(in_) != 0) in_ = nullptr;
-    }
-    if (out_ != nullptr) {
-      audio_.WaveOutReset(out_);
-      if (audio_.WaveOutClose(out_) != 0) out_ = nullptr;
-    }
-    if (in_ == nullptr && out_ == nullptr) QCoreApplication::exit(status_);
+    timeout_.stop();
+    session_.ReleaseInput();
+    session_.ReleaseOutput();
+    if (session_.Idle()) QCoreApplication::exit(status_);
   }
 
 private:
-  void Captured(WAVEHDR& header) {
+  void Captured(const DeviceEvent& event) {
     if (finishing_) return;
+    WAVEHDR& header = *event.Header;
+    graced_ = false;
+    timeout_.start(SpareMs);
+    // Input lost before or inside this block: what was collected is no
+    // measurement. The next blocks are collected again, from the start.
+    if (event.Gap || event.LostFrames != 0) {
+      lostFrames_ += event.LostFrames;
+      const bool collecting = !waitingForTone_ && skip_ == 0;
+      if (collecting && ++tries_ >= Tries)
+        return (void)Fail("input was lost in each of " + std::to_string(Tries) + " tries");
+      if (collecting)
+        std::fprintf(stderr, "veltrano: --measure: input was lost; measuring again\n");
+      left_.clear();
+      right_.clear();
+      // The tone, run dry meanwhile, comes through again first.
+      skip_ = std::max(skip_, options_.ToneHz > 0 ? ToneSettleBlocks + ToneHoldBlocks : 1);
+    }
     const auto* samples = reinterpret_cast<const int16_t*>(header.lpData);
     const std::size_t frames = header.dwBytesRecorded / 4;
     if (waitingForTone_ || skip_ > 0) {
@@ -171,27 +208,29 @@ private:
       }
       if (left_.size() >= frames_) return Finish(0);
     }
-    audio_.WaveInAddBuffer(in_, &header, sizeof(WAVEHDR));
+    session_.Requeue(&header);
   }
 
   void Play(WAVEHDR* header) {
-    if (finishing_ || out_ == nullptr) return;
+    if (finishing_ || session_.Output() == nullptr) return;
     Synthesize(gen_, ToneSources(options_), reinterpret_cast<int16_t*>(header->lpData));
-    audio_.WaveOutWrite(out_, header, sizeof(WAVEHDR));
+    session_.Write(header);
   }
 
-  WaveAudio& audio_;
+  StreamSession session_;
   const MeasureOptions& options_;
   const std::size_t frames_;
-  WAVEFORMATEX format_{};
-  HWAVEIN in_ = nullptr;
-  HWAVEOUT out_ = nullptr;
+  QTimer timeout_; // runs out when no block came for SpareMs
+  bool graced_ = false;
   std::array<WAVEHDR, CaptureStream::BufferCount> inHeaders_{};
   std::array<std::array<char, CaptureStream::BufferBytes>, CaptureStream::BufferCount> inBuffers_{};
   std::array<WAVEHDR, PlaybackStream::BufferCount> outHeaders_{};
   std::array<std::array<int16_t, OutBlockSamples>, PlaybackStream::BufferCount> outBuffers_{};
   GeneratorState gen_;
   std::vector<int16_t> left_, right_;
+  std::vector<std::string> inPath_, outPath_;
+  uint64_t lostFrames_ = 0;
+  int tries_ = 0;
   int skip_ = 0;
   bool waitingForTone_ = false;
   bool finishing_ = false;
@@ -256,6 +295,10 @@ std::string MeasureHelpText() {
 
 int RunMeasure(int argc, char** argv, const MeasureOptions& options, int* stopSignal) {
   const QCoreApplication application(argc, argv);
+  // The streams carry the same name, id, icon and version as the window's.
+  QCoreApplication::setApplicationName(QStringLiteral("Veltrano"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(VELTRANO_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral(VELTRANO_APP_ID));
   std::unique_ptr<WaveAudio> audio = CreateSoundServerAudio("Veltrano");
   audio->ChooseDevice(true, options.Input);
   audio->ChooseDevice(false, options.Output);
@@ -264,8 +307,6 @@ int RunMeasure(int argc, char** argv, const MeasureOptions& options, int* stopSi
     *stopSignal = signo;
     measurement.Finish(1);
   });
-  QTimer::singleShot(int(options.Seconds * 1000) + SpareMs, &measurement,
-                     [&] { measurement.Fail("no input arrived in time"); });
   const bool started = measurement.Start();
   // A failed start closes what it opened: the loop runs until that is reported.
   const int status = measurement.Closed() ? 1 : QCoreApplication::exec();
@@ -274,6 +315,8 @@ int RunMeasure(int argc, char** argv, const MeasureOptions& options, int* stopSi
   const measure::Figures figures = measure::MeasureStereo(measurement.Left(), measurement.Right());
   measure::ReportContext context;
   context.Seconds = double(measurement.Left().size()) / 48000.0;
+  context.LostFrames = measurement.LostFrames();
+  context.Path = measurement.Path();
   if (options.ToneHz > 0) {
     context.ToneHz = options.ToneHz;
     context.ToneDbfs = 20.0 * std::log10(GenAmplitude(ToneSources(options)[0]) / 32768.0);

@@ -111,6 +111,7 @@ void MeasurementWindow::StartSecond() {
   left_.clear();
   right_.clear();
   leftThroughout_ = rightThroughout_ = true;
+  gap_ = false;
 }
 
 QString MeasurementWindow::Figure(const QString& column, const QString& row) const {
@@ -124,7 +125,7 @@ void MeasurementWindow::ShowNothing() {
 }
 
 void MeasurementWindow::AddBlock(std::span<const int16_t> left, std::span<const int16_t> right,
-                                 bool leftOn, bool rightOn) {
+                                 bool leftOn, bool rightOn, bool gap) {
   if (held_ || !isVisible()) return;
   noInput_.start();
   // A channel switched off is blank at once, and until it has been on for a
@@ -136,6 +137,7 @@ void MeasurementWindow::AddBlock(std::span<const int16_t> left, std::span<const 
     ShowColumn<ChannelFigures>(*this, QString::fromLatin1(ChannelColumns[1]),
                                measure::ChannelFields(), nullptr);
   if (!leftOn || !rightOn) ShowColumn<PairFigures>(*this, Between, measure::PairFields(), nullptr);
+  gap_ = gap_ || gap;
   leftThroughout_ = leftThroughout_ && leftOn;
   rightThroughout_ = rightThroughout_ && rightOn;
   left_.insert(left_.end(), left.begin(), left.end());
@@ -144,6 +146,10 @@ void MeasurementWindow::AddBlock(std::span<const int16_t> left, std::span<const 
 }
 
 void MeasurementWindow::Measure() {
+  if (gap_) {
+    ShowNothing();
+    return StartSecond();
+  }
   const measure::Figures figures = measure::MeasureStereo(left_, right_);
   ShowColumn(*this, QString::fromLatin1(ChannelColumns[0]), measure::ChannelFields(),
              leftThroughout_ ? &figures.Left : nullptr);

@@ -22,8 +22,10 @@ public:
   // One received block of each channel (2048 frames), with whether the
   // channel is ticked. A second's worth is measured and shown; a channel that
   // is off shows "—" at once and until it has been on for a whole second.
+  // A second with a block that holds lost input (gap) shows "—": its figures
+  // would be false.
   void AddBlock(std::span<const int16_t> left, std::span<const int16_t> right, bool leftOn,
-                bool rightOn);
+                bool rightOn, bool gap = false);
   // While held (STOP is down) the figures stay as they are; what was collected
   // of the current second is dropped, so no figure mixes the two sides of a
   // pause.
@@ -53,6 +55,7 @@ private:
 
   std::vector<int16_t> left_, right_; // the second being collected
   bool leftThroughout_ = true, rightThroughout_ = true;
-  QTimer noInput_; // blanks the figures when blocks stop coming
+  bool gap_ = false; // the second holds lost input
+  QTimer noInput_;   // blanks the figures when blocks stop coming
   bool held_ = false;
 };

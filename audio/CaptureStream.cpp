@@ -2,14 +2,10 @@
 // input device; every filled buffer is split into the sample block, measured,
 // shown, and handed back.
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include "app/Main.h"
 #include "audio/CaptureLevels.h"
@@ -40,7 +36,7 @@ std::string WhyNoInput(MMRESULT code) {
 void TForm1::OpenCapture() {
   // At most one stream may deliver blocks: an earlier one (left open by STOP)
   // is reset and closed first.
-  if (Capture.WaveIn != nullptr) {
+  if (Streams.Input() != nullptr) {
     const bool recording = Capture.Recording;
     Capture.Recording = false;
     ShutDownCapture();
@@ -69,31 +65,24 @@ void TForm1::OpenCapture() {
     return;
   }
 
-  Capture.WaveIn = new HWAVEIN{};
-  if (Audio->WaveInOpen(Capture.WaveIn, 0, &format, this, 0, CALLBACK_WINDOW) != 0) {
-    delete Capture.WaveIn;
-    Capture.WaveIn = nullptr;
+  if (Streams.OpenInput() != 0) {
     Warn(this, "Cannot open audio device.", "Warning");
     return;
   }
 
-  const HWAVEIN device = *Capture.WaveIn;
   for (int i = 0; i < CaptureStream::BufferCount; ++i) {
     auto*& header = Capture.InHeaders[static_cast<size_t>(i)];
     delete header;
     header = new WAVEHDR{};
     header->lpData = Capture.InBuffers[static_cast<size_t>(i)].data();
     header->dwBufferLength = CaptureStream::BufferBytes;
-    if (Audio->WaveInPrepareHeader(device, header, sizeof(WAVEHDR)) != 0) {
-      Warn(this, "WaveInPrepareHeader.", "Error");
-      return;
-    }
-    if (Audio->WaveInAddBuffer(device, header, sizeof(WAVEHDR)) != 0) {
-      Warn(this, "WaveInAddBuffer.", "Error");
-      return;
-    }
   }
-  if (Audio->WaveInStart(device) != 0) Warn(this, "WaveInStart.", "Error");
+  const char* step = "";
+  if (Streams.StartInput(Capture.InHeaders, &step) != 0) {
+    Warn(this, (std::string(step) + ".").c_str(), "Error");
+    // A device that took its buffers but did not start is kept, as it is.
+    if (std::strcmp(step, "WaveInStart") != 0) return;
+  }
   Capture.InClosed = false;
   Capture.Recording = true;
   Path.ReopenInput = false;
@@ -137,14 +126,11 @@ void TForm1::WimData(WAVEHDR* Header) {
   }
 
   // A message box above may have let the stream close meanwhile.
-  if (Capture.WaveIn == nullptr) return;
-  if (Audio->WaveInAddBuffer(*Capture.WaveIn, Header, sizeof(WAVEHDR)) != 0)
-    Warn(this, "WaveInAddBuffer.", "Error");
+  if (Streams.Input() == nullptr) return;
+  if (Streams.Requeue(Header) != 0) Warn(this, "WaveInAddBuffer.", "Error");
 }
 
 void TForm1::WimClose() {
-  delete Capture.WaveIn;
-  Capture.WaveIn = nullptr;
   // Headers are freed whatever the state, so a stream that failed while
   // opening leaks nothing.
   for (WAVEHDR*& header : Capture.InHeaders) {
@@ -164,31 +150,29 @@ void TForm1::ShowMeters(TLedLevel left, TLedLevel right) {
 void TForm1::WimLost(MMRESULT) {
   // The device is gone: close what is left of it and freeze the input exactly
   // as STOP does (no status refresh after it, which would enable the mode
-  // controls again), so that START can try again.
-  // Reported first: the shutdown pumps events, and the output's loss from the
-  // same failure joins the same warning.
-  ReportLoss(true);
+  // controls again), so that START can try again. The warning waits until
+  // this is done: its box runs a loop of its own, in which the server may
+  // come back and find STOP not yet pressed.
   // A STOP the user pressed stays pressed when the server is back.
   Path.ReopenInput = Path.ReopenInput || !BtnStop->Down();
-  Audio->AwaitServer(this);
+  ++shuttingDown_;
   Capture.Recording = false;
   ShutDownCapture();
   BtnStop->SetDown(true);
   BtnStop->Click();
+  --shuttingDown_;
+  Streams.AwaitServer();
+  ReportLoss(true);
 }
 
 void TForm1::ShutDownCapture() {
   Capture.Recording = false;
-  if (Capture.WaveIn == nullptr) return;
-  const HWAVEIN device = *Capture.WaveIn;
-  Audio->WaveInReset(device);
-  Audio->WaveInClose(device);
-  QElapsedTimer waited;
-  waited.start();
-  while (!Capture.InClosed && waited.elapsed() < CloseTimeoutMs)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  if (Streams.Input() == nullptr) return;
+  ++shuttingDown_;
   // A device that never reports its close must not keep the window open, and
   // one that failed while opening (nothing was waited for) must not keep its
-  // cell and headers: its close, when it comes, no longer matches.
-  if (Capture.WaveIn != nullptr) WimClose();
+  // headers: its close, when it comes, no longer matches.
+  if (!Streams.CloseInput(CloseTimeoutMs)) WimClose();
+  --shuttingDown_;
+  if (shuttingDown_ == 0 && lostToReport_ != 0) ShowLoss();
 }

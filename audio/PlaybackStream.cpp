@@ -1,9 +1,6 @@
 // The playback stream: two buffers of 250 ms circulate through the output
 // device, each refilled by the synthesis as soon as it comes back.
 
-#include <chrono>
-#include <thread>
-
 #include "app/Main.h"
 #include "audio/StreamFormat.h"
 #include "audio/mmErrMsg.h"
@@ -21,38 +18,22 @@ void WarnCode(TForm1* form, const QString& prefix, MMRESULT code) {
                  MessageIcon::Warning);
 }
 
-// Lets the device go: it stops at once, every queued buffer comes back (and
-// finds the handle nil), and its close is reported afterwards. A device that
-// was let go already (in the loop of a warning box shown just before) is left
-// alone.
-void ResetAndClose(WaveAudio& audio, HWAVEOUT& device) {
-  const HWAVEOUT released = device;
-  if (released == nullptr) return;
-  device = nullptr;
-  audio.WaveOutReset(released);
-  audio.WaveOutClose(released);
-}
-
 } // namespace
 
 void TForm1::OpenOutput() {
   // Only a closed device may be opened; the box's colour says whether it is.
   if (ColorOf(GeneratorGroup) != clBtnFace) return;
+  // The box turns back to button face only once the last device reported its
+  // close, so nothing is waited for here.
   Playback.OutIdle = false;
-  // Gives a device that has just closed time to let go.
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
   WAVEFORMATEX& format = Playback.OutFormat;
   FillStreamFormat(format);
 
   Playback.OutStop = false;
   Playback.OutResume = false;
-  const MMRESULT result =
-      Audio->WaveOutOpen(&Playback.WaveOut, 0, &format, this, 0, CALLBACK_WINDOW);
-  if (result != 0) {
-    Playback.WaveOut = nullptr;
-    WarnCode(this, QStringLiteral("Can`t open audio device !\r\n"), result);
-  }
+  const MMRESULT result = Streams.OpenOutput();
+  if (result != 0) WarnCode(this, QStringLiteral("Can`t open audio device !\r\n"), result);
 }
 
 void TForm1::WomOpen() {
@@ -61,7 +42,7 @@ void TForm1::WomOpen() {
   // none could come back to close it. Close it now; the box keeps its colour
   // until the close is reported, so no second open can start meanwhile.
   if (Playback.OutStop) {
-    ResetAndClose(*Audio, Playback.WaveOut);
+    Streams.ReleaseOutput();
     return;
   }
   if (!Gen.TablesValid) BuildTables();
@@ -74,11 +55,8 @@ void TForm1::WomOpen() {
   headers[1] = headers[0];
   headers[1].lpData = Playback.OutBuffers[1];
 
-  for (WAVEHDR* header : {&headers[0], &headers[1]}) {
-    const MMRESULT result = Audio->WaveOutPrepareHeader(Playback.WaveOut, header, sizeof(WAVEHDR));
-    if (result != 0) WarnCode(this, QString(), result);
+  for (WAVEHDR* header : {&headers[0], &headers[1]})
     FillAndWrite(header);
-  }
 }
 
 void TForm1::FillAndWrite(WAVEHDR* Header) {
@@ -91,18 +69,17 @@ void TForm1::FillAndWrite(WAVEHDR* Header) {
     Gen.GenFreq[3] = Gen.SweepFreq;
   }
   Synthesize(reinterpret_cast<int16_t*>(Header->lpData));
-  const MMRESULT result = Audio->WaveOutWrite(Playback.WaveOut, Header, sizeof(WAVEHDR));
+  const MMRESULT result = Streams.Write(Header);
   if (result != 0) WarnCode(this, QString(), result);
 }
 
 void TForm1::WomDone(WAVEHDR* Header) {
   // Buffers that come back after the device was let go are not refilled.
-  if (Playback.WaveOut == nullptr) return;
+  if (Streams.Output() == nullptr) return;
   if (Playback.OutStop) {
-    const MMRESULT result =
-        Audio->WaveOutUnprepareHeader(Playback.WaveOut, Header, sizeof(WAVEHDR));
+    const MMRESULT result = Streams.Unprepare(Header);
     if (result != 0) WarnCode(this, QString(), result);
-    ResetAndClose(*Audio, Playback.WaveOut);
+    Streams.ReleaseOutput();
     return;
   }
   FillAndWrite(Header);
@@ -111,10 +88,9 @@ void TForm1::WomDone(WAVEHDR* Header) {
 }
 
 void TForm1::WomClose() {
-  // No output, nothing between it and the card.
-  PathChanged(false, {});
+  // No output, nothing between it and the card; the path itself is as it was.
+  PathChanged(false, {}, false);
   SetColor(GeneratorGroup, clBtnFace);
-  Playback.WaveOut = nullptr;
   Playback.OutIdle = true;
   for (const GenSourceRow& row : GenSourceRows)
     SetColor(this->*row.Level, clWindow);
@@ -126,8 +102,8 @@ void TForm1::WomLost(MMRESULT) {
   // The device is gone: let it go as a stop would, so the box returns to
   // button face when its close arrives, and say why.
   Playback.OutResume = false;
-  ResetAndClose(*Audio, Playback.WaveOut);
-  ReportLoss(false);
+  Streams.ReleaseOutput();
   Path.ReopenOutput = true;
-  Audio->AwaitServer(this);
+  Streams.AwaitServer();
+  ReportLoss(false);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <QtGlobal>
+
 #include "platform/WaveAudio.h"
 #include "widgets/LedLevel.h"
 
@@ -15,11 +17,13 @@ struct CaptureStream {
   static constexpr int BufferCount = 4;
   static constexpr int BufferBytes = 8192;
   WAVEFORMATEX* InFormat = nullptr; // allocated by FormCreate, freed by FormDestroy
-  HWAVEIN* WaveIn = nullptr;        // the handle cell, held while a device is open
   std::array<WAVEHDR*, BufferCount> InHeaders{};
   alignas(8) std::array<std::array<char, BufferBytes>, BufferCount> InBuffers{};
   bool Recording = false; // blocks are processed and handed back
   bool InClosed = false;  // no buffer outstanding: nothing to wait for at shutdown
+  // The block being handled holds input that was lost (its second is no
+  // measurement).
+  bool BlockGap = false;
 };
 
 // Each channel's peak in the latest block and what the meters were given.
@@ -33,7 +37,6 @@ struct InputLevels {
 struct PlaybackStream {
   static constexpr int BufferCount = 2;
   static constexpr int BufferBytes = 48000;
-  HWAVEOUT WaveOut = nullptr;
   WAVEFORMATEX OutFormat{};
   WAVEHDR* OutHeaders = nullptr;               // two headers, freed with the window
   std::array<char*, BufferCount> OutBuffers{}; // freed with the window
@@ -49,6 +52,9 @@ struct SignalPathState {
   // How each path changes the signal, as the audio layer last reported it;
   // empty when it is transparent.
   std::vector<std::string> InFindings, OutFindings;
+  // What the terminal was last told of each path.
+  std::vector<std::string> InTold, OutTold;
   bool ReopenInput = false;  // the input stopped because the server went away
   bool ReopenOutput = false; // the output was let go for the same reason
+  qint64 ReopenUntil = 0;    // ms since the epoch: until then a reopen is tried again
 };

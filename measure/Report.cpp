@@ -77,6 +77,13 @@ std::string Heading(const ReportContext& c) {
   std::string text = Format("%.2f s of input at 48000 Hz, 16 bit", c.Seconds);
   if (c.ToneHz > 0)
     text += Format("; tone %.2f Hz at %.2f dBFS on %s", c.ToneHz, c.ToneDbfs, c.ToneTo);
+  std::string path;
+  for (const std::string& finding : c.Path)
+    path += (path.empty() ? "" : ", ") + finding;
+  text += "\nsignal path: " + (path.empty() ? std::string("transparent") : path);
+  if (c.LostFrames != 0)
+    text += Format("\n%llu input frames were lost; those captures were made again",
+                   static_cast<unsigned long long>(c.LostFrames));
   const ToneBand band = Band(std::size_t(std::lround(c.Seconds * SampleRate)));
   return text + "\n" + RmsConvention + "\n" +
          Format("Tones are measured from %.2f Hz to %.2f Hz.\n", band.LowestHz, band.HighestHz);
@@ -137,6 +144,20 @@ std::string Harmonics(const Channel& f) {
   return text + "]";
 }
 
+// A JSON string of plain text: quotes, backslashes and control characters escaped.
+std::string JsonString(const std::string& value) {
+  std::string text = "\"";
+  for (const char c : value) {
+    if (c == '"' || c == '\\')
+      text += std::string("\\") + c;
+    else if (static_cast<unsigned char>(c) < 0x20)
+      text += Format("\\u%04x", static_cast<unsigned>(c));
+    else
+      text += c;
+  }
+  return text + "\"";
+}
+
 template <typename Figures>
 std::string JsonObject(const Figures& f, std::span<const Field<Figures>> fields) {
   std::string text =
@@ -180,6 +201,11 @@ std::string ReportJson(const Figures& f, const ReportContext& c) {
   const ToneBand band = Band(std::size_t(std::lround(c.Seconds * SampleRate)));
   text += Format("\"band_hz\": [%s, %s], ", Number(band.LowestHz, 2).c_str(),
                  Number(band.HighestHz, 2).c_str());
+  text +=
+      Format("\"lost_frames\": %llu, \"path\": [", static_cast<unsigned long long>(c.LostFrames));
+  for (size_t i = 0; i < c.Path.size(); ++i)
+    text += (i == 0 ? "" : ", ") + JsonString(c.Path[i]);
+  text += "], ";
   text += c.ToneHz > 0
               ? Format("\"tone\": {\"frequency_hz\": %s, \"level_dbfs\": %s, \"to\": \"%s\"}, ",
                        Number(c.ToneHz, 3).c_str(), Number(c.ToneDbfs, 3).c_str(), c.ToneTo)

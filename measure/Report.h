@@ -4,8 +4,10 @@
 // any other view of the figures can walk it too. A figure that does not exist
 // is JSON null, and in the table a word that the notes below it explain.
 
+#include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "measure/Measure.h"
 
@@ -32,6 +34,11 @@ struct ReportContext {
   double ToneHz = 0;       // the tone played; 0 for none
   double ToneDbfs = 0;     // its peak level
   const char* ToneTo = ""; // "L", "R" or "LR"
+  // Input frames lost in the captures that were thrown away and tried again.
+  uint64_t LostFrames = 0;
+  // What the desktop does to the signal on its way ("input at 50 %"); empty
+  // when the path is transparent.
+  std::vector<std::string> Path{};
 };
 
 // The convention every RMS figure follows, as the output states it.

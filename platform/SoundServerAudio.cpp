@@ -6,7 +6,7 @@
 // further notification is posted and their handles become invalid. Owners
 // that want every buffer and the close reported reset and close first.
 
-#include "platform/SoundServerAudio.h"
+#include "platform/WaveAudio.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -26,15 +26,10 @@ namespace {
 
 constexpr uint32_t kCallbackTypeMask = 0x00070000;
 
-// A handle is the address of the device's SoundServerStream part.
-template <class Handle> Handle HandleOf(SoundServerStream* stream) {
-  return reinterpret_cast<Handle>(stream);
-}
-
 template <class Stream, class Handle>
 Stream* Find(const std::vector<std::unique_ptr<Stream>>& streams, Handle handle) {
   for (const auto& stream : streams)
-    if (HandleOf<Handle>(stream.get()) == handle) return stream.get();
+    if (stream->Handle() == handle) return stream.get();
   return nullptr;
 }
 
@@ -83,6 +78,8 @@ public:
         [&](SoundServerCapture& stream) {
           header->dwBytesRecorded = 0;
           stream.Enqueue(header);
+          // Input the server held meanwhile goes into it at once.
+          stream.Fill();
           return MMSYSERR_NOERROR;
         });
   }
@@ -165,6 +162,7 @@ public:
     if (capture) return captures_.empty() ? std::string() : captures_.front()->DeviceName();
     return playbacks_.empty() ? std::string() : playbacks_.front()->DeviceName();
   }
+  void HoldOutput(uint32_t ms) override { holdMs_ = ms; }
 
   void AwaitServer(QObject* target) override {
     if (!link_.Running()) return;
@@ -240,6 +238,9 @@ private:
     std::unique_ptr<Stream> stream(
         new (std::nothrow) Stream(link_, callback == CALLBACK_WINDOW ? target : nullptr));
     if (stream == nullptr) return MMSYSERR_NOMEM;
+    if constexpr (!capture) stream->Hold(holdMs_);
+    // Handles count up from 1 and are never given twice.
+    stream->SetHandle(reinterpret_cast<void*>(++opens_));
 
     const SoundServerDeadline deadline = SoundServerDeadlineFromNow(kSoundServerTimeout);
     SoundServerLock lock(link_.Loop());
@@ -252,7 +253,7 @@ private:
       stream.reset();
       return code;
     }
-    *handle = HandleOf<Handle>(stream.get());
+    *handle = static_cast<Handle>(stream->Handle());
     stream->Post(openMessage, nullptr);
     streams.push_back(std::move(stream));
     return MMSYSERR_NOERROR;
@@ -281,6 +282,8 @@ private:
   }
 
   SoundServerConnection link_;
+  uintptr_t opens_ = 0; // devices opened so far
+  uint32_t holdMs_ = 0; // output held ahead of the speaker; 0: the default
   // Indexed by capture: the chosen device's name, and whether its absence was told.
   std::string chosen_[2];
   bool told_[2] = {false, false};
@@ -292,9 +295,4 @@ private:
 
 std::unique_ptr<WaveAudio> CreateSoundServerAudio(const char* appName) {
   return std::make_unique<SoundServerAudio>(appName);
-}
-
-uint64_t DroppedCaptureFrames(HWAVEIN hwi) {
-  auto* stream = reinterpret_cast<SoundServerStream*>(hwi);
-  return static_cast<SoundServerCapture*>(stream)->DroppedFrames();
 }

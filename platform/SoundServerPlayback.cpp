@@ -26,7 +26,9 @@ int SoundServerPlayback::Connect(pa_stream* stream, const char* device) {
   pa_stream_set_write_callback(stream, OnWritable, this);
   pa_buffer_attr attr;
   attr.maxlength = static_cast<uint32_t>(-1);
-  attr.tlength = static_cast<uint32_t>(kHeldFrames * pa_frame_size(&SampleSpec()));
+  attr.tlength = static_cast<uint32_t>(
+      holdMs_ != 0 ? pa_usec_to_bytes(holdMs_ * PA_USEC_PER_MSEC, &SampleSpec())
+                   : kHeldFrames * pa_frame_size(&SampleSpec()));
   attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kStartThreshold, &SampleSpec()));
   attr.minreq = static_cast<uint32_t>(kRequestFrames * pa_frame_size(&SampleSpec()));
   attr.fragsize = static_cast<uint32_t>(-1);

@@ -8,6 +8,9 @@ class SoundServerPlayback final : public SoundServerStream {
 public:
   SoundServerPlayback(SoundServerConnection& link, QObject* target);
 
+  // Before the open: ms of output the server holds ahead of the speaker; 0:
+  // six blocks.
+  void Hold(uint32_t ms) { holdMs_ = ms; }
   // Lock held: queues a header and gives the server what it asks for.
   void Write(WAVEHDR* header);
   // Lock held: drops what the server still holds and returns every buffer.
@@ -20,4 +23,6 @@ protected:
 private:
   static void OnWritable(pa_stream* stream, size_t bytes, void* userdata);
   void Feed();
+
+  uint32_t holdMs_ = 0;
 };

@@ -164,9 +164,9 @@ WAVEHDR* SoundServerStream::Dequeue() {
   return header;
 }
 
-void SoundServerStream::Finish(WAVEHDR* header) {
+void SoundServerStream::Finish(WAVEHDR* header, uint32_t lostFrames, bool gap) {
   header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-  Post(messages_.done, header);
+  Post(messages_.done, header, MMSYSERR_NOERROR, lostFrames, gap);
 }
 
 void SoundServerStream::ReturnAll() {
@@ -174,7 +174,11 @@ void SoundServerStream::ReturnAll() {
     Finish(header);
 }
 
-void SoundServerStream::Post(uint32_t message, WAVEHDR* header, MMRESULT code) {
+void SoundServerStream::Post(uint32_t message, WAVEHDR* header, MMRESULT code, uint32_t lostFrames,
+                             bool gap) {
   if (target_ == nullptr) return;
-  QCoreApplication::postEvent(target_, new DeviceEvent(message, this, header, code));
+  auto* event = new DeviceEvent(message, handle_, header, code);
+  event->LostFrames = lostFrames;
+  event->Gap = gap;
+  QCoreApplication::postEvent(target_, event);
 }

@@ -55,9 +55,15 @@ public:
   void ReturnAll();
 
   // Posts a notification to the target, if there is one (any thread).
-  void Post(uint32_t message, WAVEHDR* header, MMRESULT code = MMSYSERR_NOERROR);
+  void Post(uint32_t message, WAVEHDR* header, MMRESULT code = MMSYSERR_NOERROR,
+            uint32_t lostFrames = 0, bool gap = false);
 
   const pa_sample_spec& SampleSpec() const { return sampleSpec_; }
+  // The handle the owner knows this device by: a number no other open of the
+  // service is given, so that a notification of a closed device never passes
+  // for one of a later device.
+  void* Handle() const { return handle_; }
+  void SetHandle(void* handle) { handle_ = handle; }
 
 protected:
   virtual bool Capture() const = 0;
@@ -69,8 +75,9 @@ protected:
   // Lock held: unlinks and returns the oldest queued header, or null.
   WAVEHDR* Dequeue();
   WAVEHDR* Head() const { return head_; }
-  // Lock held: marks a header the device is done with and hands it back.
-  void Finish(WAVEHDR* header);
+  // Lock held: marks a header the device is done with and hands it back,
+  // with the input lost just before it and whether its span holds a gap.
+  void Finish(WAVEHDR* header, uint32_t lostFrames = 0, bool gap = false);
 
   SoundServerConnection& link_;
   pa_stream* stream_ = nullptr;
@@ -82,6 +89,7 @@ private:
 
   QObject* target_;
   Messages messages_;
+  void* handle_ = nullptr;
   pa_context* context_ = nullptr;               // own reference, kept until the stream closes
   std::unique_ptr<SoundServerPathWatch> watch_; // from the open to the close
   pa_sample_spec sampleSpec_{};

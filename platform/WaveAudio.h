@@ -99,6 +99,10 @@ public:
   void* Device;    // the HWAVEIN or HWAVEOUT that sent it
   WAVEHDR* Header; // the buffer it refers to (data and done), else null
   MMRESULT Code;   // the failure behind a LOST notification
+  // MM_WIM_DATA: input frames lost just before this buffer (0: none), and
+  // whether the buffer's span holds such a gap (it may be split over two).
+  uint32_t LostFrames = 0;
+  bool Gap = false;
 };
 
 // The QEvent type that carries the given message number.
@@ -120,7 +124,10 @@ public:
                               QObject* target, uintptr_t instance, uint32_t flags) = 0;
   virtual MMRESULT WaveInPrepareHeader(HWAVEIN hwi, WAVEHDR* header, uint32_t size) = 0;
   // Queues a prepared buffer behind the others; it comes back as MM_WIM_DATA
-  // once it is full (dwBufferLength bytes of whole frames).
+  // once it is full (dwBufferLength bytes of whole frames). While no buffer is
+  // queued the input waits in the device for a few seconds and fills the
+  // next buffers at once; what is lost beyond that is told on the buffer
+  // after the gap (DeviceEvent::LostFrames, Gap).
   virtual MMRESULT WaveInAddBuffer(HWAVEIN hwi, WAVEHDR* header, uint32_t size) = 0;
   virtual MMRESULT WaveInStart(HWAVEIN hwi) = 0;
   // Stops recording and returns every queued buffer, each as its own
@@ -158,6 +165,10 @@ public:
   // a move made elsewhere (the desktop's sound settings). Empty while no
   // stream of that side is open.
   virtual std::string DeviceInUse(bool /*capture*/) const { return {}; }
+  // How much output the later opens keep waiting ahead of the speaker, in ms;
+  // 0 is the default of about a quarter second, which a change is heard
+  // within. More lets a program that is stopped for a while not run dry.
+  virtual void HoldOutput(uint32_t /*ms*/) {}
   // Posts one MM_SERVER_BACK to target once the server answers again, without
   // keeping the calling thread waiting; target must outlive the service.
   virtual void AwaitServer(QObject* /*target*/) {}

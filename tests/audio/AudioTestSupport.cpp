@@ -26,9 +26,17 @@ bool EventLog::event(QEvent* event) {
   const WAVEHDR* header = device->Header;
   entries.push_back({device->Message, device->Device, device->Header, device->Code,
                      header != nullptr ? header->dwBytesRecorded : 0,
-                     header != nullptr ? header->dwFlags : 0, clock_.elapsed()});
+                     header != nullptr ? header->dwFlags : 0, clock_.elapsed(), device->LostFrames,
+                     device->Gap});
   if (onEvent) onEvent(*device);
   return true;
+}
+
+uint64_t EventLog::LostFrames() const {
+  uint64_t frames = 0;
+  for (const Entry& entry : entries)
+    frames += entry.lostFrames;
+  return frames;
 }
 
 size_t EventLog::Count(uint32_t message) const {

@@ -27,10 +27,14 @@ public:
     uint32_t bytesRecorded; // of the header when the event arrived
     uint32_t flags;         // of the header when the event arrived
     qint64 ms;              // since the log was made
+    uint32_t lostFrames;    // input lost before the buffer
+    bool gap;               // the buffer's span holds lost input
   };
 
   bool event(QEvent* event) override;
   size_t Count(uint32_t message) const;
+  // Input frames the buffers said were lost.
+  uint64_t LostFrames() const;
   std::vector<Entry> entries;
   std::function<void(const DeviceEvent&)> onEvent;
 

@@ -71,7 +71,9 @@ def test(session):
     said = run(session, ["prlimit", "--fsize=0", session.program],
                act=lambda: overload_and_stall(session))
     check("could not save the settings" in said and path.read_bytes() == earlier, "saved")
-    check(re.search(r"lost: the sound server did not answer for 2\.\d s", said), "no server")
+    # The server catches up after its stall and the input it then sends at
+    # once waits in it until the window takes it: nothing is lost.
+    check("were lost" not in said, "input lost after the server's stall")
     for _ in range(2):  # the saved file grew past 1 MiB and is read again
         check("settings" not in run(session, [session.program]), "the settings were refused")
         saved = path.read_bytes()

@@ -17,6 +17,9 @@ struct RecordedMessage {
 // Every message box shown since the last ClearMessages().
 const std::vector<RecordedMessage>& Messages();
 void ClearMessages();
+// Records message boxes instead of showing them: the tests' own way, set up
+// by main(), and put back by a test that showed them its own way.
+void RecordMessages();
 
 // The temporary folder that stands in for XDG_CONFIG_HOME.
 QString ConfigHome();

@@ -33,6 +33,11 @@ const std::vector<RecordedMessage>& Messages() {
 void ClearMessages() {
   MessageLog().clear();
 }
+void RecordMessages() {
+  SetMessageBoxHook([](const QString& text, const QString& caption) {
+    MessageLog().push_back({text, caption});
+  });
+}
 QString ConfigHome() {
   return TestHome().path() + QStringLiteral("/config");
 }
@@ -48,9 +53,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Veltrano"));
   QApplication::setOrganizationName(QStringLiteral("Zenko"));
   InstallWindowStyle();
-  SetMessageBoxHook([](const QString& text, const QString& caption) {
-    MessageLog().push_back({text, caption});
-  });
+  RecordMessages();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

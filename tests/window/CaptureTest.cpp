@@ -179,7 +179,7 @@ TEST_P(CaptureOpenFailure, IsReportedOnceAndStartRecoversFromIt) {
   EXPECT_EQ(Messages()[0].Text, QString::fromLatin1(failure.Text));
   EXPECT_EQ(Messages()[0].Caption, QString::fromLatin1(failure.Caption));
   EXPECT_EQ(w.audio->InOpen(), failure.DeviceOpen);
-  EXPECT_EQ(w.form->Capture.WaveIn != nullptr, failure.DeviceOpen);
+  EXPECT_EQ(w.form->Streams.Input() != nullptr, failure.DeviceOpen);
   EXPECT_EQ(w.form->Capture.Recording, failure.Recording);
   EXPECT_EQ(w.audio->QueuedInBuffers(), failure.QueuedBuffers);
   EXPECT_FALSE(w.form->BtnStop->Down());
@@ -223,7 +223,7 @@ TEST(Capture, FailedFormatQueryLeavesTheWindowStoppedUntilStart) {
   EXPECT_EQ(Messages()[0].Text, QStringLiteral("Wrong Format. Try Again."));
   EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Warning"));
   EXPECT_EQ(w.audio->InOpens, 0);
-  EXPECT_EQ(w.form->Capture.WaveIn, nullptr);
+  EXPECT_EQ(w.form->Streams.Input(), nullptr);
   EXPECT_TRUE(w.form->BtnStop->Down());
   EXPECT_TRUE(w.form->Stopped);
   EXPECT_FALSE(w.form->Capture.Recording);
@@ -283,7 +283,7 @@ TEST(Capture, LostDeviceIsReportedOnceAndStartOpensAgain) {
   // Closed and stopped, exactly as after STOP.
   EXPECT_EQ(w.audio->InCloses, 1);
   EXPECT_FALSE(w.audio->InOpen());
-  EXPECT_EQ(w.form->Capture.WaveIn, nullptr);
+  EXPECT_EQ(w.form->Streams.Input(), nullptr);
   EXPECT_TRUE(w.form->Capture.InClosed);
   EXPECT_FALSE(w.form->Capture.Recording);
   EXPECT_TRUE(w.form->Stopped);
@@ -313,6 +313,6 @@ TEST(Capture, ShutdownDoesNotWaitForeverForACloseThatNeverComes) {
   EXPECT_EQ(w.audio->InResets, 1);
   EXPECT_EQ(w.audio->InCloses, 1);
   EXPECT_TRUE(w.form->Capture.InClosed);
-  EXPECT_EQ(w.form->Capture.WaveIn, nullptr);
+  EXPECT_EQ(w.form->Streams.Input(), nullptr);
   EXPECT_FALSE(w.form->isVisible());
 }

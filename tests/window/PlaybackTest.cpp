@@ -165,7 +165,7 @@ TEST(Playback, SwitchingTheLastRoutedSourceOffClosesAtTheNextReturnedBuffer) {
   EXPECT_EQ(w.audio->OutCloses, 1);
   EXPECT_FALSE(w.audio->OutOpen());
   EXPECT_EQ(w.audio->OutWrites, writes);
-  EXPECT_EQ(f.Playback.WaveOut, nullptr);
+  EXPECT_EQ(f.Streams.Output(), nullptr);
   EXPECT_EQ(ColorOf(f.GeneratorGroup), clBtnFace);
   for (SpinEdit* level : {f.FrqV1, f.FrqV2, f.FrqVN, f.FrqVF})
     EXPECT_EQ(ColorOf(level), clWindow) << qPrintable(level->objectName());
@@ -190,11 +190,13 @@ TEST(Playback, SourceSwitchedOnAgainWhileStoppingDoesNotCancelTheStop) {
   EXPECT_EQ(w.audio->OutOpens, 1);
   EXPECT_TRUE(f.Playback.OutStop);
 
-  // The stop completes; then, the source being on, the output opens again.
+  // The stop completes, with no buffer written again; then, the source being
+  // on, the output opens again and writes its two.
   w.Play();
   EXPECT_EQ(w.audio->OutCloses, 1);
-  EXPECT_EQ(w.audio->OutWrites, 2);
   EXPECT_EQ(w.audio->OutOpens, 2);
+  ProcessEvents(50);
+  EXPECT_EQ(w.audio->OutWrites, 4);
   ProcessEvents(200);
   EXPECT_EQ(ColorOf(f.GeneratorGroup), clInfoBk);
 }
@@ -232,7 +234,7 @@ TEST(Playback, FailedOpenIsReportedAndRetriedAfterTheNextActivation) {
             QStringLiteral("Can`t open audio device !\r\ndevice ID out of range"));
   EXPECT_EQ(Messages()[0].Caption, QStringLiteral("Warning"));
   EXPECT_FALSE(f.Playback.OutIdle);
-  EXPECT_EQ(f.Playback.WaveOut, nullptr);
+  EXPECT_EQ(f.Streams.Output(), nullptr);
   EXPECT_EQ(ColorOf(f.GeneratorGroup), clBtnFace);
 
   // Not armed: another click does not try again.

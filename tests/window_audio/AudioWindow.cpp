@@ -8,8 +8,9 @@ bool AudioWindow::event(QEvent* e) {
   const auto* device = dynamic_cast<DeviceEvent*>(e);
   // Only a block of the current device while recording reaches WimData's work.
   const bool block = device != nullptr && device->Message == MM_WIM_DATA && Capture.Recording &&
-                     Capture.WaveIn != nullptr && device->Device == *Capture.WaveIn;
+                     Streams.Input() != nullptr && device->Device == Streams.Input();
   if (device != nullptr && device->Message == MM_WIM_DATA) ++dataEvents;
+  if (block) lostFrames += device->LostFrames;
   int header = -1;
   if (block) {
     for (size_t i = 0; i < Capture.InHeaders.size(); ++i)
@@ -17,9 +18,15 @@ bool AudioWindow::event(QEvent* e) {
   }
   const bool result = TForm1::event(e);
   if (block) {
-    HandledBlock handled{
-        Elapsed(), header, Levels.PeakL, Levels.PeakR, Llevel->Caption(), Rlevel->Caption(),
-        {},        {}};
+    HandledBlock handled{Elapsed(),
+                         header,
+                         Levels.PeakL,
+                         Levels.PeakR,
+                         Llevel->Caption(),
+                         Rlevel->Caption(),
+                         Capture.BlockGap,
+                         {},
+                         {}};
     if (keepSamples) {
       // Row 1 is the left channel, row 0 the right.
       handled.left.assign(Samples.Rows[1].begin(), Samples.Rows[1].end());

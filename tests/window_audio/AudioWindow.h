@@ -18,6 +18,7 @@ struct HandledBlock {
   int header; // which of the four capture buffers carried it (0..3), -1 if none
   int32_t peakL, peakR;
   QString llevel, rlevel;           // the readouts after the block
+  bool gap;                         // the window was told it holds lost input
   std::vector<int16_t> left, right; // the sample rows, when keepSamples is set
 };
 
@@ -32,6 +33,8 @@ public:
   bool keepSamples = false;
   // Every MM_WIM_DATA that reached the window, handled or not.
   size_t dataEvents = 0;
+  // Input frames the blocks handled said were lost before them.
+  uint64_t lostFrames = 0;
 
 protected:
   bool event(QEvent* e) override;

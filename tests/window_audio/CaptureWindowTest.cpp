@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -13,7 +14,6 @@
 #include <QLocale>
 
 #include "AudioWindow.h"
-#include "platform/SoundServerAudio.h"
 #include "tests/support/WindowTest.h"
 #include "tests/support/ZeroCrossings.h"
 
@@ -39,6 +39,16 @@ std::vector<int16_t> StereoTone(double seconds, int leftAmplitude, double leftHz
 QString Readout(const char* prefix, const char* whole, const char* hundredths) {
   return QString::fromLatin1(prefix) + QString::fromLatin1(whole) + QLocale().decimalPoint() +
          QString::fromLatin1(hundredths) + QStringLiteral(" dB");
+}
+
+// The longest run of frames silent in both rows.
+size_t SilentStretch(const std::vector<int16_t>& left, const std::vector<int16_t>& right) {
+  size_t longest = 0, run = 0;
+  for (size_t i = 0; i < 2048; ++i) {
+    run = left[i] == 0 && right[i] == 0 ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return longest;
 }
 
 TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
@@ -67,9 +77,18 @@ TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
   EXPECT_EQ(tone.back() - tone.front() + 1, tone.size()) << "the tone's blocks are consecutive";
 
   // Away from the tone's first and last blocks every block carries it whole.
+  // A test server without real-time priority may miss a cycle of its graph on
+  // a busy machine: the sink then plays a stretch of silence. That block is
+  // told apart from one of ours, which the window hears of as lost input.
   int lowL = 32767, highL = 0, lowR = 32767, highR = 0;
+  int missedCycles = 0;
   for (size_t k = 2; k + 2 < tone.size(); ++k) {
     const HandledBlock& block = w.blocks[tone[k]];
+    EXPECT_FALSE(block.gap) << "block " << k;
+    if (!block.gap && SilentStretch(block.left, block.right) >= 64) {
+      ++missedCycles;
+      continue;
+    }
     lowL = std::min(lowL, block.peakL);
     highL = std::max(highL, block.peakL);
     lowR = std::min(lowR, block.peakR);
@@ -86,8 +105,11 @@ TEST(CaptureWindow, ToneArrivesInItsRowsWithItsPeaksAndReadouts) {
     EXPECT_EQ(block.llevel, Readout("L : ", "-6", "02")) << "block " << k;
     EXPECT_EQ(block.rlevel, Readout("R : ", "-18", "06")) << "block " << k;
   }
-  std::printf("[ figures  ] %zu tone blocks; peak L %d..%d (played %d), R %d..%d (played %d)\n",
-              tone.size(), lowL, highL, kLeft, lowR, highR, kRight);
+  std::printf("[ figures  ] %zu tone blocks; peak L %d..%d (played %d), R %d..%d (played %d); "
+              "%d cycles the test server missed\n",
+              tone.size(), lowL, highL, kLeft, lowR, highR, kRight, missedCycles);
+  EXPECT_LE(missedCycles, 1);
+  EXPECT_EQ(w.lostFrames, 0u);
 
   const HandledBlock& after = w.blocks.back();
   EXPECT_EQ(after.peakL, 0);
@@ -128,7 +150,7 @@ TEST(CaptureWindow, StopFreezesAndStartRecordsAgainFromOneStream) {
     EXPECT_NEAR(static_cast<double>(w.blocks.size() - 1 - restarted), seconds * kBlocksPerSecond,
                 2.0)
         << "round " << round;
-    EXPECT_EQ(DroppedCaptureFrames(*w.Capture.WaveIn), 0u) << "round " << round;
+    EXPECT_EQ(w.lostFrames, 0u) << "round " << round;
   }
   EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(w.close());
@@ -145,8 +167,8 @@ TEST(CaptureWindow, ThirtySecondsOfCaptureLoseNoBlock) {
     box->SetChecked(true);
   ASSERT_TRUE(WaitFor([&] { return !w.blocks.empty(); }, 3000));
   ProcessEvents(30000);
-  ASSERT_TRUE(w.Capture.WaveIn != nullptr);
-  const uint64_t dropped = DroppedCaptureFrames(*w.Capture.WaveIn);
+  ASSERT_TRUE(w.Streams.Input() != nullptr);
+  const uint64_t dropped = w.lostFrames;
   const std::vector<HandledBlock> blocks = w.blocks;
 
   const double span = static_cast<double>(blocks.back().ms - blocks.front().ms) / 1000.0;

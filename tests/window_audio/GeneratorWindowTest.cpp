@@ -37,7 +37,7 @@ int Amplitude(int level) {
 
 bool OutputClosed(const AudioWindow& w) {
   return ColorOf(w.GeneratorGroup) == clBtnFace && w.Playback.OutIdle &&
-         w.Playback.WaveOut == nullptr;
+         w.Streams.Output() == nullptr;
 }
 
 // A window recording with a fresh settings file, its capture running.

@@ -15,6 +15,7 @@
 #include "AudioWindow.h"
 #include "platform/Appearance.h"
 #include "platform/Colors.h"
+#include "platform/MessageBox.h"
 #include "tests/support/WindowTest.h"
 
 namespace {
@@ -26,7 +27,7 @@ void ExpectStopped(const AudioWindow& w) {
   EXPECT_TRUE(w.BtnStop->Down());
   EXPECT_TRUE(w.Stopped);
   EXPECT_FALSE(w.Capture.Recording);
-  EXPECT_EQ(w.Capture.WaveIn, nullptr);
+  EXPECT_EQ(w.Streams.Input(), nullptr);
 }
 
 void ExpectRecords(AudioWindow& w) {
@@ -110,7 +111,7 @@ TEST(ServerLossWindow, NoServerStartsStoppedWithAWarningAndStartRecordsOnceItIsB
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[1].Text, QStringLiteral("Wrong Format. Try Again."));
     EXPECT_TRUE(w->BtnStop->Down());
-    EXPECT_EQ(w->Capture.WaveIn, nullptr);
+    EXPECT_EQ(w->Streams.Input(), nullptr);
   }
 
   RestartRecording(*w);
@@ -257,7 +258,7 @@ TEST(ServerLossWindow, ServerKilledWhileTheGeneratorPlaysLetsTheOutputGoAndItPla
       QStringLiteral("The audio input and the generator's output were lost")))
       << qPrintable(Messages()[0].Text);
   ExpectStopped(w);
-  EXPECT_EQ(w.Playback.WaveOut, nullptr);
+  EXPECT_EQ(w.Streams.Output(), nullptr);
   EXPECT_TRUE(w.Playback.OutIdle);
 
   // With the server back, the window records again by itself (a START of the
@@ -273,6 +274,50 @@ TEST(ServerLossWindow, ServerKilledWhileTheGeneratorPlaysLetsTheOutputGoAndItPla
   w.Frq1->SetChecked(false);
   EXPECT_TRUE(WaitFor([&] { return ColorOf(w.GeneratorGroup) == clBtnFace; }, 2000));
   EXPECT_TRUE(w.close());
+}
+
+// A bench left running overnight: the loss warning stays open across a kill
+// and a restart of the server, and the input records again within 2 s of the
+// server answering, without the box being touched. A second loss while it is
+// open shows no second box.
+TEST(ServerLossWindow, RecordsAgainWhileTheLossWarningIsStillOpen) {
+  WindowServer server("box-open");
+  ASSERT_TRUE(server.StartClean());
+  AudioWindow w;
+  w.show();
+  ASSERT_TRUE(WaitFor([&] { return w.blocks.size() >= 3; }, 3000));
+  int boxes = 0;
+  bool flowed = false, again = false;
+  qint64 back = -1;
+  // The box's own loop, as long as it is open: the server comes back, goes
+  // away again, and comes back once more.
+  SetMessageBoxHook([&](const QString&, const QString&) {
+    if (++boxes > 1) return;
+    ProcessEvents(300);
+    if (!server.Start()) return;
+    QElapsedTimer clock;
+    clock.start();
+    size_t before = w.blocks.size();
+    flowed = WaitFor([&] { return w.blocks.size() >= before + 3; }, 2000);
+    back = clock.elapsed();
+    if (!server.Signal(SIGKILL)) return;
+    ProcessEvents(1000);
+    if (!server.Start()) return;
+    before = w.blocks.size();
+    again = WaitFor([&] { return w.blocks.size() >= before + 3; }, 3000);
+  });
+  ASSERT_TRUE(server.Signal(SIGKILL));
+  const bool shown = WaitFor([&] { return boxes > 0; }, 5000);
+  RecordMessages();
+  ASSERT_TRUE(shown);
+  EXPECT_TRUE(flowed);
+  EXPECT_TRUE(again);
+  EXPECT_EQ(boxes, 1);
+  std::printf("[ figures  ] with the loss warning open, blocks flowed %lld ms after the server "
+              "answered\n",
+              static_cast<long long>(back));
+  ExpectRecords(w);
+  ExpectClosesQuickly(w);
 }
 
 } // namespace

@@ -304,11 +304,11 @@ TEST(SignalPath, StreamsComeBackByThemselvesAfterTheServerIsKilledOrFrozen) {
   w.BtnStop->SetDown(true);
   w.BtnStop->Click();
   ASSERT_TRUE(server.Signal(SIGKILL));
-  ASSERT_TRUE(WaitFor([&] { return w.Capture.WaveIn == nullptr; }, 3000));
+  ASSERT_TRUE(WaitFor([&] { return w.Streams.Input() == nullptr; }, 3000));
   ASSERT_TRUE(server.Start());
   EXPECT_TRUE(WaitFor([&] { return ColorOf(w.GeneratorGroup) == clInfoBk; }, 3000));
   EXPECT_TRUE(w.BtnStop->Down());
-  EXPECT_EQ(w.Capture.WaveIn, nullptr);
+  EXPECT_EQ(w.Streams.Input(), nullptr);
   EXPECT_TRUE(w.close());
 }
 
