@@ -32,7 +32,7 @@ constexpr std::array Options{
                   "are remembered, as those made on the LED meters' right-click menu",
                   [](CommandLine& line, const std::string& value) { line.Output = value; }},
     ProgramOption{"--measure", nullptr, "SECONDS",
-                  "capture SECONDS (0.05..3600) of the input without a window, print\n"
+                  "capture SECONDS (0.05..60) of the input without a window, print\n"
                   "the figures (see below) and exit",
                   [](CommandLine& line, const std::string& value) { line.Measure = value; }},
     ProgramOption{"--tone", nullptr, "FREQ",

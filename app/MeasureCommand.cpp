@@ -24,7 +24,9 @@
 
 namespace {
 
-constexpr double LongestSeconds = 3600;
+// The figures come from one transform of the whole span, held in memory at
+// once: a minute takes about 200 MB.
+constexpr double LongestSeconds = 60;
 // The generator's levels are whole percent of full scale, 1..100.
 constexpr double QuietestTone = -40, LoudestTone = 0;
 // Input thrown away before measuring: the first blocks of a stream, and with a
@@ -249,7 +251,7 @@ std::optional<MeasureOptions> ReadMeasureOptions(const CommandLine& line, std::s
     return std::nullopt;
   };
   if (!ReadNumber(*line.Measure, 0.05, LongestSeconds, &o.Seconds))
-    return bad("--measure", *line.Measure, "a number of seconds from 0.05 to 3600");
+    return bad("--measure", *line.Measure, "a number of seconds from 0.05 to 60");
   // Outside the band the figures do not hold.
   if (line.Tone &&
       !ReadNumber(*line.Tone, measure::LowestToneHz, measure::HighestToneHz, &o.ToneHz))

@@ -44,10 +44,12 @@ def test(session):
     for args in (["--bogus"], ["--loopback", "--bogus"], ["-platform", "offscreen", "x"]):
         one_line(run(session, args, env), 2, r"^veltrano: (unknown option|unexpected argument)")
 
-    # A measurement's options without it, --measure without a value worth one.
+    # A measurement's options without it, --measure without a value worth one
+    # (a span longer than a minute would be held whole in memory).
     for args, pattern in ((["--tone", "1000"], "'--tone' works only with --measure"),
                           (["--json"], "'--json' works only with --measure"),
-                          (["--measure", ""], "--measure: '' is not")):
+                          (["--measure", ""], "--measure: '' is not"),
+                          (["--measure", "61"], "--measure: '61' is not .* 0.05 to 60")):
         one_line(run(session, args, env), 2, pattern)
 
     # No display at all, and one that does not answer.
