@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What keyboard and screen-reader users get beyond the component table: the
 // up-downs read out the caption the window shows for them, with its unit,
 // and the LED meters their level in dBFS.

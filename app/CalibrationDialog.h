@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Spectrum window's "Calibrate" dialog: a number ("0 dBFS = +4.0 dBu")
 // or the level of the tone playing in now ("this tone is 94 dB SPL").

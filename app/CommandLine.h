@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's command line, read in full before anything starts: its own
 // options (one table, which also writes --help) and Qt's, which Qt takes out

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's 92 components in creation order: each container before the
 // controls inside it. A component's index names its stored value, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control panel: STOP/START, the Led switch, and the status refresh that
 // runs after every captured block.
 

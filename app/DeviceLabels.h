@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the devices are named in the LED meters' menu and the "Devices" dialog:
 // by the server's descriptions, with the device's own name beside a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "Devices" dialog: the input and output devices the streams are on, and
 // a choice of others, reached from the keyboard (Ctrl+D) and from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Telling the user in one line that no window can be opened, instead of Qt's
 // abort.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display's right-click menu: the "Measurements" and "Spectrum" windows,
 // the "Devices" dialog and the files the user takes away (the spectrum and the
 // amplitude trace as CSV, the window as a picture). Shift+F10 and the Menu key

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of the files "Save Spectrum…" and "Save Response…" write: CSV
 // with '#' comment lines saying what the numbers are, a header line naming

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds the window's components from the layout table and connects their
 // events to the window's handlers.
 

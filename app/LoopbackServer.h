@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private sound server for one run of the program (--loopback): a null sink
 // whose monitor is the default source, so that what the generator plays comes

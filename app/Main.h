@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TForm1, the main window: it owns the controls and the state of every
 // subsystem. Each method is defined in the folder of the subsystem that owns

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // veltrano --measure SECONDS: captures that much input, optionally playing a
 // test tone from the generator meanwhile, and prints what the measurement

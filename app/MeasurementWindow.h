@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "Measurements" window: per channel the figures of the latest second of
 // received blocks, and between the channels their level difference, phase and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SIGINT, SIGTERM and SIGHUP as requests to close the window: the handler only
 // writes the signal's number into a pipe, and the GUI thread's event loop

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Spectrum window's files: the traces saved as CSV, the window as a
 // picture, the references taken from its traces or loaded from a CSV.
 

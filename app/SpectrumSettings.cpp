@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Spectrum window's values in the settings file: every choice, its place
 // and size, whether it was open, and the calibrations by input device.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Spectrum window's controls, the blocks into the analysis, the plot and
 // the readouts.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "Spectrum" window: long transforms of the captured blocks with
 // averages, holds, references and calibrated units, drawn at any size. A thin

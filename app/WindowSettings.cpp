@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's stored values: its controls, the ruler, the three
 // sensitivities and the "Measurements" window, handed to the settings store.
 // A window of its own adds its values here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program entry: the command line, then one window and one message loop.
 
 #include <csignal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture stream: four buffers of 2048 stereo frames circulate through the
 // input device; every filled buffer is split into the sample block, measured,
 // shown, and handed back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The right-click menu of the LED meters: the server's sources and sinks, the
 // ones the streams are on checked; a choice moves the stream at once and is
 // remembered with the settings. The "Devices" dialog offers the same choice.

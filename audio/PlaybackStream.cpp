@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback stream: two buffers of 250 ms circulate through the output
 // device, each refilled by the synthesis as soon as it comes back.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop does to the signal, shown where the user cannot miss it:
 // in the title bar ("Veltrano — input at 50 %") and once on the terminal; and
 // the streams a lost server took down, reopened when it answers again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One report for the streams that a single failure takes down: when the sound
 // server goes away, the input and the generator's output are lost together,
 // and one box says what happened to each. The box is never shown inside a

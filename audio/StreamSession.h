@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One stream session: the input and the output a program drives through the
 // wave-audio service - opened in one format, fed, drained, closed, and let go

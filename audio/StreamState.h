@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The state of the two streams the window drives, and what the capture side
 // measured of the latest block.

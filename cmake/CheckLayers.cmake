@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a file includes a header its layer may not: settings/ and
 # widgets/ no window header (app/), no control or widget an X server's.
 # Run as a test: cmake -DSOURCE=<source folder> -P CheckLayers.cmake

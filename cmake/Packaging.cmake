@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installed as a desktop program: the stripped executable, its menu entry, its
 # icon at the hicolor theme's sizes, AppStream metadata and the manual page.
 # The menu entry, the icons and the metadata carry the program's id;

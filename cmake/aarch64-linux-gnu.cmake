@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds for 64-bit ARM with Debian's cross compiler
 # (g++-aarch64-linux-gnu) and runs what the build and the tests run under
 # qemu-user, with the ARM libraries the cross compiler brings.

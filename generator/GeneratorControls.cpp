@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator's handlers: they start and stop the output, invalidate the
 // tables and keep the edits within their bounds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's side of the synthesis: it reads the generator's controls and
 // shows the results.
 

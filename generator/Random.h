@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A linear congruential random generator: one sequence, shared by the noise
 // source and the random sweep. GUI thread only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rounding to the nearest integer with ties to the even neighbour, made
 // explicitly so that it does not depend on the floating-point environment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The generator's four sources as the window shows them: one row per source,
 // in the order of GenSources (f1, f2, noise, sweep), naming its controls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The generator's synthesis core: four amplitude-scaled sine tables, 30-bit
 // phase accumulators, the mix of two tones, white noise and a sweep into one

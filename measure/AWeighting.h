@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The A-weighting curve of IEC 61672-1: the gain of the standard's analogue
 // filter (poles at 20.6, 107.7, 737.9 and 12194 Hz), 0 dB at 1 kHz.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window functions of the spectrum window's long transforms: the spectrum
 // library's five shapes and a flat-top for levels. Plain C++, no toolkit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum window's units: dBFS, or through a calibration of the input
 // dBV, dBu, volts RMS and dB SPL. Plain C++, no toolkit.

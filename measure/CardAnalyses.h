@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The card report's analyses: each takes the capture of its own test signal
 // and gives that test's section of the report, every figure per channel with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the card report's analyses share: reading a tone with its harmonics and
 // noise from a spectrum, the units, and filling in figures per channel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stereo crosstalk, each direction, and the sample clock's offset.
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dynamic range, THD and THD+N at a level, and their curves against level
 // and frequency, from tones at 997 Hz and steps of tones.
 #include <cmath>

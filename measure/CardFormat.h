@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sample formats the card report plays and records, and the step from the
 // double-precision signals to one of them: TPDF dither of one step peak either

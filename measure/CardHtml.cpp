@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card report as one self-contained XHTML page: conditions, the summary
 // table and every curve as inline SVG. No scripts and nothing fetched, so it
 // opens in any browser, offline, and prints.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card report as one JSON object.
 #include <cmath>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Noise level, the largest hum or spurious tone, and DC offset, from silence.
 #include <algorithm>
 #include <cmath>

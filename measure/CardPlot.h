@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One curve of the card report as an inline SVG plot: labelled axes with
 // ticks (a logarithmic frequency axis in 1-2-5 steps), a line per channel and

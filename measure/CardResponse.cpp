@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequency response and latency from the logarithmic sweep.
 #include <algorithm>
 #include <bit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The card report's results: per test, figures for each channel with unit and
 // the conditions they were measured under, and curves. A figure that does not

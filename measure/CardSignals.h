@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The card report's test signals, in double precision (full scale 1.0), before
 // the dither to the stream's format. Each signal is a row of segments, and each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum the card report reads tones, distortion and noise from: one
 // channel's span in double precision, its mean (DC) taken out, under the

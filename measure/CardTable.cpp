@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card report as an aligned table for the terminal.
 #include <cstdio>
 

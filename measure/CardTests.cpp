@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The default run of the card report: which signal each test plays.
 #include "measure/CardAnalyses.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A radix-2 complex FFT for the measurement library, on separate real and
 // imaginary arrays so that the compiler can work on several values at once

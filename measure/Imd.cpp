@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Intermodulation: SMPTE (60 Hz + 7 kHz, 4 : 1), the twin tone's difference
 // products, and the twin tone swept.
 #include <cmath>

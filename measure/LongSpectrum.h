@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum window's long transforms: both channels of the captured
 // stream through one complex transform of 2048 ... 65536 points, repeated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measurement library: what a test bench reports about a captured tone,
 // per channel and between the channels, from plain 16-bit sample spans.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The figures as text: one aligned table for people, one JSON object for
 // scripts. One table of fields (name, label, unit, decimals) serves both, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectra the measurements are read from: the whole span, DC removed,
 // under a 7-term Blackman-Harris window, zero-padded to a power of two.

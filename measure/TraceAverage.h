@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the spectrum window makes of a channel's stream of spectra: the
 // average (exponential with a time constant, or linear over N spectra) and

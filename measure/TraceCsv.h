@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum window's traces as CSV: a header naming every column with its
 // unit ("frequency_hz,left_current_dBFS,..."), then one row per frequency; a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the controls present themselves to assistive technology (screen readers
 // over the accessibility bus): names, tooltips, roles and the values shown.

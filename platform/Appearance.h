@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Colour and font colour of any control, kept as the TColor the program set
 // (so a test like "is the box clBtnFace" compares what was set, not pixels).

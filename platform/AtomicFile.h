@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a file in one piece, for the settings file and the files the user
 // saves: the data go to a new file in the same folder, which is renamed over

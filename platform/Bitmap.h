@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An off-screen bitmap with a canvas that follows the drawing rules the views
 // count on: filled rectangles cover left/top inclusive and right/bottom

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Check boxes and radio buttons with the click semantics the window relies on.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Colours as the views and controls use them: 0x00BBGGRR values (red in the
 // lowest byte), or 0xFF0000nn for the system colour with index nn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Event handler types of the controls and the window, and the mouse events
 // every control can pass on to the window's handlers.

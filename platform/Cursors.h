@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application's cursor table. Number 0 is the default arrow, -14 the
 // horizontal-split arrows; the program loads its own cursors under 1, 2, 3.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Captions built on the stack, for the texts that follow every block: one is
 // compared with a label's text and becomes a QString only when the label

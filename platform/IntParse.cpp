@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/IntParse.h"
 
 std::optional<int32_t> ParseInteger(QStringView text) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The modal message box with one OK button. It runs a nested event loop, so
 // device notifications keep being handled while it is shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text that comes from elsewhere (a device's description, a name the sound
 // server or the settings file gives) as it may be shown: literally, never

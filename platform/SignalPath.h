@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What stands between the card and the numbers on one stream's path, as the
 // sound server reports it, and what of it a user must be told.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wave-audio service on the sound server's asynchronous API. Calls come
 // from the GUI thread and take the audio thread's lock for the few moments they
 // touch shared state; notifications are posted from the audio thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The capture stream on the sound server: fills the queued buffers in order
 // and hands each back once it is full. While no buffer is queued the input

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound server's devices by name, for a choice made before any window
 // exists (the command line): a short connection of its own, on the calling

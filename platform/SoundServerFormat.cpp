@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/SoundServerFormat.h"
 
 MMRESULT SampleSpecFromFormat(const WAVEFORMATEX& format, pa_sample_spec* sampleSpec) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Watches what an open stream's path does to the signal: the stream's own
 // volume and mute and its device's volume, mute, rate and format, read

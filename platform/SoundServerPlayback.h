@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The playback stream on the sound server: hands the queued buffers to the
 // server in order, gaplessly, and each back once the server has all of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the capture and playback streams on the sound server share: the
 // connection to the server, the queue of buffers the device owns, the

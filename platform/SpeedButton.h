@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A flat push button. With a group index it toggles: a click flips Down
 // (all buttons of the group may be up) and OnClick reads the new state.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An up-down control: two arrow buttons that step a position within Min..Max.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wave-audio service the capture and playback streams talk to: the calls,
 // records, result codes and notifications they rely on, on any backend.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bitmap shown by a child window of the program's window on an X server,
 // outside Qt's backing store: a scroll is one copy of the window onto itself

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Veltrano needs to build and run on Debian 12, with --tests also
 # what its whole test run needs (scripts/test.sh).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Measures what the running program costs the machine: the program and the X
 server over a loop-back run with every view on, under Xvfb with a private
 sound server, read from /proc. Prints the CPU share of each process and of

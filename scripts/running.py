@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the measuring scripts share: the end-to-end helpers on the path, the
 program's component table for placing the controls, and the program started
 under Xvfb with a private sound server and the given settings."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Makes the README's picture of the window in use: the real program under
 Xvfb with a private sound server whose output loops back to the input. The
 generator sweeps the right channel and plays a steady tone on the left; the

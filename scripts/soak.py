@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs the program for a long time with every view drawing and the
 generator's sweep looped back, under Xvfb with a private sound server, and
 reports its resident size over time and the blocks it captured and lost.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs the program on a busy machine and counts the input it lost: every
 view on, generator f1 and the sweep playing into the input, --busy processes
 per core spinning beside it, and the program stopped (SIGSTOP, then SIGCONT)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the licence's SPDX identifier at the top of every tracked source file
 # that lacks it: C++ and CMake files on their first line, scripts under their
 # "#!" line. Files that carry it already are left alone, so running it twice

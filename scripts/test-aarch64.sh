@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the libraries free of Qt and their unit tests for 64-bit ARM and
 # runs the tests under qemu-user, where the portable kernels are the only ones.
 set -euo pipefail

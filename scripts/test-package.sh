@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Debian package from the release build in build/, installs it on
 # this machine with apt-get as a user would, checks it with lintian and the
 # installed program, menu entry and metadata, and removes the package again.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the formatting, builds Veltrano with warnings as errors and runs
 # every test: the whole suite on the RelWithDebInfo build, then the unit and
 # window tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and

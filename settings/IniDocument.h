@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of an INI file kept line by line, so that a program reads the
 // values of its own section and replaces them while every other line (other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings file on disk. It is read and replaced only when it is a
 // regular file of at most MaxSettingsFileBytes, or a symbolic link that leads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Restoring every stored value at start and saving them all at close: both
 // walk the same list, which the window makes from its controls and its other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which controls are stored, under which value names, and how each kind of
 // control gives and takes its value: the one table that the load and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The per-user settings store: named integer values as decimal text in one
 // section. On Linux the INI file $XDG_CONFIG_HOME/Zenko/Veltrano.conf

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The FFT's butterfly stages, written once for any number of lanes: each lane
 // does the scalar arithmetic exactly, so every width gives the same bits. A

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The portable two-lane kernels, and the choice among the widths this
 // processor runs. The wider ones exist only on x86-64 and run only where the
 // processor reports the instruction set they were built for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum library: analysis window tables, the radix-2 FFT with its display
 // scaling and peak search, and the intensity colour map. Plain C++, no toolkit.

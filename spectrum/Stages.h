@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The FFT's butterfly stages from span 4 up, in place over re and im, with the
 // twiddles of span 2h at [h, 2h), and the magnitudes after them, in kernels of

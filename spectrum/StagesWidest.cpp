@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The butterfly stages with eight lanes, for processors with AVX-512; this
 // file alone is built for that instruction set and runs only where it is
 // present.

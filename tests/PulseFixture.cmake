@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 include_guard(GLOBAL)
 
 # A private sound server for the tests that need one: CTest fixture

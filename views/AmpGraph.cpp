@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The FFT bar graph and the spectral amplitude trace.
 
 #include "app/Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectral amplitude trace and the FFT bar graph: plain spectra and
 // settings in, pixels of DisplayBitmap out. Both graphs use rows 0..492 above

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/FrequencyMath.h"
 
 std::optional<double> InterpolatedFrequency(std::span<const double> values, int bin) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frequency counter's arithmetic: a spectral peak refined by its two
 // neighbouring bins, and the readout's caption.

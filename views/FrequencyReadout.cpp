@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frequency read-outs of the two channels.
 
 #include "app/Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's fixed drawing areas, in client pixels of the 1016 x 724 window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mouse over the window: the cursors that mark the display and the
 // oscilloscope, the sideways drag of the oscilloscope's traces, and the drag
 // of the ruler. Coordinates are logical window pixels, or a control's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ruler's scale: a frequency scale in kHz over the scrolling spectrum, or
 // a level scale in dB over the spectral amplitude graph. Plain choices in,

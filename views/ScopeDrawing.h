@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The oscilloscope's drawing: plain samples and settings in, pixels of
 // ScopeBitmap out.

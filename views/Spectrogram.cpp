@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scrolling spectrum analyser and its controls.
 
 #include "app/Main.h"

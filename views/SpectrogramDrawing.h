@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The spectrum analyser's drawing: the latest spectra and the view's settings
 // in, one new column of ColumnBitmap out. The window scrolls DisplayBitmap

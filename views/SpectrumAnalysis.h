@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The analysis step that serves the spectrogram, the FFT bars and the
 // amplitude trace: one channel's block through SpectrumFFT, with the scale

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis step of the spectral views as the window runs it: the
 // analyser's controls read into settings, and a channel transformed and
 // counted.

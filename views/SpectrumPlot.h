@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Spectrum window's plot: frequency axis logarithmic or linear, level
 // axis in decibels of the chosen unit, grid, traces, legend, the peak marker

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The latest spectrum of each channel, which the spectral views write and the
 // frequency readout reads, and the sensitivity of each scale mode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the spectral amplitude trace has drawn, kept so that it can be saved:
 // per display column, each channel's level at the latest point drawn there.

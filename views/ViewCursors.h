@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's own cursors, by their numbers in the application's cursor
 // table: the cross-hairs over the display, the open hand over the

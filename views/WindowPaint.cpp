@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting the window from its bitmaps, with the sunken frames, and the
 // ruler's labels on the paint box.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TPeakLedDisplay: a row or column of LED blocks in three colour zones showing
 // a level, with one extra block marking a held peak above it. It knows nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The level and held peak a meter shows, in one unit of the caller's: a plain
 // pair the audio side keeps without knowing the control.

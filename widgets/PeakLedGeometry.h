@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The LED bar's arithmetic, free of any widget: how many blocks a level
 // lights, where each block and its 3D cell lie, and which colour a block gets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The least a scrolling 1011 x 512 display can cost an X client and the X
 // server: per block the window copies its picture onto itself, moved left by
 // the block's columns, and the new columns are put from shared memory. No

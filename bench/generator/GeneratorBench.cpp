@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one 250 ms output buffer and of a table rebuild, as a fraction of
 // the buffer's duration, and against a baseline that takes a sine per sample.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card report's computation for its whole default run at 48 kHz and at
 // 192 kHz (every analysis of every test, on captures of an ideal 24-bit loop
 // prepared beforehand), beside what the run plays: the report ends with the

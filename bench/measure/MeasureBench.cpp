@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measuring one second of stereo (a 1 kHz tone at -6 dBFS over dither, the
 // self-test's signal) beside the baseline the display already pays for that
 // second: SpectrumFFT on its 23 blocks of 2048 frames, both channels, with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SpectrumFFT for N = 2048 in every scale mode, with and without window and peak
 // filter, beside a baseline: FFTW's real-to-complex transform (plan made once)
 // followed by the same magnitudes, scaling, peak search and filter. The run ends

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of handling one captured block in the window, as a fraction of the
 // block's 42.67 ms and against a baseline measured in the same run. Without a
 // channel ticked no view draws, and the baseline only copies the block and

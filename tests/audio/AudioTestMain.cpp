@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio tests run against a real sound server with a Qt event loop on the
 // test's thread, which receives the device notifications.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for the tests of the wave-audio service against a real sound server:
 // the format, a notification log and buffers. Waiting, servers and players

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capture from the fixture's server, whose default source is the monitor of
 // the null sink: what is played into the sink comes back as blocks.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts of the result codes, read from the table the program shows them
 // from. No sound server takes part.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback into the fixture's null sink, heard back through its monitor with
 // the capture side.
 

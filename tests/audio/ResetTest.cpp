@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reset and close on both sides: every queued buffer comes back, in queue
 // order, each with its own notification, and the close is reported last.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A server that stalls or dies under the devices: calls never hang, the loss
 // is reported once per device, the handles still reset and close, and a
 // later open connects afresh. Each test runs its own server.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints the window's size, its drawing areas (views/Geometry.h) and its
 // component table (app/Components.cpp) as JSON, so that the end-to-end tests
 // find every control and view where the program puts it.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Another program's window over part of the screen for a while."""
 
 import ctypes

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Where the window's parts are, in client coordinates (pixels from the top left
 of the window's client area), as the program's own component table places
 them: the build prints app/Components.cpp as JSON and passes the file with

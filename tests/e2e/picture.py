@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Save Picture… against the screen: the picture the program saves of its
 window must equal a screenshot taken just before, pixel for pixel."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Pixels of a screenshot, and what the window's layout says should be where.
 
 Coordinates are in the window's client area, in pixels, as the layout gives

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """One end-to-end run: a private X server, a private sound server, a temporary
 home and settings folder, the program, and a user's mouse and keyboard.
 

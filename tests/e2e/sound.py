@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Sound in and out of the private server, and measuring it.
 
 Samples are 48 kHz stereo signed 16-bit, as the program plays and records them.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a screen reader finds of the program on a real accessibility bus
 (AT-SPI, a private session bus with the bus launcher): every control of the
 main window with a role and a name, the values as the screen shows them with

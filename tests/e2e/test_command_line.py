@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The command line: --version prints the project's version and --help the
 options; without a display, or with one that does not answer, the program
 says in one line what is missing and ends with status 1 instead of Qt's

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The scrolling display on the screen is the picture the program drew, at
 scale 1 and 2: the sweep and a tone scroll the colour spectrogram past the
 ruler while another window covers part of it for a while; stopped, a

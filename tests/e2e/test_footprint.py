@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the program leaves on the system besides its settings: Qt's file dialog
 keeps its state beside them, or nowhere without a folder for them; --loopback
 uses only a runtime folder that is the user's alone, and runs under a file-size

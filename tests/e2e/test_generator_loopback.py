@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The generator's f1 at 1000 Hz and 25 %, routed left only, comes back
 through the sink's monitor: the box turns the info colour, the left meter
 shows about -12 dBFS, the recording holds the tone on the left and silence on

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """On a screen scaled by 2 (QT_SCALE_FACTOR=2) the window is twice its size,
 every pixel of the display and of the meters is a sharp 2 x 2 block, and the
 pointer readout names the bar under the cross-hairs' hot spot: a tone on the

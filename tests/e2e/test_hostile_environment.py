@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The real program where an outside tester's probes broke it: a file-size
 limit of 0, an overloaded generator, a server that stands still, a settings
 file with a byte order mark and CRLF just under 1 MiB, no absolute home, and

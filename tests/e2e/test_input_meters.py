@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The input meters follow a tone played into the sound server: each channel
 on its own meter. STOP darkens both and keeps them dark while the tone goes
 on; START brings them back."""

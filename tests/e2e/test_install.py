@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """`cmake --install` into a fresh prefix puts the stripped program, its desktop
 entry, its icon at every hicolor size, its AppStream metadata and its manual
 page where a desktop looks for them, and the installed program runs.

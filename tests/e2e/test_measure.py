@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """veltrano --measure without a display: the self-test through --loopback
 reads the generator's tone as the measurement library promises, an
 independent signal made by sox and played into a private server reads as the

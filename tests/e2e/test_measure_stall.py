@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """veltrano --measure on a real server, stopped as a busy machine stops it:
 a stop of half a second loses nothing and reads the same figures as a run
 left alone; a stop longer than the server holds the input is found, counted

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """On a screen narrower than 1024 pixels the program warns and ends once its
 creation is over, even when a second box opens during the creation: with no
 sound server, "Wrong Format. Try Again." follows the screen warning. Both are

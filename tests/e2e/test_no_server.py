@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Started with no sound server, the program warns "Wrong Format. Try Again."
 in a box of its own, then shows the window stopped and usable. Once a server
 is there, START brings the input up; the close request ends it cleanly."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Save Picture… from the display's menu writes the window as shown: it equals a screenshot,
 taken after a second of a moving tone on both oscilloscope traces, at the scale PICTURE_SCALE
 names (1 unless set). Traces left behind by an earlier block, or drawn a pixel off, differ, as

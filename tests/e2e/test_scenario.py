@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A whole session with everything on, the scenario the sanitizer build runs
 too: the generator's f1, noise and sweep looped back into the views (the
 colour spectrogram, the FFT bars, the spectral amplitude trace, the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Spectrum window in the real program: F3 opens it, a tone played into
 the private server and stopped stays at its level in the peak column of the
 trace that Ctrl+E saves there, and is gone from the current column; the window

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """First start with no settings: the window opens centred at 1016 x 724 with
 every part in place, and a close request ends the program after it has
 written every setting."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The program started from a terminal on a machine without a sound server.
 Without options it names --loopback on the terminal, and SIGTERM closes its
 warning and window. With --loopback it brings up a private server whose output

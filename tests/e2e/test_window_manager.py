@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Under a real window manager (openbox) the window looks as the program drew
 it after it was minimised and restored, and after another window covered part
 of it and went: with a steady tone the meters stay lit, and once STOP holds the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Asking a window to close as a window manager's close button does.
 
 Without a window manager under Xvfb nobody turns a close request into the

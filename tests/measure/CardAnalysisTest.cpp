@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Known answers of the card report's analyses: test signals through simulated
 // devices with known nonlinearity, noise, hum, DC, crosstalk and clock offset,
 // and every figure against the answer worked out from the device itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A simulated device under test for the card report's known answers: the
 // played signal dithered to the stream's format, then a known nonlinearity,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Known answers of the frequency response and latency: the sweep through
 // simulated devices whose response follows from their filters' own formulas.
 #include <cmath>

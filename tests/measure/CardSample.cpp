@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole card report of the default run through a simulated card (a little
 // roll-off at both ends, noise, distortion and crosstalk), written as HTML or
 // JSON to standard output, for the validators that check the writers' output.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card report's signals and formats: levels as asked, dither of the
 // format's size, bytes as the sound server takes them, the A-curve's table.
 #include <algorithm>

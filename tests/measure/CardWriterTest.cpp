@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card report's writers: the terminal's table, every figure and curve in
 // the JSON, null for a figure that does not exist, and the HTML's table and plots.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement library's transform against the definition of the DFT, for
 // powers of two and three times powers of two, forward and inverse.
 #include "measure/Fft.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum window's long transforms: a tone's level and frequency at
 // every transform size and window, the flat-top's level between the bins,
 // the two channels apart, and the overlap's count of transforms.

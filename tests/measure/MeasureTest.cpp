@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Known answers: synthesised tones, quantised to 16 bits with triangular
 // dither, and the figures the library must read from them.
 #include "measure/Measure.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The figures as text: every field of the table in the JSON under its name,
 // null and the table's words where a figure does not exist.
 #include "measure/Report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum window's traces: averaging lowers the spread of noise by the
 // expected factor, the peak hold keeps a tone that has gone, calibrations
 // and trace files read back as they were written.

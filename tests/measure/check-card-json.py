@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks a card report's JSON on standard input: every test of the default
 run is there and ran, every figure has a unit and conditions, the simulated
 card's latency (480 frames, and its filters' fraction) and flat 1 kHz level are read back, a figure that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up on a screen 1023 pixels wide (and tall enough): the window warns,
 // finishes its creation, and the program ends when the message loop runs.
 

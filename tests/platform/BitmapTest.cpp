@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing rules of the off-screen bitmap that the views count on.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Check boxes, radio buttons and speed buttons: when their click events run.
 
 #include <gtest/gtest.h>

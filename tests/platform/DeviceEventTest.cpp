@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device notifications come from a fixed set of slots, with the heap standing
 // in when every slot is taken.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Captions built on the stack: numbers as printf writes them, with the user's
 // decimal separator.
 

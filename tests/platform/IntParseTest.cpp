@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The integer parser that the settings store and the spin edits use.
 
 #include <gtest/gtest.h>

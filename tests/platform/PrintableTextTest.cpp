@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text from elsewhere shown literally: escape sequences as their characters
 // on the terminal, '&' as '&' in a menu.
 

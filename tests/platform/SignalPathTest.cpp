@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The path findings: each way the server's path changes the signal, in the
 // words the title bar shows, and nothing for a transparent path: a stream of
 // 16 bits at 48 kHz into a device of 32-bit float (24 bits kept) at 48 kHz.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spin edit: clamping, the text as the value, change events, typing.
 
 #include <gtest/gtest.h>

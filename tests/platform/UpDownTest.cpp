@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The up-down: positions set by the program, the changing event, arrow steps.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers of the tests on a real sound server: scoped environment variables,
 // servers of the tests' own, and pacat/parecord on the default sink and its

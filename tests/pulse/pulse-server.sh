@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A private sound server for tests: pulse-server.sh start|stop <dir>
 #
 # start: runs a sound server whose runtime, home, state and cookie all live in

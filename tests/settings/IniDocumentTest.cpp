@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI text: a section's values read, unreadable lines found, and values
 // set while every other line stays as it was.
 

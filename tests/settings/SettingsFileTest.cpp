@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on disk: where it lives, what is read, what is refused and
 // never opened, and a replacement in one piece that follows a link.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Magnitudes and peak bins against an independent DFT and known answers.
 #include "TestSignals.h"
 #include "spectrum/SpectrumLibrary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bit-identity with the routine as written step by step: bit reversal per sample,
 // the taper's running factors, the twiddle recurrence advanced inside every group.
 #include "TestSignals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four display scalings and the peak-only filter.
 #include "TestSignals.h"
 #include "spectrum/SpectrumLibrary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window on the in-process device, as the window tests hold it:
 // made from fresh defaults or from the settings the test stored, with helpers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Running the event loop in tests, so that posted device notifications,
 // timers and repaints are handled. Test (GUI) thread only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An in-process wave-audio device for window tests: the test feeds capture
 // blocks and takes played buffers by hand. Notifications are posted to the

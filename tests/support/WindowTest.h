@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared set-up of the window tests: an offscreen screen wide enough for the
 // window, temporary settings and runtime folders, message boxes recorded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Spectrum window's plot without a window: the axes' arithmetic and
 // labels, a tone's trace at its frequency and level, the grid, and a long
 // trace reduced to a point per pixel column that keeps its peak.

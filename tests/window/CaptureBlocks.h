@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the capture and control-panel tests feed the window and read back:
 // capture blocks, and the LED meters' pixels.

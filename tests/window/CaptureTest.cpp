@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture stream in the window: blocks fed by the in-process device are
 // split into the sample block, measured, shown on the meters and readouts and
 // handed back; failures of the device are reported and leave a usable window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control panel: the status refresh that runs after every captured block,
 // and STOP/START of the whole input side.
 

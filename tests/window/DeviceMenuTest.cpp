@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The LED meters' device menu and the "Devices" dialog: the devices the
 // streams are on checked, repeated descriptions told apart by the name, long
 // ones shortened with the whole text in the tooltip, a '&' shown as it is;

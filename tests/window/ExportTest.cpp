@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum saved in dBFS whatever the view's scale; failed saves say why.
 
 #include <gtest/gtest.h>

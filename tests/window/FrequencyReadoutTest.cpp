@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frequency counter wired to the window: the pointer over the display
 // bitmap, and the automatic counter on a block from the test device.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator's controls: the edits' bounds as the user types, the
 // increment label, the sweep's restart and its sequence on the output, and the
 // overflow warning of the group box, and the colours the box and its edits show.

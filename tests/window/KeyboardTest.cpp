@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard and screen-reader users: the Tab walk, keys on STOP and the
 // up-downs, and what assistive technology is told of each control.
 

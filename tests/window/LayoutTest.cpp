@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's components: creation order, kinds, containers and geometry.
 
 #include <gtest/gtest.h>

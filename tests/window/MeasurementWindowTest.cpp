@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Measurements" window: "—" for a channel off, silence or no input; STOP
 // freezes; its place and open state are kept in the settings file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mouse over the window, sent as real mouse events.
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback stream in the window: when the generator's output opens, what
 // each refilled buffer carries, how it stops, and how failures of the device
 // are reported.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store: first run, round trips, the value names, and bad files.
 // Everything runs in the test's own XDG_CONFIG_HOME.
 

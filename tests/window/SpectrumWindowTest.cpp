@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Spectrum" window: F3 opens it; a tone's peak stays in the peak trace
 // after it has gone; Ctrl+E there saves its trace, not the main window's
 // spectrum; STOP and the channel switches; references; calibrated units;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window's creation and activation do with the stored values.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stream session over the in-process device: a notification of a device
 // the session let go never passes for one of the device it drives now, even
 // when it arrives after the next device opened. (The input's close and its

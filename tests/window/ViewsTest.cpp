@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum analyser and the oscilloscope fed by captured blocks.
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window of the tests on the real sound server, with a log of the
 // blocks it handled. Waiting, servers, player and recorder come from the

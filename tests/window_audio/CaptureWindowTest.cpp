@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window recording the private server's default source, the monitor
 // of the null sink: what is played into the sink arrives in the sample block's
 // rows, the peaks and the readouts, and half a minute of capture loses no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator on the private server: the null sink's monitor is recorded
 // with parecord and measured (frequency, peak, the right channel's lead, phase
 // continuity across buffers, the sweep's sequence), the stop is timed with the

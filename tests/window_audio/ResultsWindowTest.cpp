@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // On the private server with the generator looped back: the "Measurements"
 // window reads what `veltrano --measure` reads from the same tone, and the
 // saved response of a sweep is flat.

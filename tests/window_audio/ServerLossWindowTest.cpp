@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window when the sound server is missing, stalled or dies under it:
 // it never hangs, says so once, sits in the stopped state, closes, and records
 // again once a server is back.

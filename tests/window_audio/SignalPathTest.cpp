@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop does to the signal between the card and the numbers: a
 // volume the server remembers never reaches a reading, every change of the
 // path is marked in the title bar and unmarked when undone, and the streams

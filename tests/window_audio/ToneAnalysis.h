@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Measurements on recordings of the null sink's monitor: raw interleaved
 // stereo at 48000 frames per second, channel 0 left and 1 right. Frame
