@@ -28,7 +28,8 @@ With the generator on, f1 plays 1 kHz and the sweep runs from 100 Hz to
 every block. With the generator off nothing plays and the input is the silent
 monitor of the private server's sink; the views draw all the same. --perf records a
 call-graph profile of the program and of the X server into DIR, in a run of
-its own (the profiler's cost would spoil the figures).
+its own (the profiler's cost would spoil the figures); with --spectrum, of the
+program with the Spectrum window open.
 
 With --spectrum the screen is 1920 x 1080 and, once the program is
 measured, F3 opens the Spectrum window over the whole screen and the program
@@ -193,6 +194,10 @@ def main():
                                                                 options.loopback_msec,
                                                                 options.scale))
         if options.perf:
+            if options.spectrum:
+                s.key("F3")
+                s.wait_window("^Spectrum$")
+                time.sleep(3)  # the first long transforms are in
             profile(s, options.seconds, Path(options.perf))
         else:
             together = measure("veltrano", s.app.pid, s.xvfb.pid, options.seconds)
