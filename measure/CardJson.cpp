@@ -4,26 +4,11 @@
 #include <cstdio>
 
 #include "measure/CardResults.h"
+#include "measure/JsonText.h"
 
 namespace measure {
 
 namespace {
-
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char ch : text) {
-    if (ch == '"' || ch == '\\') {
-      out += '\\', out += ch;
-    } else if (static_cast<unsigned char>(ch) < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", ch);
-      out += escape;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
 
 // Nine significant digits: more than any figure is good for; null for none.
 std::string Number(std::optional<double> value) {
@@ -41,22 +26,24 @@ std::string Array(const std::vector<double>& values) {
 }
 
 std::string FigureJson(const Figure& f) {
-  std::string out = "{\"key\": " + Quoted(f.Key) + ", \"label\": " + Quoted(f.Label) +
-                    ", \"unit\": " + Quoted(f.Unit) + ", \"conditions\": " + Quoted(f.Conditions);
+  std::string out = "{\"key\": " + JsonString(f.Key) + ", \"label\": " + JsonString(f.Label) +
+                    ", \"unit\": " + JsonString(f.Unit) +
+                    ", \"conditions\": " + JsonString(f.Conditions);
   out += f.Pair ? ", \"value\": " + Number(f.Left)
                 : ", \"left\": " + Number(f.Left) + ", \"right\": " + Number(f.Right);
   return out + "}";
 }
 
 std::string CurveJson(const Curve& c) {
-  std::string out = "{\"key\": " + Quoted(c.Key) + ", \"title\": " + Quoted(c.Title) +
-                    ", \"conditions\": " + Quoted(c.Conditions) +
-                    ", \"x\": {\"label\": " + Quoted(c.XLabel) + ", \"unit\": " + Quoted(c.XUnit) +
+  std::string out = "{\"key\": " + JsonString(c.Key) + ", \"title\": " + JsonString(c.Title) +
+                    ", \"conditions\": " + JsonString(c.Conditions) +
+                    ", \"x\": {\"label\": " + JsonString(c.XLabel) +
+                    ", \"unit\": " + JsonString(c.XUnit) +
                     ", \"logarithmic\": " + (c.LogX ? "true" : "false") +
-                    "}, \"y\": {\"label\": " + Quoted(c.YLabel) + ", \"unit\": " + Quoted(c.YUnit) +
-                    "}, \"lines\": [";
+                    "}, \"y\": {\"label\": " + JsonString(c.YLabel) +
+                    ", \"unit\": " + JsonString(c.YUnit) + "}, \"lines\": [";
   for (std::size_t i = 0; i < c.Lines.size(); ++i)
-    out += std::string(i ? ", " : "") + "{\"name\": " + Quoted(c.Lines[i].Name) +
+    out += std::string(i ? ", " : "") + "{\"name\": " + JsonString(c.Lines[i].Name) +
            ", \"x\": " + Array(c.Lines[i].X) + ", \"y\": " + Array(c.Lines[i].Y) + "}";
   return out + "]}";
 }
@@ -86,14 +73,14 @@ const Curve* FindCurve(const Section& section, const std::string& key) {
 std::string CardJson(const CardReport& report) {
   std::string out = "{\"conditions\": {";
   for (std::size_t i = 0; i < report.Conditions.size(); ++i)
-    out += std::string(i ? ", " : "") + Quoted(report.Conditions[i].Key) + ": " +
-           Quoted(report.Conditions[i].Value);
+    out += std::string(i ? ", " : "") + JsonString(report.Conditions[i].Key) + ": " +
+           JsonString(report.Conditions[i].Value);
   out += "},\n\"tests\": ";
   out += List(
       report.Sections,
       [](const Section& s) {
-        return "{\"key\": " + Quoted(s.Key) + ", \"title\": " + Quoted(s.Title) +
-               ", \"ran\": " + (s.Ran ? "true" : "false") + ", \"note\": " + Quoted(s.Note) +
+        return "{\"key\": " + JsonString(s.Key) + ", \"title\": " + JsonString(s.Title) +
+               ", \"ran\": " + (s.Ran ? "true" : "false") + ", \"note\": " + JsonString(s.Note) +
                ",\n  \"figures\": " + List(s.Figures, FigureJson, "    ") +
                ",\n  \"curves\": " + List(s.Curves, CurveJson, "    ") + "}";
       },

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "measure/JsonText.h"
+
 namespace measure {
 
 namespace {
@@ -143,20 +145,6 @@ std::string Harmonics(const Channel& f) {
                    Number(h.LevelDb, 3).c_str(), Number(h.BoundDb, 3).c_str());
   }
   return text + "]";
-}
-
-// A JSON string of plain text: quotes, backslashes and control characters escaped.
-std::string JsonString(const std::string& value) {
-  std::string text = "\"";
-  for (const char c : value) {
-    if (c == '"' || c == '\\')
-      text += std::string("\\") + c;
-    else if (static_cast<unsigned char>(c) < 0x20)
-      text += Format("\\u%04x", static_cast<unsigned>(c));
-    else
-      text += c;
-  }
-  return text + "\"";
 }
 
 template <typename Figures>
