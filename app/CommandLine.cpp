@@ -172,6 +172,7 @@ std::string HelpText() {
          "\n"
          "Keys in the window:\n"
          "  F2                    the Measurements window (Escape closes it)\n"
+         "  F3                    the Spectrum window (Ctrl+E there saves its traces)\n"
          "  Ctrl+E, Ctrl+R        save the spectrum, the amplitude trace as CSV\n"
          "  Ctrl+S, Ctrl+Shift+C  save the window as a PNG picture, copy it\n"
          "  Ctrl+D                the Devices dialog: the input and output in use\n"
