@@ -53,7 +53,7 @@ void TForm1::CreateDisplayMenu() {
   const Command commands[] = {
       {"&Measurements", Qt::Key_F2, "Opens the window of measured figures",
        &TForm1::MeasurementsClick},
-      {"Spec&trum", Qt::Key_F3, "Opens the window of long spectra, averages and holds",
+      {"Sp&ectrum", Qt::Key_F3, "Opens the window of long spectra, averages and holds",
        &TForm1::SpectrumClick},
       {"Save &Spectrum\u2026", Qt::CTRL | Qt::Key_E,
        "Saves the latest block's spectrum in dBFS as CSV", &TForm1::SaveSpectrumClick},
