@@ -121,7 +121,8 @@ void TForm1::FeedMeasurements() {
   Measurements->AddBlock({Samples.Left(), SampleBlock::Frames},
                          {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked(),
                          Capture.BlockGap);
-  SpectrumWin->SetInputDevice(Audio->ChosenDevice(true));
+  // The calibration follows the input device; a closed window needs neither.
+  if (SpectrumWin->isVisible()) SpectrumWin->SetInputDevice(Audio->ChosenDevice(true));
   SpectrumWin->AddBlock({Samples.Left(), SampleBlock::Frames},
                         {Samples.Right(), SampleBlock::Frames}, LCnl->Checked(), RCnl->Checked());
 }
